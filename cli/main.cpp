@@ -1,0 +1,35 @@
+// tolvane-cli: the command-line front end for inspecting and converting drawings.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include <CLI/CLI.hpp>
+
+#include "cli/commands.h"
+
+int main(int argc, char** argv) {
+    CLI::App app{"Tolvane: batch converter for JWW drawings and JWS figure files", "tolvane-cli"};
+    app.require_subcommand(1);
+
+    std::vector<std::string> infoFiles;
+    bool infoJson = false;
+    CLI::App* info = app.add_subcommand("info", "Read drawings completely and show what they hold");
+    info->add_option("FILE", infoFiles, "Drawings to read")->required();
+    info->add_flag("--json", infoJson, "One JSON object per file and line");
+
+    std::vector<std::string> checkFiles;
+    bool checkJson = false;
+    CLI::App* check = app.add_subcommand("check", "Tell whether drawings are written back byte for byte");
+    check->add_option("FILE", checkFiles, "Drawings to check")->required();
+    check->add_flag("--json", checkJson, "One JSON object per file and line");
+
+    CLI11_PARSE(app, argc, argv);
+    try {
+        if (info->parsed()) return tolvane::cli::RunInfo(infoFiles, infoJson, std::cout);
+        if (check->parsed()) return tolvane::cli::RunCheck(checkFiles, checkJson, std::cout);
+    } catch (const std::exception& e) {
+        std::cerr << "tolvane-cli: " << e.what() << '\n';
+        return 2;
+    }
+    return 0;
+}

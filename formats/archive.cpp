@@ -1,0 +1,213 @@
+#include "formats/archive.h"
+
+#include <algorithm>
+
+namespace tolvane {
+
+namespace {
+
+constexpr size_t kReadBufferSize = 1 << 16;
+// Known class names have at most 11 bytes; anything longer than this is not a class name.
+constexpr uint16_t kMaxClassNameLength = 2048;
+
+std::string Hex(uint32_t v, int digits) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string s = "0x";
+    for (int i = digits - 1; i >= 0; --i) s += kDigits[(v >> (4 * i)) & 0xF];
+    return s;
+}
+
+}  // namespace
+
+ArchiveReader::ArchiveReader(const std::filesystem::path& path)
+    : file_(std::make_unique<std::ifstream>(path, std::ios::binary)) {
+    if (!*file_) throw ArchiveError("cannot open the file");
+    file_->seekg(0, std::ios::end);
+    const std::streamoff size = file_->tellg();
+    file_->seekg(0, std::ios::beg);
+    if (size < 0 || !*file_) throw ArchiveError("cannot read the file");
+    totalSize_ = static_cast<uint64_t>(size);
+    buffer_.resize(static_cast<size_t>(std::min<uint64_t>(kReadBufferSize, std::max<uint64_t>(totalSize_, 1))));
+    begin_ = next_ = end_ = buffer_.data();
+}
+
+ArchiveReader::ArchiveReader(const uint8_t* data, size_t size)
+    : begin_(data), next_(data), end_(data + size), totalSize_(size) {}
+
+bool ArchiveReader::Refill() {
+    if (!file_) return false;
+    consumed_ += static_cast<uint64_t>(end_ - begin_);
+    file_->read(reinterpret_cast<char*>(buffer_.data()), static_cast<std::streamsize>(buffer_.size()));
+    const auto got = static_cast<size_t>(file_->gcount());
+    begin_ = next_ = buffer_.data();
+    end_ = begin_ + got;
+    return got > 0;
+}
+
+void ArchiveReader::ThrowShort(uint64_t wanted) const {
+    throw ArchiveError("the file ends at byte " + std::to_string(totalSize_) + " where " +
+                       std::to_string(wanted) + " more bytes were expected at byte " +
+                       std::to_string(Position()));
+}
+
+void ArchiveReader::TakeSlow(uint8_t* out, size_t n) {
+    if (n > Remaining()) ThrowShort(n);
+    while (n > 0) {
+        if (next_ == end_ && !Refill()) throw ArchiveError("the file could not be read at byte " + std::to_string(Position()));
+        const size_t part = std::min(n, static_cast<size_t>(end_ - next_));
+        std::memcpy(out, next_, part);
+        next_ += part;
+        out += part;
+        n -= part;
+    }
+}
+
+std::string ArchiveReader::ReadFixedString(size_t n) {
+    if (n > Remaining()) ThrowShort(n);
+    std::string s(n, '\0');
+    Take(s.data(), n);
+    return s;
+}
+
+void ArchiveReader::Skip(uint64_t n) {
+    if (n > Remaining()) ThrowShort(n);
+    while (n > 0) {
+        if (next_ == end_ && !Refill()) throw ArchiveError("the file could not be read at byte " + std::to_string(Position()));
+        const auto part = static_cast<size_t>(std::min<uint64_t>(n, static_cast<uint64_t>(end_ - next_)));
+        next_ += part;
+        n -= part;
+    }
+}
+
+std::string ArchiveReader::ReadString() {
+    size_t length = ReadU8();
+    if (length == 0xFF) {
+        const uint16_t wide = ReadU16();
+        if (wide == 0xFFFE)
+            throw ArchiveError("the file stores its strings as wide characters (0xFF 0xFFFE), which is not supported");
+        if (wide == 0xFFFF)
+            throw ArchiveError("the file holds a string of 65535 bytes or more, which is not supported");
+        length = wide;
+    }
+    return ReadFixedString(length);
+}
+
+uint32_t ArchiveReader::ReadCount(size_t minElementBytes) {
+    uint32_t count = ReadU16();
+    if (count == 0xFFFF) count = ReadU32();
+    if (minElementBytes > 0 && count > Remaining() / minElementBytes)
+        throw ArchiveError("a count of " + std::to_string(count) + " at byte " + std::to_string(Position()) +
+                           " does not fit in the rest of the file");
+    return count;
+}
+
+ArchiveTag ArchiveReader::ReadTag() {
+    const uint64_t at = Position();
+    const uint16_t tag = ReadU16();
+    ArchiveTag result;
+    if (tag == 0xFFFF) {
+        ReadU16();  // schema number, not used
+        const uint16_t nameLength = ReadU16();
+        if (nameLength > kMaxClassNameLength)
+            throw ArchiveError("a class name of " + std::to_string(nameLength) + " bytes at byte " +
+                               std::to_string(at) + " is too long");
+        result.IsNewClass = true;
+        result.ClassName = ReadFixedString(nameLength);
+        result.ClassIndex = nextIndex_++;
+    } else if (tag == 0x7FFF) {
+        // Large index: the top bit of the u32 marks a class; accepted set or clear.
+        result.ClassIndex = ReadU32() & 0x7FFFFFFFu;
+    } else if (tag & 0x8000) {
+        result.ClassIndex = tag - 0x8000u;
+    } else {
+        // Below 0x8000 the archive format refers to an object already read; drawings never
+        // write objects by reference.
+        throw ArchiveError("the object tag " + Hex(tag, 4) + " at byte " + std::to_string(at) + " is not a class tag");
+    }
+    return result;
+}
+
+FileSink::FileSink(const std::filesystem::path& path) : out_(path, std::ios::binary | std::ios::trunc) {
+    if (!out_) throw ArchiveError("cannot create the file");
+}
+
+void FileSink::Write(const uint8_t* data, size_t size) {
+    out_.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    if (!out_) throw ArchiveError("cannot write the file (is the disk full?)");
+}
+
+void FileSink::Close() {
+    out_.flush();
+    if (!out_) throw ArchiveError("cannot write the file (is the disk full?)");
+    out_.close();
+    if (out_.fail()) throw ArchiveError("cannot close the file");
+}
+
+void ArchiveWriter::Flush() {
+    if (buffer_.empty()) return;
+    // Count the bytes as flushed only once the sink took them.
+    sink_.Write(buffer_.data(), buffer_.size());
+    flushed_ += buffer_.size();
+    buffer_.clear();
+}
+
+// A length of 0xFFFE would read as the wide-character marker, so the long form ends at 65533.
+void ArchiveWriter::WriteString(std::string_view s) {
+    if (s.size() < 0xFF) {
+        WriteU8(static_cast<uint8_t>(s.size()));
+    } else if (s.size() < 0xFFFE) {
+        WriteU8(0xFF);
+        WriteU16(static_cast<uint16_t>(s.size()));
+    } else {
+        throw ArchiveError("a string of " + std::to_string(s.size()) + " bytes is too long to be written");
+    }
+    WriteFixedString(s);
+}
+
+void ArchiveWriter::WriteCount(uint32_t count) {
+    if (count < 0xFFFF) {
+        WriteU16(static_cast<uint16_t>(count));
+    } else {
+        WriteU16(0xFFFF);
+        WriteU32(count);
+    }
+}
+
+void ArchiveWriter::WriteTag(uint32_t& classIndex, std::string_view className, uint16_t schema) {
+    if (classIndex == 0) {
+        WriteU16(0xFFFF);
+        WriteU16(schema);
+        WriteU16(static_cast<uint16_t>(className.size()));
+        WriteFixedString(className);
+        classIndex = nextIndex_++;
+    } else if (classIndex < 0x7FFF) {
+        WriteU16(static_cast<uint16_t>(0x8000u + classIndex));
+    } else {
+        WriteU16(0x7FFF);
+        WriteU32(0x80000000u | classIndex);
+    }
+}
+
+std::string CleanArchiveText(std::string_view text) {
+    if (text.empty()) return {};
+    std::string out;
+    out.reserve(text.size());
+    size_t i = 0;
+    while (i < text.size()) {
+        const auto b = static_cast<uint8_t>(text[i]);
+        if (IsShiftJisLeadByte(b)) {
+            out += text[i];
+            if (i + 1 < text.size()) out += text[i + 1];
+            i += 2;
+        } else if (b == '^' && i + 1 < text.size() && text[i + 1] == 'm') {
+            i += 2;
+        } else {
+            if (b >= 0x20) out += text[i];
+            i += 1;
+        }
+    }
+    if (out.empty()) out = " ";
+    return out;
+}
+
+}  // namespace tolvane

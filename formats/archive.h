@@ -1,0 +1,193 @@
+// The byte encodings of the drawing archives: little-endian numbers, length-prefixed strings,
+// element counts and the object tags with their running index map.
+//
+// A short read or a failed write throws ArchiveError, which abandons the whole operation; the
+// outermost read or write catches it, closes the file and answers false. Inside, readers and
+// writers read one field per line with no error plumbing.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tolvane {
+
+class ArchiveError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// An object tag resolved: either a class introduced here (IsNewClass, with its name and the
+// index it was given) or a reference to the class with index ClassIndex.
+struct ArchiveTag {
+    bool IsNewClass = false;
+    std::string ClassName;
+    uint32_t ClassIndex = 0;
+};
+
+class ArchiveReader {
+public:
+    // Reads a file through a buffer. Throws ArchiveError when the file cannot be opened.
+    explicit ArchiveReader(const std::filesystem::path& path);
+    // Reads bytes held in memory; they must outlive the reader.
+    ArchiveReader(const uint8_t* data, size_t size);
+
+    ArchiveReader(const ArchiveReader&) = delete;
+    ArchiveReader& operator=(const ArchiveReader&) = delete;
+
+    uint64_t Position() const { return consumed_ + static_cast<uint64_t>(next_ - begin_); }
+    uint64_t Remaining() const { return totalSize_ - Position(); }
+    uint64_t Size() const { return totalSize_; }
+
+    uint8_t ReadU8() { uint8_t v; Take(&v, 1); return v; }
+    uint16_t ReadU16() { uint8_t b[2]; Take(b, 2); return static_cast<uint16_t>(b[0] | b[1] << 8); }
+    uint32_t ReadU32() {
+        uint8_t b[4];
+        Take(b, 4);
+        return static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
+               static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24;
+    }
+    int32_t ReadI32() { return static_cast<int32_t>(ReadU32()); }
+    double ReadDouble() {
+        uint8_t b[8];
+        Take(b, 8);
+        uint64_t bits = 0;
+        for (int i = 7; i >= 0; --i) bits = bits << 8 | b[i];
+        double v;
+        std::memcpy(&v, &bits, sizeof v);
+        return v;
+    }
+    void ReadBytes(void* out, size_t n) { Take(out, n); }
+    std::string ReadFixedString(size_t n);
+    void Skip(uint64_t n);
+
+    // Length 0..254 in one byte; 0xFF then a u16 length for 255..65534. The 32-bit and
+    // wide-character forms are refused.
+    std::string ReadString();
+    // A u16; 0xFFFF announces a u32. The count must leave at least minElementBytes for each
+    // element in what remains of the file, so that nothing is reserved for a hostile count.
+    uint32_t ReadCount(size_t minElementBytes);
+    // Reads a tag; a new class takes the next index.
+    ArchiveTag ReadTag();
+    // Counts one index for an object (no bytes are read).
+    void NextIndex() { ++nextIndex_; }
+
+private:
+    void Take(void* out, size_t n) {
+        if (static_cast<size_t>(end_ - next_) >= n) {
+            std::memcpy(out, next_, n);
+            next_ += n;
+            return;
+        }
+        TakeSlow(static_cast<uint8_t*>(out), n);
+    }
+    void TakeSlow(uint8_t* out, size_t n);
+    bool Refill();
+    [[noreturn]] void ThrowShort(uint64_t wanted) const;
+
+    std::unique_ptr<std::ifstream> file_;
+    std::vector<uint8_t> buffer_;
+    const uint8_t* begin_ = nullptr;
+    const uint8_t* next_ = nullptr;
+    const uint8_t* end_ = nullptr;
+    uint64_t consumed_ = 0;  // bytes before begin_
+    uint64_t totalSize_ = 0;
+    uint32_t nextIndex_ = 1;
+};
+
+// Where an ArchiveWriter's bytes go. Write throws ArchiveError on failure.
+class ByteSink {
+public:
+    virtual ~ByteSink() = default;
+    virtual void Write(const uint8_t* data, size_t size) = 0;
+};
+
+class MemorySink : public ByteSink {
+public:
+    void Write(const uint8_t* data, size_t size) override { bytes.insert(bytes.end(), data, data + size); }
+    std::vector<uint8_t> bytes;
+};
+
+// A newly created file. The constructor throws ArchiveError when it cannot be created.
+class FileSink : public ByteSink {
+public:
+    explicit FileSink(const std::filesystem::path& path);
+    void Write(const uint8_t* data, size_t size) override;
+    // Flushes and closes; throws when the last bytes cannot be written.
+    void Close();
+
+private:
+    std::ofstream out_;
+};
+
+class ArchiveWriter {
+public:
+    explicit ArchiveWriter(ByteSink& sink) : sink_(sink) { buffer_.reserve(kBufferSize); }
+    ~ArchiveWriter() = default;  // unflushed bytes are dropped; call Flush at the end
+    ArchiveWriter(const ArchiveWriter&) = delete;
+    ArchiveWriter& operator=(const ArchiveWriter&) = delete;
+
+    void WriteU8(uint8_t v) { Put(&v, 1); }
+    void WriteU16(uint16_t v) { uint8_t b[2] = {uint8_t(v), uint8_t(v >> 8)}; Put(b, 2); }
+    void WriteU32(uint32_t v) {
+        uint8_t b[4] = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
+        Put(b, 4);
+    }
+    void WriteI32(int32_t v) { WriteU32(static_cast<uint32_t>(v)); }
+    void WriteDouble(double v) {
+        uint64_t bits;
+        std::memcpy(&bits, &v, sizeof bits);
+        uint8_t b[8];
+        for (int i = 0; i < 8; ++i) b[i] = uint8_t(bits >> (8 * i));
+        Put(b, 8);
+    }
+    void WriteBytes(const void* data, size_t n) { Put(static_cast<const uint8_t*>(data), n); }
+    void WriteFixedString(std::string_view s) { Put(reinterpret_cast<const uint8_t*>(s.data()), s.size()); }
+
+    // The shortest form; strings of 65534 bytes or more cannot be written and throw.
+    void WriteString(std::string_view s);
+    void WriteCount(uint32_t count);
+    // The class introduction the first time (taking the next index, stored in classIndex),
+    // the reference tag afterwards. classIndex is 0 while the class is not introduced.
+    void WriteTag(uint32_t& classIndex, std::string_view className, uint16_t schema);
+    void NextIndex() { ++nextIndex_; }
+
+    void Flush();
+    uint64_t Position() const { return flushed_ + buffer_.size(); }
+
+private:
+    static constexpr size_t kBufferSize = 1 << 16;
+    void Put(const uint8_t* data, size_t n) {
+        if (buffer_.size() + n > kBufferSize) {
+            Flush();
+            if (n > kBufferSize) {
+                sink_.Write(data, n);
+                flushed_ += n;
+                return;
+            }
+        }
+        buffer_.insert(buffer_.end(), data, data + n);
+    }
+
+    ByteSink& sink_;
+    std::vector<uint8_t> buffer_;
+    uint64_t flushed_ = 0;
+    uint32_t nextIndex_ = 1;
+};
+
+// The clean-up applied to texts and names before they are written: drops "^m" pairs and
+// control characters outside double-byte characters; a non-empty text that cleans to
+// nothing becomes " ".
+std::string CleanArchiveText(std::string_view text);
+
+// True for a Shift-JIS lead byte (0x80..0x9F, 0xE0..0xFD), the first of a two-byte character.
+inline bool IsShiftJisLeadByte(uint8_t b) { return (b >= 0x80 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFD); }
+
+}  // namespace tolvane

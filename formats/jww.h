@@ -1,0 +1,47 @@
+// JWW drawings: probe, header read, full read and write.
+//
+// Every operation opens its file itself, closes it before it returns and answers false on any
+// failure; the optional error text then says why.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "formats/archive.h"
+#include "formats/drawing.h"
+
+namespace tolvane {
+
+inline constexpr std::string_view kJwwSignature = "JwwData.";
+
+// True when the first 8 bytes of the file are "JwwData.".
+bool ProbeJww(const std::filesystem::path& path);
+
+// Clears the drawing and reads the header up to the 2.5-D and solid-colour items, for the
+// version and memo of the file list. Checks neither the signature nor the version.
+bool ReadJwwHeader(const std::filesystem::path& path, DrawingData& drawing);
+
+// Reads the whole drawing; the embedded images of a version-700 file are extracted into
+// imageFolder under their own names.
+bool ReadJww(const std::filesystem::path& path, DrawingData& drawing, const std::filesystem::path& imageFolder,
+             std::string* error = nullptr);
+// The same on an open archive (bytes in memory, for tools and fuzzing). Throws ArchiveError.
+void ReadJwwFrom(ArchiveReader& in, DrawingData& drawing, const std::filesystem::path& imageFolder);
+
+// Writes the drawing at the given version into a new file (replacing one of that name). The
+// images in use are copied from imageFolder. On failure nothing is left at the path.
+bool WriteJww(const std::filesystem::path& path, DrawingData& drawing, uint32_t version,
+              const std::filesystem::path& imageFolder, std::string* error = nullptr);
+// The same into any sink. Throws ArchiveError; the caller disposes of what was written.
+void WriteJwwTo(ByteSink& sink, DrawingData& drawing, uint32_t version, const std::filesystem::path& imageFolder);
+
+// Deletes the extracted file of every entry of the image list, ignoring failures.
+void DeleteExtractedImages(const DrawingData& drawing, const std::filesystem::path& imageFolder);
+
+// True for an image name that can be used as a file name inside the image folder: not empty,
+// and free of path separators, "..", colons and control characters (outside double-byte
+// characters).
+bool IsSafeImageName(const std::string& name);
+
+}  // namespace tolvane

@@ -1,0 +1,15 @@
+// Shift-JIS (code page 932) to and from UTF-8, at the boundary where drawing texts meet the
+// screen, the terminal or JSON. Everything else in the program keeps the Shift-JIS bytes.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tolvane {
+
+// Bytes that are not valid Shift-JIS become U+FFFD.
+std::string ShiftJisToUtf8(std::string_view shiftJis);
+// Characters that have no Shift-JIS form become "?".
+std::string Utf8ToShiftJis(std::string_view utf8);
+
+}  // namespace tolvane

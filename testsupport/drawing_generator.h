@@ -1,0 +1,30 @@
+// Realistic synthetic drawings made in memory, for the tests, the benchmarks and the bundled
+// examples: a small floor plan with walls, doors, columns, room names in Japanese,
+// dimensions, solids, blocks and (from version 700) an embedded photo.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+
+#include "formats/drawing.h"
+
+namespace tolvane::testing {
+
+// A floor plan at the given data version. For version 700 or later with a non-empty image
+// folder, a text refers to the embedded image "photo.bmp", whose file is created there.
+DrawingData MakeFloorPlan(uint32_t version, const std::filesystem::path& imageFolder = {});
+
+// A drawing of many floor plans side by side, about targetBytes long when written.
+DrawingData MakeLargeDrawing(uint32_t version, size_t targetBytes);
+
+// A header as the CAD program would write one for a new drawing.
+void FillRealisticHeader(DrawingHeader& header, uint32_t version);
+
+// A figure file (JWS header) holding the entities of the floor plan.
+DrawingData MakeFigure(uint32_t version);
+
+// A small 24-bit BMP picture.
+std::string MakeBitmap(int width, int height);
+
+}  // namespace tolvane::testing
