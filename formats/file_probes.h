@@ -1,0 +1,55 @@
+// What the file list shows of each file: the kind from the extension, and the data version
+// and drawing memo from the file's header (JWW, JWS, the legacy JWC and JWK, and backups).
+// Nothing here changes a file; every failure gives an empty text.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace tolvane {
+
+enum class ExtensionClass { Jwc, Jwk, Jww, Jws, Backup, Other };
+
+// The extension from the last full stop on, ASCII letters upper-cased (".JWW"); empty when
+// the name has no full stop.
+std::string UpperExtension(std::string_view fileName);
+ExtensionClass ClassOfExtension(std::string_view upperExtension);
+
+// The "Ver" column: "420", "---" for legacy files, or empty.
+std::string FileListVersion(const std::filesystem::path& path);
+// The "図面メモ" column, in Shift-JIS, control characters removed.
+std::string FileListMemo(const std::filesystem::path& path);
+
+// True when the first 20 bytes are "jw_cad(c)data.......".
+bool ProbeLegacy(const std::filesystem::path& path);
+// The two memo lines of the first 200-byte block; true when the first 4 blocks (JWC) or
+// 2 blocks (JWK) could be read.
+bool ReadJwcHeader(const std::filesystem::path& path, std::string& memoLine1, std::string& memoLine2);
+bool ReadJwkHeader(const std::filesystem::path& path, std::string& memoLine1, std::string& memoLine2);
+
+// Drops single-byte control characters, keeping double-byte characters whole.
+std::string StripControlChars(std::string_view text);
+
+// The file-type filter of the list: 0 "*.*", 1 "*.jw?", 2 "*.jww", 3 "*.jws"; any other
+// index lists everything. Matching ignores letter case.
+bool MatchesFileFilter(std::string_view fileName, int filterIndex);
+
+// One row of the file list, columns 0 to 6.
+struct FileListRow {
+    std::string Name;        // as the directory gives it
+    int32_t Size = 0;        // the low 32 bits of the size, as a signed value
+    std::string Kind;        // UpperExtension
+    std::string Version;     // FileListVersion
+    std::string Memo;        // FileListMemo (Shift-JIS)
+    std::string Modified;    // local last-write time, even seconds, "yyyy/mm/dd hh:mm:ss"
+    std::string Attributes;  // "A " (never on Linux) then "R " when the owner cannot write
+};
+
+// Whether a directory entry belongs in the list: a file (not a folder), not hidden (a name
+// beginning with a dot).
+bool IsListedFile(const std::filesystem::directory_entry& entry);
+FileListRow MakeFileListRow(const std::filesystem::directory_entry& entry);
+
+}  // namespace tolvane

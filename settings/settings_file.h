@@ -1,0 +1,32 @@
+// Settings files (*.set) and the conversion keys of the window-state file: sections "JWW",
+// "Set" and "JWW1" of a profile (ini) file, and the lenient text conversions they use.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "settings/conversion_settings.h"
+
+namespace tolvane {
+
+// The decimal integer (optional sign) that the whole text denotes; 0 otherwise.
+int32_t ParseInt(std::string_view text);
+// "T", "TR", "TRU", "TRUE", "1", "１", "○", "ON", "真", "正" (blanks removed, upper-cased).
+bool ParseBool(std::string_view text);
+std::string BoolToText(bool value);
+// Removes half-width spaces, ideographic spaces and control characters (Shift-JIS aware).
+std::string StripBlanks(std::string_view text);
+
+// Writes every conversion key in one pass, replacing the file atomically; other sections and
+// keys of an existing file are kept. Answers false when the file cannot be written.
+bool SaveConversionSettings(const ConversionSettings& settings, const std::string& file);
+
+// Reads the conversion keys into the settings (missing keys give the defaults), then
+// ComputeVersionRaise. A table value or rule target that the settings dialog would not
+// accept (a hand-edited colour of 70000, say) is refused: the entry keeps its default and
+// the key is listed in the answer, so that nothing is stored truncated into a drawing.
+std::vector<std::string> LoadConversionSettings(ConversionSettings& settings, const std::string& file);
+
+}  // namespace tolvane
