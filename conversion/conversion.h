@@ -1,0 +1,70 @@
+// Converting drawing files: one file at a time (read, back up the destination, raise the
+// version, apply the tables or the rules, write, clean up the extracted images), and the walk
+// over a selection of files. Shared by the desktop program and the command line.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "formats/drawing.h"
+#include "settings/conversion_settings.h"
+
+namespace tolvane {
+
+enum class ConversionOutcome {
+    Converted,
+    SkippedNotADrawing,  // not ".JWW" or ".JWS", or its probe failed
+    FailedRead,          // could not be read completely; nothing was written
+    FailedWrite,         // could not be written; a previous destination file is kept as ".BAK"
+};
+
+struct ConversionContext {
+    const ConversionSettings& Settings;
+    // Where the images of JWW drawings are extracted while a file is converted.
+    std::filesystem::path ImageFolder;
+    // Called before each file is read, with its source and destination paths.
+    std::function<void(const std::filesystem::path& source, const std::filesystem::path& destination)> Progress;
+    // The one drawing held while a file is converted.
+    DrawingData Drawing;
+};
+
+struct ConversionResult {
+    ConversionOutcome Outcome = ConversionOutcome::SkippedNotADrawing;
+    std::string Reason;  // why a file was skipped or failed
+};
+
+// The destination path with its extension replaced by ".BAK" (appended when there is none).
+std::filesystem::path BackupPathOf(const std::filesystem::path& destination);
+// Moves an existing file at the destination to its backup path, replacing an older backup.
+void BackupDestination(const std::filesystem::path& destination);
+
+ConversionResult ConvertJwwIndividual(ConversionContext& context, const std::filesystem::path& source,
+                                      const std::filesystem::path& destination);
+ConversionResult ConvertJwwCombined(ConversionContext& context, const std::filesystem::path& source,
+                                    const std::filesystem::path& destination);
+ConversionResult ConvertJwsIndividual(ConversionContext& context, const std::filesystem::path& source,
+                                      const std::filesystem::path& destination);
+ConversionResult ConvertJwsCombined(ConversionContext& context, const std::filesystem::path& source,
+                                    const std::filesystem::path& destination);
+
+// One step of the selection walk: by the upper-cased extension and the format's probe, the
+// conversion of the mode that the settings give (1 combined, anything else individual).
+ConversionResult ConvertSelectedFile(ConversionContext& context, const std::filesystem::path& source,
+                                     const std::filesystem::path& destination);
+
+// True when the two paths name the same folder on disk (links and other spellings
+// included); false when either does not exist.
+bool IsSameFolder(const std::filesystem::path& a, const std::filesystem::path& b);
+
+// The message the conversion run shows when it must refuse to start, or empty: the checks of
+// the destination folder and the rules that need no window.
+struct RunRefusal {
+    int Check = 0;         // 3 no destination, 4 destination missing, 5 same folder, 6 no rule
+    std::string Message;   // the run's message, in UTF-8
+};
+RunRefusal CheckRunInputs(const ConversionSettings& settings, const std::string& destinationFolder,
+                          const std::vector<std::filesystem::path>& sourceFolders);
+
+}  // namespace tolvane
