@@ -321,10 +321,10 @@ ConversionSettings SampleSettings() {
     return settings;
 }
 
-void PressKey(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QKeyEvent press(QEvent::KeyPress, key, modifiers);
+void PressKey(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier, const QString& text = {}) {
+    QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
     QApplication::sendEvent(widget, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, modifiers);
+    QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
     QApplication::sendEvent(widget, &release);
 }
 
@@ -476,6 +476,38 @@ TEST_F(SettingsDialogTest, CellBeingEditedIsTakenByOk) {
     dialog.Button3Click();
     EXPECT_EQ(accepted, 1);
     EXPECT_EQ(settings.ColorTable[3], 7);
+}
+
+// Enter in a cell editor keeps the typing and the next Enter is OK; Escape in the editor drops
+// the typing and leaves the dialog open.
+TEST_F(SettingsDialogTest, EnterAndEscapeInACellEditor) {
+    dialog.show();
+    dialog.activateWindow();
+    dialog.PageControl1->setCurrentIndex(0);
+    SettingsGrid* grid = dialog.StringGrid1;
+    grid->setFocus();
+    grid->setCurrentCell(6, 1);
+    PressKey(grid, Qt::Key_4, Qt::NoModifier, "4");
+    auto* editor = qobject_cast<QLineEdit*>(grid->indexWidget(grid->currentIndex()));
+    ASSERT_NE(editor, nullptr);
+    PressKey(editor, Qt::Key_Escape);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(grid->Text(6, 1), "0");
+    EXPECT_TRUE(dialog.isVisible());
+
+    grid->editItem(grid->item(6, 1));
+    editor = qobject_cast<QLineEdit*>(grid->indexWidget(grid->currentIndex()));
+    ASSERT_NE(editor, nullptr);
+    editor->setText("8");
+    PressKey(editor, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(grid->Text(6, 1), "8");
+    EXPECT_EQ(accepted, 0);
+
+    // The next Enter goes to the default button.
+    PressKey(grid, Qt::Key_Return);
+    EXPECT_EQ(accepted, 1);
+    EXPECT_EQ(settings.ColorTable[6], 8);
 }
 
 // Shift with the arrow keys selects whole rows; the width button fills them, or beeps and
@@ -641,6 +673,29 @@ TEST_F(SettingsDialogTest, CancelAfterOpeningAFileKeepsTheSettings) {
     EXPECT_TRUE(dialog.CheckBox[2]->isChecked());
     EXPECT_EQ(dialog.PageControl1->currentIndex(), 1);
     EXPECT_EQ(dialog.Fram[0]->Edit1->text(), "5");
+}
+
+// Escape and the close box are Cancel.
+TEST_F(SettingsDialogTest, EscapeAndCloseBoxStoreNothing) {
+    const auto closeBy = [this](bool escape) {
+        dialog.show();
+        dialog.StringGrid1->SetText(1, 1, "7");
+        dialog.Fram[0]->CheckBox1->setChecked(false);
+        if (escape) {
+            PressKey(dialog.StringGrid1, Qt::Key_Escape);
+        } else {
+            dialog.close();
+        }
+    };
+    for (bool escape : {true, false}) {
+        SCOPED_TRACE(escape ? "Escape" : "close box");
+        closeBy(escape);
+        EXPECT_FALSE(dialog.isVisible());
+        EXPECT_EQ(dialog.result(), QDialog::Rejected);
+        EXPECT_EQ(settings.ColorTable[1], 2);
+        EXPECT_TRUE(settings.Rules[0].Enabled);
+    }
+    EXPECT_EQ(accepted, 0);
 }
 
 // The dialog's file choices: titles, filter, suffix, and the folder and name of the last file.
