@@ -23,10 +23,21 @@ int main(int argc, char** argv) {
     check->add_option("FILE", checkFiles, "Drawings to check")->required();
     check->add_flag("--json", checkJson, "One JSON object per file and line");
 
+    std::string listFolder;
+    int listFilter = 0;
+    bool listJson = false;
+    CLI::App* list = app.add_subcommand("list", "Show the files of a folder as the file list does");
+    list->add_option("FOLDER", listFolder, "The folder to list")->required();
+    list->add_option("--filter", listFilter, "File type: 0 *.*, 1 *.jw?, 2 *.jww, 3 *.jws")
+        ->check(CLI::Range(0, 3))
+        ->default_val(0);
+    list->add_flag("--json", listJson, "One JSON object per file and line");
+
     CLI11_PARSE(app, argc, argv);
     try {
         if (info->parsed()) return tolvane::cli::RunInfo(infoFiles, infoJson, std::cout);
         if (check->parsed()) return tolvane::cli::RunCheck(checkFiles, checkJson, std::cout);
+        if (list->parsed()) return tolvane::cli::RunList(listFolder, listFilter, listJson, std::cout);
     } catch (const std::exception& e) {
         std::cerr << "tolvane-cli: " << e.what() << '\n';
         return 2;
