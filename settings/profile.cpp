@@ -199,8 +199,13 @@ bool ProfileDocument::Save(const std::string& file) const {
     // The temporary file sits in the same folder, so that the rename stays on one file system
     // and either the old or the new file is there, never half of one.
     std::random_device random;
-    fs::path temporary = target;
-    temporary += ".tmp" + std::to_string(random() % 1000000u);
+    fs::path temporary;
+    for (int attempt = 0; attempt < 100 && temporary.empty(); ++attempt) {
+        fs::path candidate = target;
+        candidate += ".tmp" + std::to_string(random() % 1000000u);
+        if (!fs::exists(fs::symlink_status(candidate, error))) temporary = candidate;
+    }
+    if (temporary.empty()) return false;
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         if (!out) return false;
