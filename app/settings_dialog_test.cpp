@@ -230,12 +230,6 @@ TEST(DialogChecks, RangeSetting) {
     EXPECT_EQ(values.LineTypeCells[39], "0");
 }
 
-TEST(DialogChecks, VersionRaiseMessages) {
-    EXPECT_EQ(VersionRaiseMessage(0), "");
-    EXPECT_EQ(VersionRaiseMessage(1), kRaise351);
-    EXPECT_EQ(VersionRaiseMessage(2), kRaise420);
-}
-
 // ---------------------------------------------------------------------------------------------
 // Settings files from the dialog.
 
