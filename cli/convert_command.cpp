@@ -116,8 +116,10 @@ int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
         for (const std::string& key : LoadConversionSettings(settings, *options.SettingsFile))
             err << "tolvane-cli: warning: the value of " << key << " in " << *options.SettingsFile
                 << " is out of range and was not used\n";
-    } else if (const fs::path state = WindowStateFilePath(); fs::is_regular_file(state)) {
-        LoadConversionSettings(settings, state.string());
+    } else {
+        std::error_code error;
+        if (const fs::path state = WindowStateFilePath(); fs::is_regular_file(state, error))
+            LoadConversionSettings(settings, state.string());
     }
 
     // The checks of the conversion run, before anything is written.
@@ -140,7 +142,8 @@ int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
     }
     if (options.Recursive) {
         for (const std::string& path : options.Paths) {
-            if (fs::is_directory(path) && IsInside(destination, path))
+            std::error_code error;
+            if (fs::is_directory(path, error) && IsInside(destination, path))
                 return Refuse(err, "保存先フォルダとファイルのフォルダが同じになっています。 (the destination lies inside " + path + ")");
         }
     }

@@ -7,7 +7,7 @@
 
 #include "cli/commands.h"
 #include "cli/convert_command.h"
-#include "cli/terminal.h"
+#include "cli/platform.h"
 
 int main(int argc, char** argv) {
     CLI::App app{"Tolvane: batch converter for JWW drawings and JWS figure files", "tolvane-cli"};
@@ -44,6 +44,7 @@ int main(int argc, char** argv) {
     list->add_flag("--json", listJson, "One JSON object per file and line");
 
     CLI11_PARSE(app, argc, argv);
+    tolvane::cli::IgnoreFileSizeSignal();
     try {
         if (info->parsed()) return tolvane::cli::RunInfo(infoFiles, infoJson, std::cout);
         if (check->parsed()) return tolvane::cli::RunCheck(checkFiles, checkJson, std::cout);

@@ -224,6 +224,46 @@ TEST_F(Conversion, NeverDestroysWhatCannotBeBackedUp) {
     EXPECT_EQ(ConvertSelectedFile(context, source, Source() / "." / "A.JWW").Outcome, ConversionOutcome::FailedWrite);
 }
 
+// Faults during a run: each file gets its outcome, nothing half-written stays, and the run
+// goes on.
+TEST_F(Conversion, FaultsDuringARun) {
+    const fs::path first = MakeJww("1.jww", 600);
+    const fs::path second = MakeJww("2.jww", 600);
+    // The destination disappears after the first file.
+    ConversionContext context{settings, Images(), {}, {}};
+    int calls = 0;
+    context.Progress = [&](const fs::path&, const fs::path&) {
+        if (++calls == 2) fs::remove_all(Destination());
+    };
+    EXPECT_EQ(ConvertSelectedFile(context, first, Destination() / "1.jww").Outcome, ConversionOutcome::Converted);
+    const ConversionResult gone = ConvertSelectedFile(context, second, Destination() / "2.jww");
+    EXPECT_EQ(gone.Outcome, ConversionOutcome::FailedWrite);
+    EXPECT_FALSE(fs::exists(Destination()));
+    fs::create_directories(Destination());
+
+    // The image folder cannot be used: a drawing with images cannot be read, and nothing is written.
+    const fs::path photo = MakeJww("photo.jww", 700);
+    fs::remove_all(Images());
+    WriteFile(Images(), std::string("a file where the image folder should be"));
+    EXPECT_EQ(Convert(photo).Outcome, ConversionOutcome::FailedRead);
+    EXPECT_TRUE(fs::is_empty(Destination()));
+    fs::remove(Images());
+    fs::create_directories(Images());
+
+    // A source that changed after it was listed: cut short, or no longer a drawing.
+    const fs::path cut = MakeJww("cut.jww", 600);
+    const std::string whole = ReadFile(cut);
+    WriteFile(cut, whole.substr(0, whole.size() / 2));
+    sources[cut] = ReadFile(cut);
+    WriteFile(Destination() / "cut.jww", std::string("previous"));
+    EXPECT_EQ(Convert(cut).Outcome, ConversionOutcome::FailedRead);
+    EXPECT_EQ(ReadFile(Destination() / "cut.jww"), "previous");
+    WriteFile(cut, std::string("plain text now"));
+    sources[cut] = ReadFile(cut);
+    EXPECT_EQ(Convert(cut).Outcome, ConversionOutcome::SkippedNotADrawing);
+    EXPECT_EQ(DestinationNames(), std::vector<std::string>{"cut.jww"});
+}
+
 TEST_F(Conversion, ChecksOfTheRun) {
     const std::vector<fs::path> folders = {Source()};
     EXPECT_EQ(CheckRunInputs(settings, "", folders).Check, 3);

@@ -1,7 +1,9 @@
 #include "formats/archive.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <system_error>
 
 namespace tolvane {
 
@@ -127,18 +129,32 @@ ArchiveTag ArchiveReader::ReadTag() {
     return result;
 }
 
-FileSink::FileSink(const std::filesystem::path& path) : out_(path, std::ios::binary | std::ios::trunc) {
-    if (!out_) throw ArchiveError("cannot create the file");
+namespace {
+
+// The system's reason for the last failed file operation, where the stream left one.
+std::string SystemReason() {
+    const int error = errno;
+    return error != 0 ? ": " + std::generic_category().message(error) : std::string();
+}
+
+}  // namespace
+
+FileSink::FileSink(const std::filesystem::path& path) {
+    errno = 0;
+    out_.open(path, std::ios::binary | std::ios::trunc);
+    if (!out_) throw ArchiveError("cannot create the file" + SystemReason());
 }
 
 void FileSink::Write(const uint8_t* data, size_t size) {
+    errno = 0;
     out_.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    if (!out_) throw ArchiveError("cannot write the file (is the disk full?)");
+    if (!out_) throw ArchiveError("cannot write the file" + SystemReason());
 }
 
 void FileSink::Close() {
+    errno = 0;
     out_.flush();
-    if (!out_) throw ArchiveError("cannot write the file (is the disk full?)");
+    if (!out_) throw ArchiveError("cannot write the file" + SystemReason());
     out_.close();
     if (out_.fail()) throw ArchiveError("cannot close the file");
 }

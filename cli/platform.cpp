@@ -1,6 +1,7 @@
-// The one platform call of the command line.
-#include "cli/terminal.h"
+// The platform calls of the command line.
+#include "cli/platform.h"
 
+#include <csignal>
 #include <cstdio>
 
 #ifdef _WIN32
@@ -16,6 +17,12 @@ bool StandardErrorIsTerminal() {
     return _isatty(_fileno(stderr)) != 0;
 #else
     return isatty(fileno(stderr)) != 0;
+#endif
+}
+
+void IgnoreFileSizeSignal() {
+#ifdef SIGXFSZ
+    std::signal(SIGXFSZ, SIG_IGN);
 #endif
 }
 

@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Conversions that meet a full disk or a destination the user cannot write: the outcome is
+# reported, no half-written drawing is left, the previous file survives (as .BAK where it
+# could be renamed), and the sources do not change.
+# Usage: fault_injection_test.sh TOLVANE_CLI EXAMPLES_FOLDER
+set -uo pipefail
+cli=$1
+examples=$2
+work=$(mktemp -d "${TMPDIR:-/tmp}/tolvane-faults.XXXXXX")
+chmod 755 "$work"
+trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+mkdir "$work/src"
+cp "$examples"/*.jww "$examples"/*.jws "$examples/sxf-delivery.set" "$work/src/"
+chmod -R a+rX "$work/src"
+before=$(cd "$work/src" && sha256sum *)
+
+# Every drawing left in a folder reads completely.
+all_readable() {
+  local folder=$1 f
+  for f in "$folder"/*.jww "$folder"/*.jws; do
+    [ -e "$f" ] || continue
+    "$cli" info "$f" > /dev/null || { echo "unreadable: $f"; return 1; }
+  done
+}
+
+# 1. The disk fills during the writes: a file-size limit of 8 KiB for the process.
+mkdir "$work/full"
+printf 'previous' > "$work/full/plan-600.jww"
+prlimit --fsize=8192 "$cli" convert --settings "$work/src/sxf-delivery.set" --dest "$work/full" "$work/src" > "$work/full.out" 2>&1
+status=$?
+[ "$status" -eq 1 ] || fail "disk full: exit status $status, expected 1"
+grep -q "failed: .*plan-600.jww" "$work/full.out" || fail "disk full: plan-600.jww not reported as failed"
+[ ! -e "$work/full/plan-600.jww" ] || fail "disk full: a partial plan-600.jww was left"
+[ "$(cat "$work/full/plan-600.BAK" 2>/dev/null)" = "previous" ] || fail "disk full: the previous file is not kept as .BAK"
+all_readable "$work/full" || fail "disk full: a partial drawing was left"
+grep -q "converted: .*fittings.jws" "$work/full.out" || fail "disk full: the small figure file was not converted"
+
+# 2. A destination the user cannot write into.
+mkdir "$work/locked"
+printf 'previous' > "$work/locked/plan-600.jww"
+if [ "$(id -u)" -eq 0 ]; then
+  chmod 755 "$work/locked"
+  run=(setpriv --reuid=65534 --regid=65534 --clear-groups env TMPDIR=/tmp "$cli")
+else
+  chmod 555 "$work/locked"
+  run=("$cli")
+fi
+"${run[@]}" convert --settings "$work/src/sxf-delivery.set" --dest "$work/locked" "$work/src" > "$work/locked.out" 2>&1
+status=$?
+[ "$status" -eq 1 ] || fail "read-only destination: exit status $status, expected 1"
+grep -q "0 converted, 1 skipped, 5 failed" "$work/locked.out" || fail "read-only destination: $(tail -1 "$work/locked.out")"
+[ "$(cat "$work/locked/plan-600.jww")" = "previous" ] || fail "read-only destination: the previous file changed"
+[ "$(ls "$work/locked")" = "plan-600.jww" ] || fail "read-only destination: files were added: $(ls "$work/locked")"
+
+after=$(cd "$work/src" && sha256sum *)
+[ "$before" = "$after" ] || fail "the sources changed"
+
+if [ "$failures" -gt 0 ]; then
+  echo "--- disk full run:"; cat "$work/full.out"
+  echo "--- read-only run:"; cat "$work/locked.out"
+  exit 1
+fi
+echo "fault injection: all cases passed"
