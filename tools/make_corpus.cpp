@@ -1,5 +1,6 @@
-// make-corpus FOLDER MEGABYTES: writes a corpus of synthetic drawings of mixed sizes and
-// versions, about MEGABYTES in all, for the conversion benchmark and the soak run.
+// make-corpus FOLDER MEGABYTES [FILES]: writes a corpus of synthetic drawings of mixed sizes
+// and versions, about MEGABYTES in all, for the conversion benchmark; with FILES, that many
+// small drawings (up to MEGABYTES in all), for the soak run.
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -11,10 +12,11 @@
 
 int main(int argc, char** argv) {
     namespace fs = std::filesystem;
-    if (argc != 3) {
-        std::cerr << "usage: make-corpus FOLDER MEGABYTES\n";
+    if (argc != 3 && argc != 4) {
+        std::cerr << "usage: make-corpus FOLDER MEGABYTES [FILES]\n";
         return 2;
     }
+    const long files = argc == 4 ? std::atol(argv[3]) : -1;
     const fs::path folder = argv[1];
     const double megabytes = std::atof(argv[2]);
     fs::create_directories(folder);
@@ -24,9 +26,11 @@ int main(int argc, char** argv) {
     std::lognormal_distribution<double> kilobytes(4.5, 1.2);
     const uint32_t versions[] = {351, 420, 600, 700};
     uint64_t written = 0;
-    for (int n = 0; static_cast<double>(written) < megabytes * 1e6; ++n) {
+    const double averageBytes = files > 0 ? megabytes * 1e6 / static_cast<double>(files) : 0;
+    for (int n = 0; files > 0 ? n < files : static_cast<double>(written) < megabytes * 1e6; ++n) {
         const uint32_t version = versions[random() % 4];
-        const auto bytes = static_cast<size_t>(std::min(8000.0, std::max(8.0, kilobytes(random))) * 1000);
+        auto bytes = static_cast<size_t>(std::min(8000.0, std::max(8.0, kilobytes(random))) * 1000);
+        if (files > 0) bytes = static_cast<size_t>(averageBytes / 2 + static_cast<double>(random() % 1000) / 1000.0 * averageBytes);
         const bool figure = random() % 5 == 0;
         char name[32];
         std::snprintf(name, sizeof name, "%05d.%s", n, figure ? "jws" : "jww");

@@ -1,0 +1,133 @@
+#include "fuzz/targets.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+
+#include "formats/file_probes.h"
+#include "formats/jws.h"
+#include "formats/jww.h"
+#include "settings/profile.h"
+
+namespace tolvane::fuzz {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path& ScratchFolder() {
+    static const fs::path folder = [] {
+        std::random_device random;
+        fs::path p = fs::temp_directory_path() / ("tolvane-fuzz-" + std::to_string(random()));
+        fs::create_directories(p);
+        return p;
+    }();
+    return folder;
+}
+
+[[noreturn]] void Broken(const char* what, const std::string& detail) {
+    std::fprintf(stderr, "invariant broken: %s: %s\n", what, detail.c_str());
+    std::abort();
+}
+
+bool SameEntities(const DrawingData& a, const DrawingData& b) {
+    if (a.EntityOrder.size() != b.EntityOrder.size() || a.BlockDefinitions.size() != b.BlockDefinitions.size()) return false;
+    for (size_t i = 0; i < a.BlockDefinitions.size(); ++i)
+        if (a.BlockDefinitions[i].EntityOrder.size() != b.BlockDefinitions[i].EntityOrder.size()) return false;
+    return true;
+}
+
+}  // namespace
+
+void FuzzJwwRead(const uint8_t* data, size_t size) {
+    const fs::path& images = ScratchFolder();
+    DrawingData drawing;
+    try {
+        ArchiveReader in(data, size);
+        ReadJwwFrom(in, drawing, images);
+    } catch (const ArchiveError&) {
+        DeleteExtractedImages(drawing, images);
+        return;
+    }
+    MemorySink sink;
+    try {
+        WriteJwwTo(sink, drawing, drawing.Header.FileVersion, images);
+    } catch (const ArchiveError& e) {
+        Broken("a drawing that was read cannot be written", e.what());
+    }
+    DeleteExtractedImages(drawing, images);
+    DrawingData again;
+    try {
+        ArchiveReader in(sink.bytes.data(), sink.bytes.size());
+        ReadJwwFrom(in, again, images);
+    } catch (const ArchiveError& e) {
+        Broken("what the writer wrote cannot be read", e.what());
+    }
+    DeleteExtractedImages(again, images);
+    if (!SameEntities(drawing, again)) Broken("the drawing written back holds other entities", "");
+}
+
+void FuzzJwsRead(const uint8_t* data, size_t size) {
+    DrawingData drawing;
+    try {
+        ArchiveReader in(data, size);
+        ReadJwsFrom(in, drawing);
+    } catch (const ArchiveError&) {
+        return;
+    }
+    MemorySink sink;
+    try {
+        WriteJwsTo(sink, drawing, drawing.Header.FileVersion);
+    } catch (const ArchiveError& e) {
+        Broken("a figure file that was read cannot be written", e.what());
+    }
+    DrawingData again;
+    try {
+        ArchiveReader in(sink.bytes.data(), sink.bytes.size());
+        ReadJwsFrom(in, again);
+    } catch (const ArchiveError& e) {
+        Broken("what the writer wrote cannot be read", e.what());
+    }
+    if (!SameEntities(drawing, again)) Broken("the figure written back holds other entities", "");
+}
+
+void FuzzProbes(const uint8_t* data, size_t size) {
+    static const char* const kNames[] = {"a.jww", "a.JW$", "a.jws", "a.jwc", "a.jwk", "a.bak", "a.bk1", "a.txt"};
+    for (const char* name : kNames) {
+        const fs::path path = ScratchFolder() / name;
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+        FileListVersion(path);
+        FileListMemo(path);
+        DrawingData header;
+        ReadJwwHeader(path, header);
+        uint32_t version = 0;
+        ReadJwsVersion(path, version);
+        std::string line1, line2;
+        ReadJwcHeader(path, line1, line2);
+        ReadJwkHeader(path, line1, line2);
+        ProbeLegacy(path);
+    }
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    if (StripControlChars(text).size() > text.size()) Broken("StripControlChars made a text longer", "");
+}
+
+void FuzzProfile(const uint8_t* data, size_t size) {
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    ProfileDocument document = ProfileDocument::Parse(bytes);
+    for (const char* key : {"C1", "W265", "CVNO", "FL1", "F1_X", "FLD1"}) {
+        document.Get("JWW", key, 22);
+        document.Get("Set", key, 512);
+    }
+    document.Set("JWW", "C5", "123");
+    document.Set("Fuzz Section", "Key", "-42");
+    const ProfileDocument again = ProfileDocument::Parse(document.Bytes());
+    const auto c5 = again.Get("JWW", "C5", 22);
+    const auto key = again.Get("fuzz section", "KEY", 22);
+    if (!c5.first || c5.second != "123") Broken("a value set is not read back", "C5=" + c5.second);
+    if (!key.first || key.second != "-42") Broken("a value set is not read back", "Key=" + key.second);
+}
+
+}  // namespace tolvane::fuzz
