@@ -204,6 +204,37 @@ void ArchiveWriter::WriteTag(uint32_t& classIndex, std::string_view className, u
     }
 }
 
+bool ReadFileWith(const std::filesystem::path& path, const std::function<void(ArchiveReader&)>& read,
+                  std::string* error) {
+    try {
+        ArchiveReader in(path);
+        read(in);
+        return true;
+    } catch (const std::exception& e) {
+        if (error) *error = e.what();
+        return false;
+    }
+}
+
+bool WriteFileWith(const std::filesystem::path& path, const std::function<void(ByteSink&)>& write,
+                   std::string* error) {
+    bool created = false;
+    try {
+        FileSink sink(path);
+        created = true;
+        write(sink);
+        sink.Close();
+        return true;
+    } catch (const std::exception& e) {
+        if (error) *error = e.what();
+    }
+    if (created) {
+        std::error_code ignored;
+        std::filesystem::remove(path, ignored);
+    }
+    return false;
+}
+
 std::string CleanArchiveText(std::string_view text) {
     if (text.empty()) return {};
     std::string out;

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -181,6 +182,14 @@ private:
     uint64_t flushed_ = 0;
     uint32_t nextIndex_ = 1;
 };
+
+// The outermost level of a read or a write: runs it on the file at the path, catches what it
+// throws, and answers false with the reason. A write creates the file anew and deletes it
+// when it fails, so that nothing half-written is left at the path.
+bool ReadFileWith(const std::filesystem::path& path, const std::function<void(ArchiveReader&)>& read,
+                  std::string* error);
+bool WriteFileWith(const std::filesystem::path& path, const std::function<void(ByteSink&)>& write,
+                   std::string* error);
 
 // The clean-up applied to texts and names before they are written: drops "^m" pairs and
 // control characters outside double-byte characters; a non-empty text that cleans to

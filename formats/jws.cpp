@@ -73,14 +73,7 @@ void ReadJwsFrom(ArchiveReader& in, DrawingData& drawing) {
 }
 
 bool ReadJws(const fs::path& path, DrawingData& drawing, std::string* error) {
-    try {
-        ArchiveReader in(path);
-        ReadJwsFrom(in, drawing);
-        return true;
-    } catch (const std::exception& e) {
-        if (error) *error = e.what();
-        return false;
-    }
+    return ReadFileWith(path, [&](ArchiveReader& in) { ReadJwsFrom(in, drawing); }, error);
 }
 
 // Figure files are never stored below version 2.30, and version 3.00 is stored as 3.51.
@@ -99,21 +92,7 @@ void WriteJwsTo(ByteSink& sink, const DrawingData& drawing, uint32_t version) {
 }
 
 bool WriteJws(const fs::path& path, const DrawingData& drawing, uint32_t version, std::string* error) {
-    bool created = false;
-    try {
-        FileSink sink(path);
-        created = true;
-        WriteJwsTo(sink, drawing, version);
-        sink.Close();
-        return true;
-    } catch (const std::exception& e) {
-        if (error) *error = e.what();
-    }
-    if (created) {
-        std::error_code ignored;
-        fs::remove(path, ignored);
-    }
-    return false;
+    return WriteFileWith(path, [&](ByteSink& sink) { WriteJwsTo(sink, drawing, version); }, error);
 }
 
 }  // namespace tolvane

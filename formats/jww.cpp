@@ -170,14 +170,13 @@ bool ProbeJww(const fs::path& path) {
 
 bool ReadJwwHeader(const fs::path& path, DrawingData& drawing) {
     drawing.Clear();
-    try {
-        ArchiveReader in(path);
-        const uint32_t version = ReadSignatureAndVersion(in, drawing.Header);
-        ReadHeaderThroughOptions(in, drawing.Header, version);
-        return true;
-    } catch (const std::exception&) {
-        return false;
-    }
+    return ReadFileWith(
+        path,
+        [&](ArchiveReader& in) {
+            const uint32_t version = ReadSignatureAndVersion(in, drawing.Header);
+            ReadHeaderThroughOptions(in, drawing.Header, version);
+        },
+        nullptr);
 }
 
 void ReadJwwFrom(ArchiveReader& in, DrawingData& drawing, const fs::path& imageFolder) {
@@ -193,14 +192,7 @@ void ReadJwwFrom(ArchiveReader& in, DrawingData& drawing, const fs::path& imageF
 }
 
 bool ReadJww(const fs::path& path, DrawingData& drawing, const fs::path& imageFolder, std::string* error) {
-    try {
-        ArchiveReader in(path);
-        ReadJwwFrom(in, drawing, imageFolder);
-        return true;
-    } catch (const std::exception& e) {
-        if (error) *error = e.what();
-        return false;
-    }
+    return ReadFileWith(path, [&](ArchiveReader& in) { ReadJwwFrom(in, drawing, imageFolder); }, error);
 }
 
 void WriteJwwTo(ByteSink& sink, DrawingData& drawing, uint32_t version, const fs::path& imageFolder) {
@@ -216,21 +208,7 @@ void WriteJwwTo(ByteSink& sink, DrawingData& drawing, uint32_t version, const fs
 
 bool WriteJww(const fs::path& path, DrawingData& drawing, uint32_t version, const fs::path& imageFolder,
               std::string* error) {
-    bool created = false;
-    try {
-        FileSink sink(path);
-        created = true;
-        WriteJwwTo(sink, drawing, version, imageFolder);
-        sink.Close();
-        return true;
-    } catch (const std::exception& e) {
-        if (error) *error = e.what();
-    }
-    if (created) {
-        std::error_code ignored;
-        fs::remove(path, ignored);
-    }
-    return false;
+    return WriteFileWith(path, [&](ByteSink& sink) { WriteJwwTo(sink, drawing, version, imageFolder); }, error);
 }
 
 void DeleteExtractedImages(const DrawingData& drawing, const fs::path& imageFolder) {
