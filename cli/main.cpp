@@ -6,6 +6,8 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/commands.h"
+#include "cli/convert_command.h"
+#include "cli/terminal.h"
 
 int main(int argc, char** argv) {
     CLI::App app{"Tolvane: batch converter for JWW drawings and JWS figure files", "tolvane-cli"};
@@ -23,10 +25,24 @@ int main(int argc, char** argv) {
     check->add_option("FILE", checkFiles, "Drawings to check")->required();
     check->add_flag("--json", checkJson, "One JSON object per file and line");
 
+    tolvane::cli::ConvertOptions convertOptions;
+    std::string settingsFile;
+    CLI::App* convert = app.add_subcommand("convert", "Convert drawings into a destination folder");
+    convert->add_option("--settings", settingsFile, "Settings file (.set); without it, the desktop program's settings");
+    convert->add_option("--dest", convertOptions.Destination, "Destination folder")->required();
+    convert->add_flag("--recursive", convertOptions.Recursive, "Convert the files of folders below the given ones too");
+    convert->add_flag("--json", convertOptions.Json, "One JSON object per file and line, and a summary");
+    convert->add_option("PATH", convertOptions.Paths, "Drawings, or folders of drawings")->required();
+
     CLI11_PARSE(app, argc, argv);
     try {
         if (info->parsed()) return tolvane::cli::RunInfo(infoFiles, infoJson, std::cout);
         if (check->parsed()) return tolvane::cli::RunCheck(checkFiles, checkJson, std::cout);
+        if (convert->parsed()) {
+            if (!settingsFile.empty()) convertOptions.SettingsFile = settingsFile;
+            convertOptions.Progress = tolvane::cli::StandardErrorIsTerminal();
+            return tolvane::cli::RunConvert(convertOptions, std::cout, std::cerr);
+        }
     } catch (const std::exception& e) {
         std::cerr << "tolvane-cli: " << e.what() << '\n';
         return 2;

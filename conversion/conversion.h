@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -33,6 +34,12 @@ struct ConversionContext {
 struct ConversionResult {
     ConversionOutcome Outcome = ConversionOutcome::SkippedNotADrawing;
     std::string Reason;  // why a file was skipped or failed
+    // How many pens (of entities, dimension parts and block members) the settings changed.
+    size_t ChangedColors = 0;
+    size_t ChangedLineTypes = 0;
+    size_t ChangedWidths = 0;
+    uint32_t VersionRead = 0;
+    uint32_t VersionWritten = 0;
 };
 
 // The destination path with its extension replaced by ".BAK" (appended when there is none).

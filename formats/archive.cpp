@@ -1,6 +1,7 @@
 #include "formats/archive.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace tolvane {
 
@@ -10,11 +11,10 @@ constexpr size_t kReadBufferSize = 1 << 16;
 // Known class names have at most 11 bytes; anything longer than this is not a class name.
 constexpr uint16_t kMaxClassNameLength = 2048;
 
-std::string Hex(uint32_t v, int digits) {
-    static const char kDigits[] = "0123456789ABCDEF";
-    std::string s = "0x";
-    for (int i = digits - 1; i >= 0; --i) s += kDigits[(v >> (4 * i)) & 0xF];
-    return s;
+std::string Hex(uint32_t v) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%04X", static_cast<unsigned>(v));
+    return text;
 }
 
 }  // namespace
@@ -122,7 +122,7 @@ ArchiveTag ArchiveReader::ReadTag() {
     } else {
         // Below 0x8000 the archive format refers to an object already read; drawings never
         // write objects by reference.
-        throw ArchiveError("the object tag " + Hex(tag, 4) + " at byte " + std::to_string(at) + " is not a class tag");
+        throw ArchiveError("the object tag " + Hex(tag) + " at byte " + std::to_string(at) + " is not a class tag");
     }
     return result;
 }
@@ -206,7 +206,7 @@ std::string CleanArchiveText(std::string_view text) {
             i += 1;
         }
     }
-    if (out.empty()) out = " ";
+    if (out.empty()) out.push_back(' ');
     return out;
 }
 

@@ -23,8 +23,9 @@ inline void AppendText(Bytes& b, uint32_t v, const std::string& text) {
     b.Str("\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e").Str(text);
 }
 
-// Items 43 to 45 after a header of the same version.
-inline void AppendSyntheticBody(Bytes& b, uint32_t v) {
+// Items 43 to 45 after a header of the same version. A canonical body holds only what the
+// writer writes back unchanged: no 64-bit block time, and only images that a text uses.
+inline void AppendSyntheticBody(Bytes& b, uint32_t v, bool canonical = false) {
     b.Count(10);
     b.NewClass("CDataSen", uint16_t(v));  // class 1
     AppendLine(b, v, 2, 0);               // object 2
@@ -64,7 +65,9 @@ inline void AppendSyntheticBody(Bytes& b, uint32_t v) {
     // Block definitions.
     b.Count(2);
     b.NewClass("CDataList", uint16_t(v));  // class 18
-    b.Base(v, 0, 1, 1, 0, 3, 0, 0).U32(1).U32(0).U32(0xFFFFFFFF).U32(0x11111111).U32(0x22222222);
+    b.Base(v, 0, 1, 1, 0, 3, 0, 0).U32(1).U32(0);
+    if (canonical) b.U32(1);
+    else b.U32(0xFFFFFFFF).U32(0x11111111).U32(0x22222222);
     b.Str("\x83\x68\x83\x41").Count(1);  // definition: object 19
     b.ClassRef(1);
     AppendLine(b, v, 1, 0);  // object 20
@@ -72,7 +75,10 @@ inline void AppendSyntheticBody(Bytes& b, uint32_t v) {
     b.Base(v, 0, 1, 1, 0, 3, 0, 0).U32(2).U32(1).U32(12345).Str("window").Count(1);  // object 21
     b.ClassRef(9);
     AppendText(b, v, "^@BM%temp%pic.bmp,10,10");  // object 22
-    if (v >= 700) {
+    if (v >= 700 && canonical) {
+        b.U32(1);
+        b.Str("pic.bmp").U32(4).Raw("ABCD");
+    } else if (v >= 700) {
         b.U32(3);
         b.Str("pic.bmp").U32(4).Raw("ABCD");
         b.Str("").U32(3).Raw("xyz");  // no name: its bytes are skipped
@@ -84,6 +90,18 @@ inline std::vector<uint8_t> SyntheticJww(uint32_t version, const HeaderValues& v
     Bytes b;
     AppendJwwHeader(b, version, values);
     AppendSyntheticBody(b, version);
+    return b.data;
+}
+
+// A drawing that the writer gives back byte for byte at its own version: no line-drawing
+// width below -101 up to 420, an option word with tens of 1 from 600 and none before.
+inline std::vector<uint8_t> CanonicalJww(uint32_t version) {
+    HeaderValues values;
+    values.MaxDrawWidth = -50;
+    values.OptionWord = version >= 600 ? 13 : 3;
+    Bytes b;
+    AppendJwwHeader(b, version, values);
+    AppendSyntheticBody(b, version, true);
     return b.data;
 }
 

@@ -1,13 +1,63 @@
-// make-examples FOLDER: writes the bundled example drawings, made by the generator, into
-// FOLDER. The examples are committed; run this again after a change to the generator.
+// make-examples FOLDER: writes the bundled examples into FOLDER: floor plans made by the
+// generator at the versions users meet, a figure file, and settings files a user would
+// actually want. The examples are committed; run this again after a change to the generator.
 #include <filesystem>
 #include <iostream>
 
+#include "formats/jws.h"
 #include "formats/jww.h"
+#include "settings/settings_file.h"
 #include "testsupport/drawing_generator.h"
 
+namespace {
+
+namespace fs = std::filesystem;
+using tolvane::ConversionSettings;
+
+// Standard colours and line types to the SXF ones that look alike, for an electronic
+// delivery: colour 2 (black) to SXF black, 8 (red) to SXF red, and so on.
+ConversionSettings SxfDelivery() {
+    ConversionSettings s;
+    tolvane::ResetConversionSettings(s);
+    const int colors[10] = {0, 107, 101, 103, 105, 106, 104, 116, 102, 0};
+    for (int slot = 1; slot <= 9; ++slot) s.ColorTable[slot] = colors[slot];
+    const int lineTypes[10] = {0, 31, 37, 33, 32, 38, 34, 39, 35, 0};
+    for (int slot = 1; slot <= 9; ++slot) s.LineTypeTable[slot] = lineTypes[slot];
+    s.ConversionOptions[tolvane::ChangeSolidColors] = 1;
+    s.ConversionOptions[tolvane::ChangeDimensionColorsAndWidths] = 1;
+    s.ConversionOptions[tolvane::ChangeBlockColorsAndWidths] = 1;
+    s.ConversionOptions[tolvane::ChangeDimensionLineTypes] = 1;
+    s.ConversionOptions[tolvane::ChangeBlockLineTypes] = 1;
+    tolvane::ComputeVersionRaise(s);
+    return s;
+}
+
+// Printed line widths by colour (in 1/100 mm), for drawings drawn at the base width.
+ConversionSettings WidthsByColour() {
+    ConversionSettings s;
+    tolvane::ResetConversionSettings(s);
+    const int widths[10] = {0, 13, 18, 25, 35, 50, 70, 13, 25, 0};
+    for (int slot = 1; slot <= 9; ++slot) s.WidthTable[slot] = widths[slot];
+    s.ConversionOptions[tolvane::ChangeBlockColorsAndWidths] = 1;
+    tolvane::ComputeVersionRaise(s);
+    return s;
+}
+
+// Combined mode: solid black walls become thick red lines; dotted green lines become
+// dash-dot centre lines.
+ConversionSettings CombinedWalls() {
+    ConversionSettings s;
+    tolvane::ResetConversionSettings(s);
+    s.ConversionMode = 1;
+    s.Rules[0] = {true, 1, 0, 8, 0, 50, 0, 0};
+    s.Rules[1] = {true, 2, 1, 6, 5, -1, 0, 0};
+    tolvane::ComputeVersionRaise(s);
+    return s;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-    namespace fs = std::filesystem;
     if (argc != 2) {
         std::cerr << "usage: make-examples FOLDER\n";
         return 2;
@@ -26,5 +76,9 @@ int main(int argc, char** argv) {
         }
     }
     fs::remove_all(images);
+    if (!tolvane::WriteJws(folder / "fittings.jws", tolvane::testing::MakeFigure(351), 351)) status = 1;
+    if (!tolvane::SaveConversionSettings(SxfDelivery(), (folder / "sxf-delivery.set").string())) status = 1;
+    if (!tolvane::SaveConversionSettings(WidthsByColour(), (folder / "widths-by-colour.set").string())) status = 1;
+    if (!tolvane::SaveConversionSettings(CombinedWalls(), (folder / "combined-walls.set").string())) status = 1;
     return status;
 }

@@ -1,0 +1,194 @@
+#include "cli/convert_command.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include <nlohmann/json.hpp>
+
+#include "cli/temp_folder.h"
+#include "conversion/app_paths.h"
+#include "conversion/conversion.h"
+#include "settings/settings_file.h"
+
+namespace tolvane::cli {
+
+namespace {
+
+namespace fs = std::filesystem;
+using Json = nlohmann::ordered_json;
+
+std::string Dump(const Json& j) { return j.dump(-1, ' ', false, Json::error_handler_t::replace); }
+
+struct Job {
+    fs::path Source;
+    fs::path Destination;
+};
+
+bool IsHidden(const fs::path& path) { return path.filename().string().starts_with('.'); }
+
+// Whether path lies in folder or below it, on disk (links and other spellings included).
+bool IsInside(const fs::path& path, const fs::path& folder) {
+    std::error_code error;
+    for (fs::path p = fs::weakly_canonical(path, error); !error; p = p.parent_path()) {
+        if (IsSameFolder(p, folder)) return true;
+        if (p == p.parent_path()) break;
+    }
+    return false;
+}
+
+// The files a PATH stands for, each with its destination: a file itself; the files directly
+// in a folder; with recursion every file below it, under the same relative folders. Hidden
+// files and folders are left out, as the file list leaves them out.
+std::vector<Job> CollectJobs(const fs::path& path, const fs::path& destination, bool recursive, std::string& problem) {
+    std::vector<Job> jobs;
+    std::error_code error;
+    if (fs::is_regular_file(path, error)) {
+        jobs.push_back({path, destination / path.filename()});
+        return jobs;
+    }
+    if (!fs::is_directory(path, error)) {
+        problem = "no such file or folder: " + path.string();
+        return jobs;
+    }
+    if (!recursive) {
+        for (const auto& entry : fs::directory_iterator(path, fs::directory_options::skip_permission_denied, error)) {
+            if (!IsHidden(entry.path()) && entry.is_regular_file(error)) jobs.push_back({entry.path(), destination / entry.path().filename()});
+        }
+    } else {
+        fs::recursive_directory_iterator it(path, fs::directory_options::skip_permission_denied, error), end;
+        for (; it != end; it.increment(error)) {
+            if (error) break;
+            const fs::directory_entry& entry = *it;
+            if (IsHidden(entry.path()) || (entry.is_directory(error) && IsSameFolder(entry.path(), destination))) {
+                if (entry.is_directory(error)) it.disable_recursion_pending();
+                continue;
+            }
+            if (!entry.is_regular_file(error)) continue;
+            const fs::path relative = entry.path().parent_path().lexically_relative(path);
+            jobs.push_back({entry.path(), (destination / relative / entry.path().filename()).lexically_normal()});
+        }
+    }
+    if (error) problem = "cannot list " + path.string() + ": " + error.message();
+    std::sort(jobs.begin(), jobs.end(), [](const Job& a, const Job& b) { return a.Source < b.Source; });
+    return jobs;
+}
+
+const char* ResultName(ConversionOutcome outcome) {
+    switch (outcome) {
+        case ConversionOutcome::Converted: return "converted";
+        case ConversionOutcome::SkippedNotADrawing: return "skipped";
+        case ConversionOutcome::FailedRead:
+        case ConversionOutcome::FailedWrite: return "failed";
+    }
+    return "failed";
+}
+
+std::string Describe(const ConversionResult& r) {
+    switch (r.Outcome) {
+        case ConversionOutcome::Converted: {
+            std::string text = std::to_string(r.ChangedColors) + " colours, " + std::to_string(r.ChangedLineTypes) +
+                               " line types, " + std::to_string(r.ChangedWidths) + " widths changed";
+            if (r.VersionWritten != r.VersionRead)
+                text += "; version " + std::to_string(r.VersionRead) + " raised to " + std::to_string(r.VersionWritten);
+            return text;
+        }
+        case ConversionOutcome::SkippedNotADrawing: return r.Reason;
+        case ConversionOutcome::FailedRead: return "could not be read: " + r.Reason;
+        case ConversionOutcome::FailedWrite: return "could not be written: " + r.Reason;
+    }
+    return r.Reason;
+}
+
+int Refuse(std::ostream& err, const std::string& message) {
+    err << "tolvane-cli: " << message << '\n';
+    return 2;
+}
+
+}  // namespace
+
+int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& err) {
+    ConversionSettings settings;
+    ResetConversionSettings(settings);
+    if (options.SettingsFile) {
+        std::error_code error;
+        if (!fs::is_regular_file(*options.SettingsFile, error))
+            return Refuse(err, "the settings file does not exist: " + *options.SettingsFile);
+        for (const std::string& key : LoadConversionSettings(settings, *options.SettingsFile))
+            err << "tolvane-cli: warning: the value of " << key << " in " << *options.SettingsFile
+                << " is out of range and was not used\n";
+    } else if (const fs::path state = WindowStateFilePath(); fs::is_regular_file(state)) {
+        LoadConversionSettings(settings, state.string());
+    }
+
+    // The checks of the conversion run, before anything is written.
+    const fs::path destination = options.Destination;
+    std::vector<Job> jobs;
+    for (const std::string& path : options.Paths) {
+        std::string problem;
+        std::vector<Job> found = CollectJobs(path, destination, options.Recursive, problem);
+        if (!problem.empty()) return Refuse(err, problem);
+        jobs.insert(jobs.end(), found.begin(), found.end());
+    }
+    std::vector<fs::path> sourceFolders;
+    for (const Job& job : jobs) sourceFolders.push_back(job.Source.parent_path().empty() ? fs::path(".") : job.Source.parent_path());
+    const RunRefusal refusal = CheckRunInputs(settings, options.Destination, sourceFolders);
+    if (refusal.Check != 0) {
+        std::string detail;
+        if (refusal.Check == 4) detail = " (" + options.Destination + ")";
+        if (refusal.Check == 5) detail = " (the destination is a folder of the files to convert)";
+        return Refuse(err, refusal.Message + detail);
+    }
+    if (options.Recursive) {
+        for (const std::string& path : options.Paths) {
+            if (fs::is_directory(path) && IsInside(destination, path))
+                return Refuse(err, "保存先フォルダとファイルのフォルダが同じになっています。 (the destination lies inside " + path + ")");
+        }
+    }
+    for (const Job& job : jobs) {
+        if (IsSameFolder(job.Destination.parent_path(), job.Source.parent_path()))
+            return Refuse(err, "保存先フォルダとファイルのフォルダが同じになっています。 (" + job.Source.string() + ")");
+    }
+
+    ScopedTempFolder images;
+    ResolveRuleSources(settings);
+    ConversionContext context{settings, images.Path(), {}, {}};
+    size_t converted = 0, skipped = 0, failed = 0;
+    for (size_t i = 0; i < jobs.size(); ++i) {
+        const Job& job = jobs[i];
+        if (options.Progress) err << "\r\033[K[" << i + 1 << "/" << jobs.size() << "] " << job.Source.string() << std::flush;
+        std::error_code error;
+        if (job.Destination.parent_path() != destination) fs::create_directories(job.Destination.parent_path(), error);
+        const ConversionResult result = ConvertSelectedFile(context, job.Source, job.Destination);
+        switch (result.Outcome) {
+            case ConversionOutcome::Converted: ++converted; break;
+            case ConversionOutcome::SkippedNotADrawing: ++skipped; break;
+            default: ++failed; break;
+        }
+        if (options.Progress) err << "\r\033[K" << std::flush;
+        if (options.Json) {
+            Json line{{"source", job.Source.string()},
+                      {"destination", job.Destination.string()},
+                      {"result", ResultName(result.Outcome)},
+                      {"reason", result.Outcome == ConversionOutcome::Converted ? "" : Describe(result)}};
+            if (result.Outcome == ConversionOutcome::Converted) {
+                line["changedColors"] = result.ChangedColors;
+                line["changedLineTypes"] = result.ChangedLineTypes;
+                line["changedWidths"] = result.ChangedWidths;
+                line["versionRead"] = result.VersionRead;
+                line["versionWritten"] = result.VersionWritten;
+            }
+            out << Dump(line) << '\n';
+        } else {
+            out << ResultName(result.Outcome) << ": " << job.Source.string();
+            if (result.Outcome == ConversionOutcome::Converted) out << " -> " << job.Destination.string();
+            out << " (" << Describe(result) << ")\n";
+        }
+    }
+    if (options.Json)
+        out << Dump(Json{{"converted", converted}, {"skipped", skipped}, {"failed", failed}}) << '\n';
+    else
+        out << converted << " converted, " << skipped << " skipped, " << failed << " failed\n";
+    return failed > 0 ? 1 : 0;
+}
+
+}  // namespace tolvane::cli

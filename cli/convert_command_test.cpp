@@ -1,0 +1,130 @@
+#include "cli/convert_command.h"
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "formats/jws.h"
+#include "formats/jww.h"
+#include "settings/settings_file.h"
+#include "testsupport/drawing_generator.h"
+#include "testsupport/test_files.h"
+
+namespace tolvane::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using tolvane::testing::ReadFile;
+using tolvane::testing::TempFolder;
+using tolvane::testing::WriteFile;
+
+class ConvertCommand : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directories(root.Path() / "in" / "sub");
+        fs::create_directories(root.Path() / "out");
+        DrawingData plan = tolvane::testing::MakeFloorPlan(600);
+        ASSERT_TRUE(WriteJww(In() / "a.jww", plan, 600, root.Path()));
+        ASSERT_TRUE(WriteJww(In() / "sub" / "b.JWW", plan, 600, root.Path()));
+        ASSERT_TRUE(WriteJws(In() / "c.jws", tolvane::testing::MakeFigure(351), 351));
+        WriteFile(In() / "notes.txt", std::string("hello"));
+        WriteFile(In() / ".hidden.jww", std::string("JwwData."));
+        ConversionSettings s;
+        ResetConversionSettings(s);
+        s.ColorTable[3] = 7;
+        ASSERT_TRUE(SaveConversionSettings(s, Settings()));
+    }
+
+    fs::path In() const { return root.Path() / "in"; }
+    fs::path Out() const { return root.Path() / "out"; }
+    std::string Settings() const { return (root.Path() / "tables.set").string(); }
+
+    int Run(ConvertOptions options) {
+        out.str("");
+        err.str("");
+        if (!options.SettingsFile) options.SettingsFile = Settings();
+        return RunConvert(options, out, err);
+    }
+
+    TempFolder root;
+    std::ostringstream out, err;
+};
+
+TEST_F(ConvertCommand, ConvertsAFolderAndReportsEachFile) {
+    ASSERT_EQ(Run({{}, Out().string(), false, false, false, {In().string()}}), 0) << err.str();
+    const std::string text = out.str();
+    EXPECT_NE(text.find("converted: " + (In() / "a.jww").string()), std::string::npos) << text;
+    EXPECT_NE(text.find("skipped: " + (In() / "notes.txt").string()), std::string::npos) << text;
+    EXPECT_EQ(text.find(".hidden"), std::string::npos) << text;
+    EXPECT_NE(text.find("2 converted, 1 skipped, 0 failed"), std::string::npos) << text;
+    EXPECT_TRUE(fs::exists(Out() / "a.jww"));
+    EXPECT_TRUE(fs::exists(Out() / "c.jws"));
+    EXPECT_FALSE(fs::exists(Out() / "sub"));
+}
+
+TEST_F(ConvertCommand, RecursiveRunsKeepTheFolders) {
+    ASSERT_EQ(Run({{}, Out().string(), true, true, false, {In().string()}}), 0) << err.str();
+    EXPECT_TRUE(fs::exists(Out() / "sub" / "b.JWW"));
+    std::istringstream lines(out.str());
+    std::string line;
+    std::vector<nlohmann::json> objects;
+    while (std::getline(lines, line)) objects.push_back(nlohmann::json::parse(line));
+    ASSERT_EQ(objects.size(), 5u);  // four files and the summary
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_TRUE(objects[i].contains("source"));
+        EXPECT_TRUE(objects[i].contains("destination"));
+        EXPECT_TRUE(objects[i].contains("reason"));
+    }
+    const nlohmann::json& converted = objects[0];
+    EXPECT_EQ(converted["result"], "converted");
+    EXPECT_GT(converted["changedColors"].get<int>(), 0);
+    EXPECT_EQ(objects.back(), (nlohmann::json{{"converted", 3}, {"skipped", 1}, {"failed", 0}}));
+}
+
+TEST_F(ConvertCommand, AFailedFileSetsTheExitStatus) {
+    WriteFile(In() / "broken.jww", std::string("JwwData.\x58\x02\x00\x00\x09short"));
+    EXPECT_EQ(Run({{}, Out().string(), false, false, false, {(In() / "broken.jww").string(), (In() / "a.jww").string()}}), 1);
+    EXPECT_NE(out.str().find("failed: " + (In() / "broken.jww").string()), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("1 converted, 0 skipped, 1 failed"), std::string::npos);
+}
+
+// Refused before anything is written, with exit status 2.
+TEST_F(ConvertCommand, RefusesToStart) {
+    fs::create_directory_symlink(In(), root.Path() / "link");
+    fs::create_directories(In() / "sub" / "deeper");
+    WriteFile(root.Path() / "file", std::string("x"));
+    struct Case {
+        std::string destination;
+        bool recursive;
+        std::string message;
+    };
+    const Case cases[] = {
+        {(root.Path() / "missing").string(), false, "指定された保存先フォルダが存在しません。再指定して下さい。"},
+        {(root.Path() / "file").string(), false, "指定された保存先フォルダが存在しません。再指定して下さい。"},
+        {In().string(), false, "保存先フォルダとファイルのフォルダが同じになっています。"},
+        {(root.Path() / "link").string(), false, "保存先フォルダとファイルのフォルダが同じになっています。"},
+        {(In() / "sub" / "deeper").string(), true, "保存先フォルダとファイルのフォルダが同じになっています。"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Run({{}, c.destination, c.recursive, false, false, {In().string()}}), 2) << c.destination;
+        EXPECT_NE(err.str().find(c.message), std::string::npos) << err.str();
+        EXPECT_EQ(out.str(), "");
+    }
+    EXPECT_TRUE(fs::is_empty(In() / "sub" / "deeper"));
+
+    // Combined mode without a rule.
+    ConversionSettings combined;
+    ResetConversionSettings(combined);
+    combined.ConversionMode = 1;
+    const std::string rules = (root.Path() / "rules.set").string();
+    ASSERT_TRUE(SaveConversionSettings(combined, rules));
+    EXPECT_EQ(Run({rules, Out().string(), false, false, false, {In().string()}}), 2);
+    EXPECT_NE(err.str().find("[線色線種・組合せ変換] 変換指定が行われていません。"), std::string::npos);
+    EXPECT_EQ(Run({(root.Path() / "none.set").string(), Out().string(), false, false, false, {In().string()}}), 2);
+    EXPECT_EQ(Run({{}, Out().string(), false, false, false, {(In() / "nothing.jww").string()}}), 2);
+    EXPECT_TRUE(fs::is_empty(Out()));
+}
+
+}  // namespace
+}  // namespace tolvane::cli

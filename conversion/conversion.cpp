@@ -1,0 +1,199 @@
+#include "conversion/conversion.h"
+
+#include <system_error>
+
+#include "formats/file_probes.h"
+#include "formats/jws.h"
+#include "formats/jww.h"
+#include "settings/rule_application.h"
+
+namespace tolvane {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+enum class Format { Jww, Jws };
+
+struct Pen {
+    uint8_t Style;
+    uint16_t Color;
+    uint16_t Width;
+};
+
+void AddPens(std::vector<Pen>& pens, const EntityLists& lists) {
+    auto add = [&](const EntityBase& b) { pens.push_back({b.PenStyle, b.PenColor, b.PenWidth}); };
+    for (const LineRecord& r : lists.Lines) add(r);
+    for (const ArcRecord& r : lists.Arcs) add(r);
+    for (const PointRecord& r : lists.Points) add(r);
+    for (const TextRecord& r : lists.Texts) add(r);
+    for (const DimensionRecord& r : lists.Dimensions) {
+        for (const EntityBase* b : {static_cast<const EntityBase*>(&r.DimensionLine),
+                                    static_cast<const EntityBase*>(&r.DimensionText),
+                                    static_cast<const EntityBase*>(&r.AuxLine1), static_cast<const EntityBase*>(&r.AuxLine2),
+                                    static_cast<const EntityBase*>(&r.Point1), static_cast<const EntityBase*>(&r.Point2),
+                                    static_cast<const EntityBase*>(&r.AuxPoint1), static_cast<const EntityBase*>(&r.AuxPoint2)})
+            add(*b);
+    }
+    for (const SolidRecord& r : lists.Solids) add(r);
+}
+
+// The pens that the rules may change, in a fixed order, so that two snapshots of one drawing
+// compare entry by entry.
+std::vector<Pen> PenSnapshot(const DrawingData& drawing) {
+    std::vector<Pen> pens;
+    AddPens(pens, drawing);
+    for (const BlockDefinition& definition : drawing.BlockDefinitions) AddPens(pens, definition);
+    return pens;
+}
+
+void CountChanges(const std::vector<Pen>& before, const std::vector<Pen>& after, ConversionResult& result) {
+    for (size_t i = 0; i < before.size() && i < after.size(); ++i) {
+        if (before[i].Color != after[i].Color) ++result.ChangedColors;
+        if (before[i].Style != after[i].Style) ++result.ChangedLineTypes;
+        if (before[i].Width != after[i].Width) ++result.ChangedWidths;
+    }
+}
+
+ConversionResult ConvertFile(ConversionContext& context, const fs::path& source, const fs::path& destination,
+                             Format format, bool combined) {
+    ConversionResult result;
+    DrawingData& drawing = context.Drawing;
+    if (context.Progress) context.Progress(source, destination);
+
+    std::string error;
+    const bool read = format == Format::Jww ? ReadJww(source, drawing, context.ImageFolder, &error)
+                                            : ReadJws(source, drawing, &error);
+    if (!read) {
+        // Images already extracted by a failed read stay; nothing else was touched.
+        drawing.Release();
+        result.Outcome = ConversionOutcome::FailedRead;
+        result.Reason = error;
+        return result;
+    }
+
+    BackupDestination(destination);
+    std::error_code ignored;
+    const fs::file_status left = fs::symlink_status(destination, ignored);
+    if (fs::exists(left)) {
+        // Writing now would destroy what could not be kept as a backup.
+        result.Outcome = ConversionOutcome::FailedWrite;
+        result.Reason = fs::is_directory(left) ? "a folder of that name is at the destination"
+                                               : "the file already at the destination could not be renamed to " +
+                                                     BackupPathOf(destination).filename().string();
+    } else {
+        result.VersionRead = drawing.Header.FileVersion;
+        drawing.Header.FileVersion = RaiseVersion(context.Settings, drawing.Header.FileVersion);
+        result.VersionWritten = drawing.Header.FileVersion;
+        const std::vector<Pen> before = PenSnapshot(drawing);
+        if (combined) ApplyRules(context.Settings, drawing);
+        else ApplyTables(context.Settings, drawing, format == Format::Jww);
+        CountChanges(before, PenSnapshot(drawing), result);
+
+        const bool written = format == Format::Jww
+                                 ? WriteJww(destination, drawing, drawing.Header.FileVersion, context.ImageFolder, &error)
+                                 : WriteJws(destination, drawing, drawing.Header.FileVersion, &error);
+        if (written) {
+            result.Outcome = ConversionOutcome::Converted;
+        } else {
+            fs::remove(destination, ignored);
+            result.Outcome = ConversionOutcome::FailedWrite;
+            result.Reason = error;
+        }
+    }
+    if (format == Format::Jww) DeleteExtractedImages(drawing, context.ImageFolder);
+    drawing.Release();
+    return result;
+}
+
+}  // namespace
+
+fs::path BackupPathOf(const fs::path& destination) {
+    // The extension runs from the last full stop of the name; a name without one gets ".BAK".
+    fs::path::string_type name = destination.filename().native();
+    const auto dot = name.rfind(fs::path::value_type('.'));
+    if (dot != fs::path::string_type::npos) name.erase(dot);
+    name += fs::path(".BAK").native();
+    return destination.parent_path() / name;
+}
+
+// A folder of the destination's name is no file to keep: it is left alone, and the conversion
+// then refuses to write.
+void BackupDestination(const fs::path& destination) {
+    std::error_code ignored;
+    const fs::file_status status = fs::symlink_status(destination, ignored);
+    if (!fs::exists(status) || fs::is_directory(status)) return;
+    const fs::path backup = BackupPathOf(destination);
+    if (fs::exists(fs::symlink_status(backup, ignored))) fs::remove(backup, ignored);
+    fs::rename(destination, backup, ignored);
+}
+
+ConversionResult ConvertJwwIndividual(ConversionContext& context, const fs::path& source, const fs::path& destination) {
+    return ConvertFile(context, source, destination, Format::Jww, false);
+}
+
+ConversionResult ConvertJwwCombined(ConversionContext& context, const fs::path& source, const fs::path& destination) {
+    return ConvertFile(context, source, destination, Format::Jww, true);
+}
+
+ConversionResult ConvertJwsIndividual(ConversionContext& context, const fs::path& source, const fs::path& destination) {
+    return ConvertFile(context, source, destination, Format::Jws, false);
+}
+
+ConversionResult ConvertJwsCombined(ConversionContext& context, const fs::path& source, const fs::path& destination) {
+    return ConvertFile(context, source, destination, Format::Jws, true);
+}
+
+ConversionResult ConvertSelectedFile(ConversionContext& context, const fs::path& source, const fs::path& destination) {
+    const std::string extension = UpperExtension(source.filename().string());
+    const bool combined = context.Settings.ConversionMode == 1;
+    ConversionResult skipped;
+    skipped.Outcome = ConversionOutcome::SkippedNotADrawing;
+    std::error_code error;
+    if (extension != ".JWW" && extension != ".JWS") {
+        skipped.Reason = "not a .JWW or .JWS file";
+        return skipped;
+    }
+    if (!fs::exists(source, error)) {
+        skipped.Reason = "the file no longer exists";
+        return skipped;
+    }
+    // Never write over the file being read, whatever path leads to it.
+    if (fs::equivalent(source, destination, error)) {
+        ConversionResult refused;
+        refused.Outcome = ConversionOutcome::FailedWrite;
+        refused.Reason = "the destination is the source file itself";
+        return refused;
+    }
+    if (extension == ".JWW") {
+        if (!ProbeJww(source)) {
+            skipped.Reason = "not a JWW drawing (it does not begin with \"JwwData.\")";
+            return skipped;
+        }
+        return combined ? ConvertJwwCombined(context, source, destination) : ConvertJwwIndividual(context, source, destination);
+    }
+    if (!ProbeJws(source)) {
+        skipped.Reason = "not a JWS figure file (it does not begin with \"JwsData\")";
+        return skipped;
+    }
+    return combined ? ConvertJwsCombined(context, source, destination) : ConvertJwsIndividual(context, source, destination);
+}
+
+bool IsSameFolder(const fs::path& a, const fs::path& b) {
+    std::error_code error;
+    return fs::equivalent(a, b, error) && !error;
+}
+
+RunRefusal CheckRunInputs(const ConversionSettings& settings, const std::string& destinationFolder,
+                          const std::vector<fs::path>& sourceFolders) {
+    std::error_code error;
+    if (destinationFolder.empty()) return {3, "保存先フォルダを指定して下さい。"};
+    if (!fs::is_directory(fs::path(destinationFolder), error)) return {4, "指定された保存先フォルダが存在しません。再指定して下さい。"};
+    for (const fs::path& folder : sourceFolders)
+        if (IsSameFolder(destinationFolder, folder)) return {5, "保存先フォルダとファイルのフォルダが同じになっています。"};
+    if (settings.ConversionMode == 1 && EnabledRuleCount(settings) == 0)
+        return {6, "[線色線種・組合せ変換] 変換指定が行われていません。"};
+    return {};
+}
+
+}  // namespace tolvane

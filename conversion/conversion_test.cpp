@@ -1,0 +1,265 @@
+#include "conversion/conversion.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+
+#include "formats/jws.h"
+#include "formats/jww.h"
+#include "testsupport/drawing_generator.h"
+#include "testsupport/file_size_limit.h"
+#include "testsupport/test_files.h"
+
+namespace tolvane {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadFile;
+using testing::TempFolder;
+using testing::WriteFile;
+
+// A source folder, a destination folder and an image folder, with sources made by the
+// generator; every test checks at the end that no source changed.
+class Conversion : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directories(Source());
+        fs::create_directories(Destination());
+        fs::create_directories(Images());
+        ResetConversionSettings(settings);
+    }
+    void TearDown() override {
+        for (const auto& [path, bytes] : sources) EXPECT_EQ(ReadFile(path), bytes) << "source changed: " << path;
+    }
+
+    fs::path Source() const { return root.Path() / "source"; }
+    fs::path Destination() const { return root.Path() / "destination"; }
+    fs::path Images() const { return root.Path() / "images"; }
+
+    fs::path MakeJww(const std::string& name, uint32_t version) {
+        DrawingData d = testing::MakeFloorPlan(version, Images());
+        const fs::path path = Source() / name;
+        EXPECT_TRUE(WriteJww(path, d, version, Images()));
+        fs::remove(Images() / "photo.bmp");
+        sources[path] = ReadFile(path);
+        return path;
+    }
+    fs::path MakeJws(const std::string& name, uint32_t version) {
+        const DrawingData d = testing::MakeFigure(version);
+        const fs::path path = Source() / name;
+        EXPECT_TRUE(WriteJws(path, d, version));
+        sources[path] = ReadFile(path);
+        return path;
+    }
+    fs::path MakeFile(const std::string& name, const std::string& bytes) {
+        const fs::path path = Source() / name;
+        WriteFile(path, bytes);
+        sources[path] = bytes;
+        return path;
+    }
+    ConversionResult Convert(const fs::path& source, const std::string& destinationName = "") {
+        ConversionContext context{settings, Images(), {}, {}};
+        context.Progress = [&](const fs::path& s, const fs::path& d) { progress.push_back(s.string() + "->" + d.string()); };
+        return ConvertSelectedFile(context, source, Destination() / (destinationName.empty() ? source.filename().string() : destinationName));
+    }
+    std::vector<std::string> DestinationNames() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(Destination())) names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    TempFolder root;
+    ConversionSettings settings;
+    std::map<fs::path, std::string> sources;
+    std::vector<std::string> progress;
+};
+
+TEST_F(Conversion, ConvertsByTheTablesAndCountsTheChanges) {
+    settings.ColorTable[3] = 5;  // colour 3 becomes 5
+    settings.WidthTable[3] = 50;
+    ComputeVersionRaise(settings);
+    const fs::path source = MakeJww("plan.jww", 600);
+    const ConversionResult result = Convert(source);
+    ASSERT_EQ(result.Outcome, ConversionOutcome::Converted) << result.Reason;
+    EXPECT_GT(result.ChangedColors, 0u);
+    EXPECT_GT(result.ChangedWidths, 0u);
+    EXPECT_EQ(progress, std::vector<std::string>{source.string() + "->" + (Destination() / "plan.jww").string()});
+    DrawingData out;
+    ASSERT_TRUE(ReadJww(Destination() / "plan.jww", out, Images()));
+    for (const LineRecord& line : out.Lines) EXPECT_NE(line.PenColor, 3);
+    EXPECT_EQ(out.Header.FileVersion, 600u);
+    // Lower-case extension kept as it is.
+    EXPECT_EQ(DestinationNames(), std::vector<std::string>{"plan.jww"});
+}
+
+TEST_F(Conversion, RaisesTheVersionAsTheSettingsDemand) {
+    settings.ColorTable[1] = 101;
+    ComputeVersionRaise(settings);
+    ASSERT_EQ(settings.VersionRaise, 2);
+    const ConversionResult result = Convert(MakeJww("old.JWW", 351));
+    ASSERT_EQ(result.Outcome, ConversionOutcome::Converted) << result.Reason;
+    EXPECT_EQ(result.VersionRead, 351u);
+    EXPECT_EQ(result.VersionWritten, 420u);
+    DrawingData out;
+    ASSERT_TRUE(ReadJww(Destination() / "old.JWW", out, Images()));
+    EXPECT_EQ(out.Header.FileVersion, 420u);
+}
+
+// The backups: the existing destination file is kept as ".BAK", and an older ".BAK" goes.
+TEST_F(Conversion, KeepsTheDestinationFileAsABackup) {
+    const fs::path jww = MakeJww("A.JWW", 600);
+    const fs::path jws = MakeJws("A.JWS", 600);
+    WriteFile(Destination() / "A.BAK", std::string("very old"));
+    WriteFile(Destination() / "A.JWW", std::string("old drawing"));
+    WriteFile(Destination() / "A.JWS", std::string("old figure"));
+    ASSERT_EQ(Convert(jww).Outcome, ConversionOutcome::Converted);
+    EXPECT_EQ(ReadFile(Destination() / "A.BAK"), "old drawing");
+    ASSERT_EQ(Convert(jws).Outcome, ConversionOutcome::Converted);
+    EXPECT_EQ(ReadFile(Destination() / "A.BAK"), "old figure");  // the second backup replaces the first
+    // Converting the same file again: the first output becomes the backup.
+    const std::string firstOutput = ReadFile(Destination() / "A.JWW");
+    ASSERT_EQ(Convert(jww).Outcome, ConversionOutcome::Converted);
+    EXPECT_EQ(ReadFile(Destination() / "A.BAK"), firstOutput);
+    EXPECT_EQ(DestinationNames(), (std::vector<std::string>{"A.BAK", "A.JWS", "A.JWW"}));
+}
+
+TEST_F(Conversion, BackupPaths) {
+    EXPECT_EQ(BackupPathOf("/d/X"), fs::path("/d/X.BAK"));
+    EXPECT_EQ(BackupPathOf("/d/a.b.jww"), fs::path("/d/a.b.BAK"));
+    EXPECT_EQ(BackupPathOf("/d.x/plan"), fs::path("/d.x/plan.BAK"));
+    WriteFile(Destination() / "X", std::string("x"));
+    BackupDestination(Destination() / "X");
+    EXPECT_EQ(DestinationNames(), std::vector<std::string>{"X.BAK"});
+    BackupDestination(Destination() / "missing.jww");  // nothing there: nothing happens
+    EXPECT_EQ(DestinationNames(), std::vector<std::string>{"X.BAK"});
+}
+
+// What is skipped leaves no trace; a source that cannot be read leaves the destination as it was.
+TEST_F(Conversion, SkipsAndFailsWithoutTouchingTheDestination) {
+    WriteFile(Destination() / "bad.jww", std::string("keep me"));
+    const std::vector<std::pair<fs::path, ConversionOutcome>> cases = {
+        {MakeFile("X.JWW", "not a drawing at all"), ConversionOutcome::SkippedNotADrawing},
+        {MakeFile("X.JWS", "JwwData.????"), ConversionOutcome::SkippedNotADrawing},
+        {MakeFile("notes.txt", "JwwData."), ConversionOutcome::SkippedNotADrawing},
+        {MakeFile("noext", "JwwData."), ConversionOutcome::SkippedNotADrawing},
+        {Source() / "deleted.jww", ConversionOutcome::SkippedNotADrawing},
+        {MakeFile("bad.jww", "JwwData.\x58\x02\x00\x00\x05ab"), ConversionOutcome::FailedRead},
+    };
+    for (const auto& [source, outcome] : cases) {
+        const ConversionResult result = Convert(source);
+        EXPECT_EQ(result.Outcome, outcome) << source;
+        EXPECT_FALSE(result.Reason.empty()) << source;
+    }
+    EXPECT_EQ(DestinationNames(), std::vector<std::string>{"bad.jww"});
+    EXPECT_EQ(ReadFile(Destination() / "bad.jww"), "keep me");
+}
+
+// A read that fails part-way through the image section leaves the images already extracted.
+TEST_F(Conversion, AFailedReadLeavesExtractedImages) {
+    DrawingData d = testing::MakeFloorPlan(700, Images());
+    d.EmbeddedImageList.push_back({"second.bmp", 4, false});
+    WriteFile(Images() / "second.bmp", std::string("BMxx"));
+    d.Texts[1].Text = "^@BM%temp%second.bmp,1,1";
+    MemorySink sink;
+    WriteJwwTo(sink, d, 700, Images());
+    fs::remove(Images() / "photo.bmp");
+    fs::remove(Images() / "second.bmp");
+    std::string bytes(sink.bytes.begin(), sink.bytes.end() - 2);  // the second image cut short
+    const ConversionResult result = Convert(MakeFile("cut.jww", bytes));
+    EXPECT_EQ(result.Outcome, ConversionOutcome::FailedRead);
+    EXPECT_TRUE(fs::exists(Images() / "photo.bmp"));
+    EXPECT_TRUE(fs::is_empty(Destination()));
+}
+
+// Images extracted for a version-700 drawing are gone after its conversion, written or not.
+TEST_F(Conversion, RemovesExtractedImagesAfterTheWrite) {
+    const fs::path source = MakeJww("photo.jww", 700);
+    ASSERT_EQ(Convert(source).Outcome, ConversionOutcome::Converted);
+    EXPECT_TRUE(fs::is_empty(Images()));
+    DrawingData out;
+    ASSERT_TRUE(ReadJww(Destination() / "photo.jww", out, Images()));
+    EXPECT_EQ(out.EmbeddedImageList.size(), 1u);
+    fs::remove_all(Images());
+    fs::create_directories(Images());
+
+    if (!testing::FileSizeLimit::Supported()) return;
+    WriteFile(Destination() / "photo.jww", std::string("previous"));
+    fs::remove(Destination() / "photo.BAK");
+    ConversionResult failed;
+    {
+        testing::FileSizeLimit limit(4096);
+        failed = Convert(source);
+    }
+    EXPECT_EQ(failed.Outcome, ConversionOutcome::FailedWrite);
+    EXPECT_TRUE(fs::is_empty(Images()));
+}
+
+// A write that fails leaves no output; the file that was there survives as the backup.
+TEST_F(Conversion, AFailedWriteLeavesOnlyTheBackup) {
+    if (!testing::FileSizeLimit::Supported()) GTEST_SKIP() << "no file-size limits here";
+    const fs::path source = MakeJww("A.JWW", 600);
+    WriteFile(Destination() / "A.JWW", std::string("previous"));
+    ConversionResult result;
+    {
+        testing::FileSizeLimit limit(4096);
+        result = Convert(source);
+    }
+    EXPECT_EQ(result.Outcome, ConversionOutcome::FailedWrite);
+    EXPECT_FALSE(result.Reason.empty());
+    EXPECT_EQ(DestinationNames(), std::vector<std::string>{"A.BAK"});
+    EXPECT_EQ(ReadFile(Destination() / "A.BAK"), "previous");
+}
+
+// Nothing is written where the existing file could not be kept: a folder of that name.
+TEST_F(Conversion, NeverDestroysWhatCannotBeBackedUp) {
+    const fs::path source = MakeJww("A.JWW", 600);
+    fs::create_directory(Destination() / "A.JWW");
+    WriteFile(Destination() / "A.JWW" / "inside.txt", std::string("x"));
+    EXPECT_EQ(Convert(source).Outcome, ConversionOutcome::FailedWrite);
+    EXPECT_EQ(ReadFile(Destination() / "A.JWW" / "inside.txt"), "x");
+    // The destination being the source itself is refused.
+    ConversionContext context{settings, Images(), {}, {}};
+    EXPECT_EQ(ConvertSelectedFile(context, source, Source() / "." / "A.JWW").Outcome, ConversionOutcome::FailedWrite);
+}
+
+TEST_F(Conversion, ChecksOfTheRun) {
+    const std::vector<fs::path> folders = {Source()};
+    EXPECT_EQ(CheckRunInputs(settings, "", folders).Check, 3);
+    EXPECT_EQ(CheckRunInputs(settings, (root.Path() / "missing").string(), folders).Check, 4);
+    EXPECT_EQ(CheckRunInputs(settings, Source().string(), folders).Check, 5);
+    // The same folder by another spelling or through a link is the same folder.
+    EXPECT_EQ(CheckRunInputs(settings, (Source() / "." / "").string(), folders).Check, 5);
+    EXPECT_EQ(CheckRunInputs(settings, (Destination() / ".." / "source").string(), folders).Check, 5);
+    fs::create_directory_symlink(Source(), root.Path() / "link");
+    EXPECT_EQ(CheckRunInputs(settings, (root.Path() / "link").string(), folders).Check, 5);
+    EXPECT_EQ(CheckRunInputs(settings, Destination().string(), folders).Check, 0);
+    settings.ConversionMode = 1;
+    const RunRefusal noRule = CheckRunInputs(settings, Destination().string(), folders);
+    EXPECT_EQ(noRule.Check, 6);
+    EXPECT_EQ(noRule.Message, "[線色線種・組合せ変換] 変換指定が行われていません。");
+    settings.Rules[9].Enabled = true;
+    EXPECT_EQ(CheckRunInputs(settings, Destination().string(), folders).Check, 0);
+}
+
+TEST_F(Conversion, CombinedModeAppliesTheRules) {
+    settings.ConversionMode = 1;
+    settings.Rules[0] = {true, 2, 0, 5, 3, 20, 0, 0};  // colour 3, line type 1 -> colour 5, line type 3, width 20
+    ComputeVersionRaise(settings);
+    ResolveRuleSources(settings);
+    const ConversionResult result = Convert(MakeJws("figure.jws", 420));
+    ASSERT_EQ(result.Outcome, ConversionOutcome::Converted) << result.Reason;
+    DrawingData out;
+    ASSERT_TRUE(ReadJws(Destination() / "figure.jws", out));
+    size_t matched = 0;
+    for (const LineRecord& line : out.Lines) {
+        EXPECT_FALSE(line.PenColor == 3 && line.PenStyle == 1);
+        if (line.PenColor == 5 && line.PenStyle == 3 && line.PenWidth == 20) ++matched;
+    }
+    EXPECT_GT(matched, 0u);
+    EXPECT_EQ(result.ChangedColors, matched);
+}
+
+}  // namespace
+}  // namespace tolvane
