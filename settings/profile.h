@@ -4,9 +4,10 @@
 // Sections and keys match without regard to ASCII letter case, blanks around keys and values
 // are trimmed, one pair of matching quotes around a value is removed, and the first
 // occurrence of a key in the first matching section wins. Writing keeps every other line of
-// the file byte for byte; lines end with CR LF.
+// the file byte for byte; lines added by writing end with CR LF.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -19,20 +20,29 @@ class ProfileDocument {
 public:
     // Missing or unreadable files give an empty document.
     static ProfileDocument Load(const std::string& file);
+    // For writing: a missing file gives an empty document, a file that exists but cannot be
+    // read gives nothing, so that a save never replaces what it could not read.
+    static std::optional<ProfileDocument> LoadForUpdate(const std::string& file);
     static ProfileDocument Parse(std::string_view bytes);
 
     // The value, cut to bufferSize - 1 bytes; present when it is not empty.
     std::pair<bool, std::string> Get(std::string_view section, std::string_view key, size_t bufferSize) const;
     // Replaces the value in place, or adds the key at the end of its section, or the section
-    // at the end of the document.
-    void Set(std::string_view section, std::string_view key, std::string_view value);
+    // at the end of the document. Refuses (false, nothing changed) a section, key or value that
+    // would break the line structure: a line end in any of them, an empty section or key, "]"
+    // in the section or "=" in the key.
+    bool Set(std::string_view section, std::string_view key, std::string_view value);
 
     std::string Bytes() const;
     // Writes a temporary file in the same folder and renames it over the file.
     bool Save(const std::string& file) const;
 
 private:
-    std::vector<std::string> lines_;  // without their line ends
+    struct Line {
+        std::string Text;  // without its line end
+        std::string End;   // "\r\n", "\n" or, on a last line, nothing
+    };
+    std::vector<Line> lines_;
 };
 
 // One key at a time, as the platform functions do.

@@ -1,0 +1,171 @@
+#include "settings/settings_file.h"
+
+#include <array>
+#include <limits>
+
+#include "settings/profile.h"
+
+namespace tolvane {
+
+namespace {
+
+constexpr std::string_view kTableSection = "JWW";
+constexpr std::string_view kModeSection = "Set";
+constexpr std::string_view kRuleSection = "JWW1";
+constexpr std::string_view kModeKey = "CVNO";
+// Values are read through a buffer of 22 bytes: 21 characters and the terminator.
+constexpr size_t kValueBufferSize = 22;
+
+// Lead bytes of a Shift-JIS double-byte character, as the settings code has always read them.
+bool IsLeadByte(unsigned char c) { return (c >= 0x80 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFD); }
+
+// ASCII letters upper-cased; the trail bytes of double-byte characters are left alone.
+std::string UpperCaseAscii(std::string_view text) {
+    std::string result(text);
+    for (size_t i = 0; i < result.size(); ++i) {
+        const auto c = static_cast<unsigned char>(result[i]);
+        if (IsLeadByte(c)) {
+            ++i;
+        } else if (c >= 'a' && c <= 'z') {
+            result[i] = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return result;
+}
+
+std::string Key(std::string_view prefix, int number) { return std::string(prefix) + std::to_string(number); }
+
+}  // namespace
+
+int32_t ParseInt(std::string_view text) {
+    size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    if (i == text.size()) return 0;
+    int64_t value = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9') return 0;
+        value = value * 10 + (text[i] - '0');
+        // A number beyond the 32-bit range is not an integer this program can hold.
+        if (value > int64_t{std::numeric_limits<int32_t>::max()} + 1) return 0;
+    }
+    if (negative) value = -value;
+    if (value > std::numeric_limits<int32_t>::max()) return 0;
+    return static_cast<int32_t>(value);
+}
+
+bool ParseBool(std::string_view text) {
+    static const std::array<std::string_view, 10> kTrue = {
+        "T", "TR", "TRU", "TRUE", "1",
+        "\x82\x50",  // １ (full-width one)
+        "\x81\x9b",  // ○
+        "ON",
+        "\x90\x5e",  // 真
+        "\x90\xb3",  // 正
+    };
+    const std::string word = UpperCaseAscii(StripBlanks(text));
+    for (std::string_view candidate : kTrue) {
+        if (word == candidate) return true;
+    }
+    return false;
+}
+
+std::string BoolToText(bool value) { return value ? "1" : "0"; }
+
+std::string StripBlanks(std::string_view text) {
+    std::string result;
+    result.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (IsLeadByte(c) && i + 1 < text.size()) {
+            const auto trail = static_cast<unsigned char>(text[i + 1]);
+            // The ideographic space is 0x81 0x40.
+            if (!(c == 0x81 && trail == 0x40)) {
+                result += text[i];
+                result += text[i + 1];
+            }
+            ++i;
+        } else if (c != ' ' && c >= 32) {
+            result += text[i];
+        } else if (IsLeadByte(c)) {
+            result += text[i];  // a lead byte at the very end stays
+        }
+    }
+    return result;
+}
+
+bool SaveConversionSettings(const ConversionSettings& settings, const std::string& file) {
+    std::optional<ProfileDocument> document = ProfileDocument::LoadForUpdate(file);
+    if (!document) return false;
+    // The key order makes a new file hold the sections "JWW", "Set", "JWW1" in this order.
+    bool written = true;
+    auto set = [&](std::string_view section, const std::string& key, const std::string& value) {
+        written = document->Set(section, key, value) && written;
+    };
+    for (int n = 1; n <= kSequenceLength; ++n) set(kTableSection, Key("C", n), std::to_string(settings.SequenceValue(n)));
+    for (int n = 1; n <= kColorSlots; ++n)
+        set(kTableSection, Key("W", n), std::to_string(settings.WidthTable[static_cast<size_t>(n)]));
+    set(kModeSection, std::string(kModeKey), std::to_string(settings.ConversionMode));
+    for (int r = 1; r <= kRuleCount; ++r) {
+        const CombinationRule& rule = settings.Rules[static_cast<size_t>(r - 1)];
+        set(kRuleSection, Key("FL", r), BoolToText(rule.Enabled));
+        set(kRuleSection, Key("CN", r), std::to_string(rule.SourceColorIndex));
+        set(kRuleSection, Key("LN", r), std::to_string(rule.SourceLineTypeIndex));
+        set(kRuleSection, Key("CL", r), std::to_string(rule.TargetColor));
+        set(kRuleSection, Key("LT", r), std::to_string(rule.TargetLineType));
+        set(kRuleSection, Key("WD", r), std::to_string(rule.TargetWidth));
+    }
+    return written && document->Save(file);
+}
+
+std::vector<std::string> LoadConversionSettings(ConversionSettings& settings, const std::string& file) {
+    const ProfileDocument document = ProfileDocument::Load(file);
+    std::vector<std::string> refused;
+    // Reads one integer key into the field when it is present and passes the check; a value
+    // that would not fit a pen field is refused rather than stored truncated later.
+    auto read = [&](std::string_view section, const std::string& key, int32_t& field, bool (*accepts)(int)) {
+        const auto [present, text] = document.Get(section, key, kValueBufferSize);
+        if (!present) return;
+        const int32_t value = ParseInt(text);
+        if (accepts && !accepts(value)) {
+            refused.push_back(key);
+            return;
+        }
+        field = value;
+    };
+
+    for (int n = 1; n <= kSequenceLength; ++n) settings.SequenceValue(n) = 0;
+    settings.WidthTable.fill(-1);
+    for (int n = 1; n <= kColorSlots; ++n) read(kTableSection, Key("C", n), settings.SequenceValue(n), IsValidTargetColor);
+    for (int n = kColorSlots + 1; n <= kColorSlots + kLineTypeSlots; ++n)
+        read(kTableSection, Key("C", n), settings.SequenceValue(n), IsValidTargetLineType);
+    // Options are taken as they are: only the value 1 (any non-zero value for the existing
+    // widths) switches one on.
+    for (int n = kColorSlots + kLineTypeSlots + 1; n <= kSequenceLength; ++n)
+        read(kTableSection, Key("C", n), settings.SequenceValue(n), nullptr);
+    for (int n = 1; n <= kColorSlots; ++n)
+        read(kTableSection, Key("W", n), settings.WidthTable[static_cast<size_t>(n)], IsValidWidth);
+
+    // Any mode is stored; a run treats everything but 1 as individual.
+    settings.ConversionMode = 0;
+    read(kModeSection, std::string(kModeKey), settings.ConversionMode, nullptr);
+
+    for (int r = 1; r <= kRuleCount; ++r) {
+        CombinationRule& rule = settings.Rules[static_cast<size_t>(r - 1)];
+        rule = CombinationRule{};
+        const auto [present, flag] = document.Get(kRuleSection, Key("FL", r), kValueBufferSize);
+        if (present) rule.Enabled = ParseBool(flag);
+        read(kRuleSection, Key("CN", r), rule.SourceColorIndex, nullptr);
+        read(kRuleSection, Key("LN", r), rule.SourceLineTypeIndex, nullptr);
+        read(kRuleSection, Key("CL", r), rule.TargetColor, IsValidTargetColor);
+        read(kRuleSection, Key("LT", r), rule.TargetLineType, IsValidTargetLineType);
+        read(kRuleSection, Key("WD", r), rule.TargetWidth, IsValidWidth);
+    }
+    ComputeVersionRaise(settings);
+    return refused;
+}
+
+}  // namespace tolvane
