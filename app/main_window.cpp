@@ -357,9 +357,11 @@ void TForm1::FormClose() {
         fs::remove(paths_.ImageFolder, ignored);
 
     fs::create_directories(fs::path(IniFileName).parent_path(), ignored);
-    ProfileDocument file = ProfileDocument::Load(IniFileName);
-    WriteWindowState(file, CurrentWindowState());
-    file.Save(IniFileName);
+    // A state file that exists but cannot be read is left alone rather than replaced.
+    std::optional<ProfileDocument> file = ProfileDocument::LoadForUpdate(IniFileName);
+    if (!file) return;
+    WriteWindowState(*file, CurrentWindowState());
+    file->Save(IniFileName);
     SaveConversionSettings(settings_, IniFileName);
 }
 

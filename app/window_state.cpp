@@ -1,7 +1,6 @@
 #include "app/window_state.h"
 
-#include <cstdlib>
-
+#include "conversion/app_paths.h"
 #include "settings/profile.h"
 #include "settings/settings_file.h"
 
@@ -13,11 +12,6 @@ namespace {
 // Windows; Linux paths may be far longer, and a path cut short names another folder.
 constexpr size_t kNumberBuffer = 22;
 constexpr size_t kPathBuffer = 4096;
-
-std::string EnvironmentValue(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? std::string(value) : std::string();
-}
 
 void ReadNumber(const ProfileDocument& file, const char* section, const std::string& key, int& value) {
     const auto [present, text] = file.Get(section, key, kNumberBuffer);
@@ -37,17 +31,11 @@ std::string KeepableText(const std::string& text) {
 }  // namespace
 
 ProgramPaths DefaultProgramPaths() {
-    std::string home = EnvironmentValue("HOME");
-    if (home.empty()) home = "/";
-    if (home.back() != '/') home += '/';
-    std::string config = EnvironmentValue("XDG_CONFIG_HOME");
-    if (config.empty() || config.front() != '/') config = home + ".config";
-    std::string cache = EnvironmentValue("XDG_CACHE_HOME");
-    if (cache.empty() || cache.front() != '/') cache = home + ".cache";
     ProgramPaths paths;
-    paths.HomeFolder = home;
-    paths.StateFile = (std::filesystem::path(config) / "tolvane" / "tolvane.ini").string();
-    paths.ImageFolder = std::filesystem::path(cache) / "tolvane" / "TEMP" / "";
+    paths.HomeFolder = HomeFolderPath().string();
+    if (paths.HomeFolder.empty() || paths.HomeFolder.back() != '/') paths.HomeFolder += '/';
+    paths.StateFile = WindowStateFilePath().string();
+    paths.ImageFolder = ImageFolderPath();
     return paths;
 }
 

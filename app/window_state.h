@@ -23,7 +23,8 @@ struct ProgramPaths {
     std::filesystem::path ImageFolder;  // .../tolvane/TEMP/
 };
 
-// From $HOME, $XDG_CONFIG_HOME (default ~/.config) and $XDG_CACHE_HOME (default ~/.cache).
+// The places of conversion/app_paths.h: $XDG_CONFIG_HOME/tolvane/tolvane.ini,
+// $XDG_CACHE_HOME/tolvane/TEMP/ and $HOME.
 ProgramPaths DefaultProgramPaths();
 
 struct WindowState {
