@@ -1,6 +1,7 @@
 #include "cli/commands.h"
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -8,6 +9,8 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/temp_folder.h"
+#include "formats/file_probes.h"
+#include "formats/jws.h"
 #include "formats/jww.h"
 #include "settings/text_encoding.h"
 
@@ -21,7 +24,7 @@ using Json = nlohmann::ordered_json;
 // File names on Linux are bytes; JSON wants UTF-8, so anything else is shown replaced.
 std::string Dump(const Json& j) { return j.dump(-1, ' ', false, Json::error_handler_t::replace); }
 
-enum class Kind { None, Jww };
+enum class Kind { None, Jww, Jws };
 
 struct Decoded {
     bool Ok = false;
@@ -40,18 +43,62 @@ Decoded Decode(const fs::path& file, DrawingData& drawing, const fs::path& image
     if (ProbeJww(file)) {
         d.FileKind = Kind::Jww;
         d.Ok = ReadJww(file, drawing, imageFolder, &d.Error);
+    } else if (ProbeJws(file)) {
+        d.FileKind = Kind::Jws;
+        drawing.EmbeddedImageList.clear();  // figure files have no images
+        d.Ok = ReadJws(file, drawing, &d.Error);
     } else {
-        d.Error = "not a JWW drawing (it does not begin with \"JwwData.\")";
+        d.Error = "neither a JWW drawing nor a JWS figure file (it begins with neither \"JwwData.\" nor \"JwsData\")";
     }
     return d;
 }
 
-const char* KindName(Kind kind) { return kind == Kind::Jww ? "jww" : ""; }
+const char* KindName(Kind kind) {
+    switch (kind) {
+        case Kind::Jww: return "jww";
+        case Kind::Jws: return "jws";
+        case Kind::None: break;
+    }
+    return "";
+}
 
 size_t BlockMembers(const DrawingData& d) {
     size_t n = 0;
     for (const BlockDefinition& b : d.BlockDefinitions) n += b.EntityOrder.size();
     return n;
+}
+
+// The columns of the file list with their headers.
+constexpr size_t kColumns = 7;
+constexpr std::array<std::string_view, kColumns> kColumnHeaders = {"ファイル名", "Bytes", "種類", "Ver",
+                                                                 "図面メモ", "更新日時", "属性"};
+
+// Terminal columns taken by a UTF-8 text: in Shift-JIS every full-width character has two
+// bytes and every half-width one a single byte, so the Shift-JIS length is the width.
+size_t DisplayWidth(std::string_view utf8) { return Utf8ToShiftJis(utf8).size(); }
+
+std::string SortKey(std::string_view name) {
+    std::string key(name);
+    for (char& c : key)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return key;
+}
+
+// Columns padded to their widest cell, sizes right-aligned; no trailing blanks.
+void WriteColumns(const std::vector<std::array<std::string, kColumns>>& cells, std::ostream& out) {
+    std::array<size_t, kColumns> widths{};
+    for (const auto& row : cells)
+        for (size_t c = 0; c < kColumns; ++c) widths[c] = std::max(widths[c], DisplayWidth(row[c]));
+    for (const auto& row : cells) {
+        std::string line;
+        for (size_t c = 0; c < kColumns; ++c) {
+            const std::string padding(widths[c] - DisplayWidth(row[c]), ' ');
+            if (c > 0) line += "  ";
+            line += c == 1 ? padding + row[c] : row[c] + padding;
+        }
+        line.erase(line.find_last_not_of(' ') + 1);
+        out << line << '\n';
+    }
 }
 
 std::string ReadWholeFile(const fs::path& file) {
@@ -114,7 +161,8 @@ int RunCheck(const std::vector<std::string>& files, bool json, std::ostream& out
         MemorySink written;
         if (d.Ok) {
             try {
-                WriteJwwTo(written, drawing, drawing.Header.FileVersion, images.Path());
+                if (d.FileKind == Kind::Jws) WriteJwsTo(written, drawing, drawing.Header.FileVersion);
+                else WriteJwwTo(written, drawing, drawing.Header.FileVersion, images.Path());
             } catch (const std::exception& e) {
                 d.Ok = false;
                 d.Error = std::string("cannot be written again: ") + e.what();
@@ -146,6 +194,53 @@ int RunCheck(const std::vector<std::string>& files, bool json, std::ostream& out
         }
     }
     return status;
+}
+
+int RunList(const std::string& folder, int filterIndex, bool json, std::ostream& out) {
+    std::error_code error;
+    std::vector<FileListRow> rows;
+    if (!fs::is_directory(folder, error)) {
+        error = std::make_error_code(fs::exists(folder, error) ? std::errc::not_a_directory
+                                                               : std::errc::no_such_file_or_directory);
+    } else {
+        fs::directory_iterator entries(folder, error);
+        for (; !error && entries != fs::directory_iterator(); entries.increment(error)) {
+            const fs::directory_entry& entry = *entries;
+            if (IsListedFile(entry) && MatchesFileFilter(entry.path().filename().string(), filterIndex))
+                rows.push_back(MakeFileListRow(entry));
+        }
+    }
+    if (error) {
+        if (json) out << Dump(Json{{"folder", folder}, {"ok", false}, {"error", error.message()}}) << '\n';
+        else out << folder << ": cannot be listed: " << error.message() << '\n';
+        return 1;
+    }
+    std::sort(rows.begin(), rows.end(), [](const FileListRow& a, const FileListRow& b) {
+        const std::string keyA = SortKey(a.Name), keyB = SortKey(b.Name);
+        return keyA != keyB ? keyA < keyB : a.Name < b.Name;
+    });
+    if (json) {
+        for (const FileListRow& row : rows) {
+            out << Dump(Json{{"name", row.Name},
+                             {"bytes", row.Size},
+                             {"kind", row.Kind},
+                             {"version", row.Version},
+                             {"memo", ShiftJisToUtf8(row.Memo)},
+                             {"modified", row.Modified},
+                             {"attributes", row.Attributes}})
+                << '\n';
+        }
+        return 0;
+    }
+    std::vector<std::array<std::string, kColumns>> cells;
+    cells.push_back({});
+    for (size_t c = 0; c < kColumns; ++c) cells.back()[c] = kColumnHeaders[c];
+    for (const FileListRow& row : rows)
+        cells.push_back({row.Name, std::to_string(row.Size), row.Kind, row.Version, ShiftJisToUtf8(row.Memo),
+                         row.Modified, row.Attributes});
+    WriteColumns(cells, out);
+    out << rows.size() << " Files  パス名「" << folder << "」\n";
+    return 0;
 }
 
 }  // namespace tolvane::cli

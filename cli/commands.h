@@ -10,5 +10,8 @@ namespace tolvane::cli {
 
 int RunInfo(const std::vector<std::string>& files, bool json, std::ostream& out);
 int RunCheck(const std::vector<std::string>& files, bool json, std::ostream& out);
+// The files of one folder as the file list shows them, sorted by name; filterIndex is the
+// index of the file-type filter (0 "*.*", 1 "*.jw?", 2 "*.jww", 3 "*.jws").
+int RunList(const std::string& folder, int filterIndex, bool json, std::ostream& out);
 
 }  // namespace tolvane::cli

@@ -2,8 +2,251 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "formats/jws.h"
+#include "formats/jww.h"
+#include "settings/text_encoding.h"
+#include "testsupport/drawing_generator.h"
+#include "testsupport/jww_bytes.h"
+#include "testsupport/test_files.h"
+
 namespace tolvane::cli {
 namespace {
-TEST(Cli, Placeholder) { SUCCEED(); }
+
+namespace fs = std::filesystem;
+using Json = nlohmann::json;
+using testing::TempFolder;
+using testing::WriteFile;
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+std::vector<Json> JsonLines(const std::string& text) {
+    std::vector<Json> objects;
+    for (const std::string& line : Lines(text)) objects.push_back(Json::parse(line));
+    return objects;
+}
+
+// Terminal columns of a UTF-8 text (full-width characters take two).
+size_t Width(std::string_view utf8) { return Utf8ToShiftJis(utf8).size(); }
+
+// A legacy header of 800 bytes with the given first memo line (Shift-JIS).
+std::string LegacyFile(const std::string& memoLine1) {
+    std::string bytes = "jw_cad(c)data......." + std::string(20, '.');
+    bytes += memoLine1 + std::string(32 - memoLine1.size(), '\0') + std::string(32, '\0');
+    bytes.resize(800, ' ');
+    return bytes;
+}
+
+// A figure file whose filler is not made of full stops, which the writer normalises.
+std::string FigureWithOddFiller() {
+    testing::Bytes b;
+    b.Raw("JwsData").Raw(std::string(193, '#')).U32(351).Zeros(248).Count(0).Count(0);
+    return std::string(b.data.begin(), b.data.end());
+}
+
+class CliTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DrawingData plan = testing::MakeFloorPlan(600);
+        ASSERT_TRUE(WriteJww(Path("plan.jww"), plan, 600, images_.Path()));
+        planMemo_ = ShiftJisToUtf8(plan.Header.Memo);
+        planLines_ = plan.Lines.size();
+        DrawingData figure = testing::MakeFigure(420);
+        ASSERT_TRUE(WriteJws(Path("Part.jws"), figure, 420));
+        figureLines_ = figure.Lines.size();
+        figureBlocks_ = figure.BlockDefinitions.size();
+    }
+
+    fs::path Path(const std::string& name) const { return folder_.Path() / name; }
+
+    TempFolder folder_;
+    TempFolder images_;
+    std::string planMemo_;
+    size_t planLines_ = 0;
+    size_t figureLines_ = 0;
+    size_t figureBlocks_ = 0;
+};
+
+// Drawings and figure files are told apart by their signature, not their name; anything else
+// is reported and makes the status 1.
+TEST_F(CliTest, InfoReadsDrawingsAndFigureFiles) {
+    fs::copy_file(Path("Part.jws"), Path("figure-named.jww"));
+    WriteFile(Path("notes.txt"), std::string("hello"));
+    std::ostringstream out;
+    EXPECT_EQ(RunInfo({Path("plan.jww").string(), Path("figure-named.jww").string(), Path("notes.txt").string()}, true,
+                      out),
+              1);
+    const std::vector<Json> rows = JsonLines(out.str());
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0]["kind"], "jww");
+    EXPECT_EQ(rows[0]["version"], 600);
+    EXPECT_EQ(rows[0]["memo"], planMemo_);
+    EXPECT_EQ(rows[0]["lines"], planLines_);
+    EXPECT_EQ(rows[1]["ok"], true);
+    EXPECT_EQ(rows[1]["kind"], "jws");
+    EXPECT_EQ(rows[1]["version"], 420);
+    EXPECT_EQ(rows[1]["memo"], "");
+    EXPECT_EQ(rows[1]["images"], 0);
+    EXPECT_EQ(rows[1]["lines"], figureLines_);
+    EXPECT_EQ(rows[1]["blockDefinitions"], figureBlocks_);
+    EXPECT_EQ(rows[2]["ok"], false);
+    EXPECT_NE(rows[2]["error"].get<std::string>().find("JwsData"), std::string::npos);
+
+    std::ostringstream text;
+    EXPECT_EQ(RunInfo({Path("Part.jws").string()}, false, text), 0);
+    EXPECT_NE(text.str().find("JWS figure file, version 420"), std::string::npos) << text.str();
+    EXPECT_EQ(text.str().find("memo:"), std::string::npos);
+}
+
+// A figure file written by this program comes back identical; one whose filler is not made of
+// full stops differs at byte 7; a cut one cannot be read.
+TEST_F(CliTest, CheckWritesFigureFilesBack) {
+    WriteFile(Path("odd.jws"), FigureWithOddFiller());
+    const std::string part = testing::ReadFile(Path("Part.jws"));
+    WriteFile(Path("cut.jws"), part.substr(0, part.size() - 1));
+    std::ostringstream out;
+    EXPECT_EQ(RunCheck({Path("plan.jww").string(), Path("Part.jws").string(), Path("odd.jws").string(),
+                        Path("cut.jws").string()},
+                       true, out),
+              1);
+    const std::vector<Json> rows = JsonLines(out.str());
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[0]["identical"], true);
+    EXPECT_EQ(rows[1]["identical"], true);
+    EXPECT_EQ(rows[2]["identical"], false);
+    EXPECT_EQ(rows[2]["firstDifference"], 7);
+    EXPECT_EQ(rows[3]["ok"], false);
+
+    std::ostringstream text;
+    EXPECT_EQ(RunCheck({Path("Part.jws").string()}, false, text), 0);
+    EXPECT_NE(text.str().find("identical when written again (" + std::to_string(part.size()) + " bytes)"),
+              std::string::npos)
+        << text.str();
+}
+
+// The rows of a folder: files only, hidden ones left out, sorted by name without regard to
+// case, with the version and the memo (in UTF-8) the list shows.
+TEST_F(CliTest, ListShowsTheRowsOfTheFileList) {
+    WriteFile(Path("b.jwk"), LegacyFile("\x90\x7d\x96\xca"));  // 図面
+    WriteFile(Path("notes.txt"), std::string("hello"));
+    WriteFile(Path(".hidden.jww"), std::string("JwwData."));
+    fs::create_directory(Path("sub.jws"));
+    fs::permissions(Path("b.jwk"), fs::perms::owner_write, fs::perm_options::remove);
+
+    std::ostringstream out;
+    ASSERT_EQ(RunList(folder_.Path().string(), 0, true, out), 0);
+    const std::vector<Json> rows = JsonLines(out.str());
+    ASSERT_EQ(rows.size(), 4u) << out.str();
+    EXPECT_EQ(rows[0]["name"], "b.jwk");
+    EXPECT_EQ(rows[1]["name"], "notes.txt");
+    EXPECT_EQ(rows[2]["name"], "Part.jws");
+    EXPECT_EQ(rows[3]["name"], "plan.jww");
+
+    EXPECT_EQ(rows[0]["kind"], ".JWK");
+    EXPECT_EQ(rows[0]["version"], "---");
+    EXPECT_EQ(rows[0]["memo"], "図面 ");
+    EXPECT_EQ(rows[0]["bytes"], 800);
+    EXPECT_EQ(rows[0]["attributes"], "R ");
+    EXPECT_EQ(rows[1]["kind"], ".TXT");
+    EXPECT_EQ(rows[1]["version"], "");
+    EXPECT_EQ(rows[2]["version"], "420");
+    EXPECT_EQ(rows[2]["memo"], "");
+    EXPECT_EQ(rows[2]["bytes"], fs::file_size(Path("Part.jws")));
+    EXPECT_EQ(rows[3]["version"], "600");
+    EXPECT_EQ(rows[3]["memo"], planMemo_);
+    EXPECT_EQ(rows[3]["attributes"], "");
+    for (const Json& row : rows) {
+        const std::string modified = row["modified"];
+        ASSERT_EQ(modified.size(), 19u);
+        EXPECT_EQ(modified[4], '/');
+        EXPECT_EQ(modified[13], ':');
+        EXPECT_EQ((modified[18] - '0') % 2, 0) << modified;
+    }
+}
+
+// The filter index picks "*.*", "*.jw?", "*.jww" or "*.jws", ignoring case.
+TEST_F(CliTest, ListFilters) {
+    WriteFile(Path("b.JWK"), LegacyFile("x"));
+    WriteFile(Path("c.jw"), std::string("x"));
+    WriteFile(Path("notes.txt"), std::string("x"));
+    const std::pair<int, std::vector<std::string>> cases[] = {
+        {0, {"b.JWK", "c.jw", "notes.txt", "Part.jws", "plan.jww"}},
+        {1, {"b.JWK", "Part.jws", "plan.jww"}},
+        {2, {"plan.jww"}},
+        {3, {"Part.jws"}},
+    };
+    for (const auto& [filter, names] : cases) {
+        std::ostringstream out;
+        ASSERT_EQ(RunList(folder_.Path().string(), filter, true, out), 0);
+        std::vector<std::string> listed;
+        for (const Json& row : JsonLines(out.str())) listed.push_back(row["name"]);
+        EXPECT_EQ(listed, names) << filter;
+    }
+}
+
+// Without --json the columns line up under their headers, full-width characters counted
+// twice, sizes right-aligned, followed by the count of files.
+TEST_F(CliTest, ListAlignsColumns) {
+    WriteFile(Path("\xe5\x9b\xb3\xe9\x9d\xa2.jwk"), LegacyFile("\x90\x7d\x96\xca"));  // 図面.jwk
+    std::ostringstream out;
+    ASSERT_EQ(RunList(folder_.Path().string(), 0, false, out), 0);
+    const std::vector<std::string> lines = Lines(out.str());
+    ASSERT_EQ(lines.size(), 5u) << out.str();
+    const std::string& header = lines[0];
+    ASSERT_EQ(header.rfind("ファイル名", 0), 0u) << header;
+    const size_t sizeEnd = Width(header.substr(0, header.find("Bytes") + 5));
+    const size_t kindStart = Width(header.substr(0, header.find("種類")));
+    const size_t memoStart = Width(header.substr(0, header.find("図面メモ")));
+    const size_t timeStart = Width(header.substr(0, header.find("更新日時")));
+    for (size_t i = 1; i <= 3; ++i) {
+        const std::string& line = lines[i];
+        SCOPED_TRACE(line);
+        const size_t kind = line.find("  .J");
+        ASSERT_NE(kind, std::string::npos);
+        EXPECT_EQ(Width(line.substr(0, kind + 2)), kindStart);
+        const size_t sizeLast = line.find_last_of("0123456789", kind);
+        EXPECT_EQ(Width(line.substr(0, sizeLast + 1)), sizeEnd);
+        const size_t time = line.find("  20", kind);
+        ASSERT_NE(time, std::string::npos);
+        EXPECT_EQ(Width(line.substr(0, time + 2)), timeStart);
+        EXPECT_NE(line.back(), ' ');
+    }
+    // The legacy file comes last (its name sorts after the letters); its memo stands in the
+    // memo column.
+    EXPECT_EQ(Width(lines[3].substr(0, lines[3].find("図面 ", 5))), memoStart) << lines[3];
+    EXPECT_EQ(lines[4], "3 Files  パス名「" + folder_.Path().string() + "」");
+}
+
+// A folder that is not there is reported with status 1; an empty one lists nothing.
+TEST_F(CliTest, ListOfMissingAndEmptyFolders) {
+    std::ostringstream missing;
+    EXPECT_EQ(RunList(Path("missing").string(), 0, false, missing), 1);
+    EXPECT_NE(missing.str().find("cannot be listed"), std::string::npos);
+    std::ostringstream file;
+    EXPECT_EQ(RunList(Path("plan.jww").string(), 0, true, file), 1);
+    EXPECT_EQ(JsonLines(file.str()).at(0)["ok"], false);
+
+    fs::create_directory(Path("empty"));
+    std::ostringstream json;
+    EXPECT_EQ(RunList(Path("empty").string(), 0, true, json), 0);
+    EXPECT_EQ(json.str(), "");
+    std::ostringstream text;
+    EXPECT_EQ(RunList(Path("empty").string(), 0, false, text), 0);
+    const std::vector<std::string> lines = Lines(text.str());
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1].rfind("0 Files", 0), 0u);
+}
+
 }  // namespace
 }  // namespace tolvane::cli

@@ -33,6 +33,15 @@ int main(int argc, char** argv) {
     convert->add_flag("--recursive", convertOptions.Recursive, "Convert the files of folders below the given ones too");
     convert->add_flag("--json", convertOptions.Json, "One JSON object per file and line, and a summary");
     convert->add_option("PATH", convertOptions.Paths, "Drawings, or folders of drawings")->required();
+    std::string listFolder;
+    int listFilter = 0;
+    bool listJson = false;
+    CLI::App* list = app.add_subcommand("list", "Show the files of a folder as the file list does");
+    list->add_option("FOLDER", listFolder, "The folder to list")->required();
+    list->add_option("--filter", listFilter, "File type: 0 *.*, 1 *.jw?, 2 *.jww, 3 *.jws")
+        ->check(CLI::Range(0, 3))
+        ->default_val(0);
+    list->add_flag("--json", listJson, "One JSON object per file and line");
 
     CLI11_PARSE(app, argc, argv);
     try {
@@ -43,6 +52,7 @@ int main(int argc, char** argv) {
             convertOptions.Progress = tolvane::cli::StandardErrorIsTerminal();
             return tolvane::cli::RunConvert(convertOptions, std::cout, std::cerr);
         }
+        if (list->parsed()) return tolvane::cli::RunList(listFolder, listFilter, listJson, std::cout);
     } catch (const std::exception& e) {
         std::cerr << "tolvane-cli: " << e.what() << '\n';
         return 2;

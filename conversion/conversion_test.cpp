@@ -145,7 +145,7 @@ TEST_F(Conversion, SkipsAndFailsWithoutTouchingTheDestination) {
         {MakeFile("notes.txt", "JwwData."), ConversionOutcome::SkippedNotADrawing},
         {MakeFile("noext", "JwwData."), ConversionOutcome::SkippedNotADrawing},
         {Source() / "deleted.jww", ConversionOutcome::SkippedNotADrawing},
-        {MakeFile("bad.jww", "JwwData.\x58\x02\x00\x00\x05ab"), ConversionOutcome::FailedRead},
+        {MakeFile("bad.jww", "JwwData.\x58\x02\x00\x00\x05" "ab"), ConversionOutcome::FailedRead},
     };
     for (const auto& [source, outcome] : cases) {
         const ConversionResult result = Convert(source);

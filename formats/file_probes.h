@@ -39,13 +39,17 @@ bool MatchesFileFilter(std::string_view fileName, int filterIndex);
 // One row of the file list, columns 0 to 6.
 struct FileListRow {
     std::string Name;        // as the directory gives it
-    int32_t Size = 0;        // the low 32 bits of the size, as a signed value
+    uint64_t Size = 0;       // in bytes
     std::string Kind;        // UpperExtension
     std::string Version;     // FileListVersion
     std::string Memo;        // FileListMemo (Shift-JIS)
     std::string Modified;    // local last-write time, even seconds, "yyyy/mm/dd hh:mm:ss"
     std::string Attributes;  // "A " (never on Linux) then "R " when the owner cannot write
 };
+
+// The "更新日時" column: the local time, the seconds rounded down to even, as
+// "yyyy/mm/dd hh:mm:ss"; empty when the time cannot be converted.
+std::string FileListTime(std::filesystem::file_time_type time);
 
 // Whether a directory entry belongs in the list: a file (not a folder), not hidden (a name
 // beginning with a dot).

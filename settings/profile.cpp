@@ -22,12 +22,19 @@ std::string_view Trim(std::string_view text) {
 }
 
 // Section and key names compare as the Windows profile functions do: ASCII letters without
-// regard to case, every other byte (Shift-JIS included) as it is.
+// regard to case, double-byte Shift-JIS characters exactly (their trail bytes can look like
+// ASCII letters).
 bool SameName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
     for (size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
+        const auto c = static_cast<unsigned char>(a[i]);
+        if (((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) && i + 1 < a.size()) {
+            if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
+            ++i;
+        } else if (lower(a[i]) != lower(b[i])) {
+            return false;
+        }
     }
     return true;
 }
@@ -192,8 +199,13 @@ bool ProfileDocument::Save(const std::string& file) const {
     // The temporary file sits in the same folder, so that the rename stays on one file system
     // and either the old or the new file is there, never half of one.
     std::random_device random;
-    fs::path temporary = target;
-    temporary += ".tmp" + std::to_string(random() % 1000000u);
+    fs::path temporary;
+    for (int attempt = 0; attempt < 100 && temporary.empty(); ++attempt) {
+        fs::path candidate = target;
+        candidate += ".tmp" + std::to_string(random() % 1000000u);
+        if (!fs::exists(fs::symlink_status(candidate, error))) temporary = candidate;
+    }
+    if (temporary.empty()) return false;
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         if (!out) return false;

@@ -89,9 +89,7 @@ std::string StripBlanks(std::string_view text) {
             }
             ++i;
         } else if (c != ' ' && c >= 32) {
-            result += text[i];
-        } else if (IsLeadByte(c)) {
-            result += text[i];  // a lead byte at the very end stays
+            result += text[i];  // also a lead byte at the very end
         }
     }
     return result;

@@ -1,0 +1,237 @@
+#include "formats/file_probes.h"
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <system_error>
+
+#include "formats/archive.h"
+#include "formats/drawing.h"
+#include "formats/jws.h"
+#include "formats/jww.h"
+#include "formats/local_time.h"
+
+namespace tolvane {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kLegacyIdentification = "jw_cad(c)data.......";
+constexpr std::string_view kLegacyVersionText = "---";
+
+// The legacy formats begin with blocks of 200 bytes of text; the memo lines stand in the
+// first block after a 40-byte identification.
+constexpr size_t kLegacyBlockSize = 200;
+constexpr size_t kMemoLine1Offset = 40;
+constexpr size_t kMemoLine2Offset = 72;
+constexpr size_t kMemoLineSize = 32;
+constexpr size_t kJwcBlocks = 4;
+constexpr size_t kJwkBlocks = 2;
+
+char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+std::string FileNameOf(const fs::path& path) { return path.filename().string(); }
+
+// The version as the list shows it: the stored word taken as a signed number.
+std::string VersionText(uint32_t version) { return std::to_string(static_cast<int32_t>(version)); }
+
+// The legacy formats need the blocks of their header to be complete, but only the memo
+// lines of the first block are used.
+bool ReadLegacyHeader(const fs::path& path, size_t blocks, std::string& memoLine1, std::string& memoLine2) {
+    memoLine1.clear();
+    memoLine2.clear();
+    std::ifstream file(path, std::ios::binary);
+    std::string bytes(blocks * kLegacyBlockSize, '\0');
+    if (!file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()))) return false;
+    memoLine1 = bytes.substr(kMemoLine1Offset, kMemoLineSize);
+    memoLine2 = bytes.substr(kMemoLine2Offset, kMemoLineSize);
+    return true;
+}
+
+std::string LegacyMemo(const std::string& memoLine1, const std::string& memoLine2) {
+    return StripControlChars(memoLine1 + " " + memoLine2);
+}
+
+// A backup holds either a legacy file (by its identification) or a JWW drawing (by its
+// signature); anything else has neither version nor memo.
+enum class BackupContent { Legacy, Jww, Unknown };
+
+BackupContent ContentOfBackup(const fs::path& path) {
+    if (ProbeLegacy(path)) return BackupContent::Legacy;
+    if (ProbeJww(path)) return BackupContent::Jww;
+    return BackupContent::Unknown;
+}
+
+std::string JwwVersionText(const fs::path& path) {
+    DrawingData drawing;
+    return ReadJwwHeader(path, drawing) ? VersionText(drawing.Header.FileVersion) : std::string();
+}
+
+std::string JwwMemoText(const fs::path& path) {
+    DrawingData drawing;
+    return ReadJwwHeader(path, drawing) ? StripControlChars(drawing.Header.Memo) : std::string();
+}
+
+std::string JwcVersionText(const fs::path& path) {
+    std::string memoLine1, memoLine2;
+    return ReadJwcHeader(path, memoLine1, memoLine2) ? std::string(kLegacyVersionText) : std::string();
+}
+
+std::string JwcMemoText(const fs::path& path) {
+    std::string memoLine1, memoLine2;
+    return ReadJwcHeader(path, memoLine1, memoLine2) ? LegacyMemo(memoLine1, memoLine2) : std::string();
+}
+
+std::string TwoDigits(int value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d", value);
+    return text;
+}
+
+}  // namespace
+
+std::string UpperExtension(std::string_view fileName) {
+    const size_t dot = fileName.rfind('.');
+    if (dot == std::string_view::npos) return {};
+    std::string extension(fileName.substr(dot));
+    for (char& c : extension) c = UpperAscii(c);
+    return extension;
+}
+
+ExtensionClass ClassOfExtension(std::string_view upperExtension) {
+    if (upperExtension == ".JWC") return ExtensionClass::Jwc;
+    if (upperExtension == ".JWK") return ExtensionClass::Jwk;
+    if (upperExtension == ".JWW" || upperExtension == ".JW$") return ExtensionClass::Jww;
+    if (upperExtension == ".JWS") return ExtensionClass::Jws;
+    if (upperExtension == ".BAK" || upperExtension.starts_with(".BK")) return ExtensionClass::Backup;
+    return ExtensionClass::Other;
+}
+
+std::string FileListVersion(const fs::path& path) {
+    switch (ClassOfExtension(UpperExtension(FileNameOf(path)))) {
+        case ExtensionClass::Jwc:
+        case ExtensionClass::Jwk:
+            return std::string(kLegacyVersionText);  // the file is not opened
+        case ExtensionClass::Jww:
+            return JwwVersionText(path);
+        case ExtensionClass::Jws: {
+            uint32_t version = 0;
+            return ReadJwsVersion(path, version) ? VersionText(version) : std::string();
+        }
+        case ExtensionClass::Backup:
+            switch (ContentOfBackup(path)) {
+                case BackupContent::Legacy: return JwcVersionText(path);
+                case BackupContent::Jww: return JwwVersionText(path);
+                case BackupContent::Unknown: return {};
+            }
+            return {};
+        case ExtensionClass::Other:
+            return {};
+    }
+    return {};
+}
+
+std::string FileListMemo(const fs::path& path) {
+    switch (ClassOfExtension(UpperExtension(FileNameOf(path)))) {
+        case ExtensionClass::Jwc:
+            return JwcMemoText(path);
+        case ExtensionClass::Jwk: {
+            std::string memoLine1, memoLine2;
+            return ReadJwkHeader(path, memoLine1, memoLine2) ? LegacyMemo(memoLine1, memoLine2) : std::string();
+        }
+        case ExtensionClass::Jww:
+            return JwwMemoText(path);
+        case ExtensionClass::Backup:
+            // A legacy backup is read with the four blocks of a JWC header, whatever it backs up.
+            switch (ContentOfBackup(path)) {
+                case BackupContent::Legacy: return JwcMemoText(path);
+                case BackupContent::Jww: return JwwMemoText(path);
+                case BackupContent::Unknown: return {};
+            }
+            return {};
+        case ExtensionClass::Jws:  // figure files have no memo
+        case ExtensionClass::Other:
+            return {};
+    }
+    return {};
+}
+
+bool ProbeLegacy(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::array<char, kLegacyIdentification.size()> bytes{};
+    if (!file.read(bytes.data(), bytes.size())) return false;
+    return std::string_view(bytes.data(), bytes.size()) == kLegacyIdentification;
+}
+
+bool ReadJwcHeader(const fs::path& path, std::string& memoLine1, std::string& memoLine2) {
+    return ReadLegacyHeader(path, kJwcBlocks, memoLine1, memoLine2);
+}
+
+bool ReadJwkHeader(const fs::path& path, std::string& memoLine1, std::string& memoLine2) {
+    return ReadLegacyHeader(path, kJwkBlocks, memoLine1, memoLine2);
+}
+
+// The second byte of a double-byte character may lie in the control range and stays with
+// its lead byte; a lead byte in the last position is kept alone.
+std::string StripControlChars(std::string_view text) {
+    std::string result;
+    result.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto b = static_cast<uint8_t>(text[i]);
+        if (IsShiftJisLeadByte(b)) {
+            result += text[i];
+            if (i + 1 < text.size()) result += text[++i];
+        } else if (b >= 0x20) {
+            result += text[i];
+        }
+    }
+    return result;
+}
+
+// "*.jw?" stands for an extension of exactly three characters beginning with "jw"; the
+// extension is the part after the last full stop.
+bool MatchesFileFilter(std::string_view fileName, int filterIndex) {
+    if (filterIndex < 1 || filterIndex > 3) return true;  // "*.*"
+    const std::string extension = UpperExtension(fileName);
+    switch (filterIndex) {
+        case 1: return extension.size() == 4 && extension.starts_with(".JW");
+        case 2: return extension == ".JWW";
+        default: return extension == ".JWS";
+    }
+}
+
+std::string FileListTime(fs::file_time_type time) {
+    std::tm local{};
+    if (!LocalTimeOf(time, local)) return {};
+    // The list shows times at the two-second resolution of the DOS date and time.
+    return std::to_string(local.tm_year + 1900) + "/" + TwoDigits(local.tm_mon + 1) + "/" + TwoDigits(local.tm_mday) +
+           " " + TwoDigits(local.tm_hour) + ":" + TwoDigits(local.tm_min) + ":" + TwoDigits(local.tm_sec / 2 * 2);
+}
+
+bool IsListedFile(const fs::directory_entry& entry) {
+    const std::string name = FileNameOf(entry.path());
+    if (name.empty() || name.front() == '.') return false;  // hidden
+    std::error_code error;
+    return entry.is_regular_file(error);
+}
+
+FileListRow MakeFileListRow(const fs::directory_entry& entry) {
+    FileListRow row;
+    const fs::path& path = entry.path();
+    row.Name = FileNameOf(path);
+    std::error_code error;
+    const uintmax_t size = entry.file_size(error);
+    row.Size = error ? 0 : static_cast<uint64_t>(size);
+    row.Kind = UpperExtension(row.Name);
+    row.Version = FileListVersion(path);
+    row.Memo = FileListMemo(path);
+    const fs::file_time_type time = entry.last_write_time(error);
+    if (!error) row.Modified = FileListTime(time);
+    // No archive attribute exists here, so "A " never shows.
+    const fs::file_status status = entry.status(error);
+    if (!error && (status.permissions() & fs::perms::owner_write) == fs::perms::none) row.Attributes = "R ";
+    return row;
+}
+
+}  // namespace tolvane
