@@ -8,7 +8,10 @@
 #include <string>
 #include <vector>
 
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QTableWidget>
 #include <QString>
 #include <QTreeWidget>
 #include <QTreeWidgetItem>

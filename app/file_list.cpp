@@ -1,9 +1,9 @@
 #include "app/file_list.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <system_error>
 
-#include "settings/settings_file.h"
 
 namespace tolvane {
 
@@ -29,16 +29,23 @@ int SizeColumnChars(int columnPixels, int charPixels) {
     return std::max(3, columnPixels / std::max(3, charPixels));
 }
 
-std::string PadSize(int32_t size, int chars) {
+std::string PadSize(uint64_t size, int chars) {
     std::string digits = std::to_string(size);
     if (static_cast<int>(digits.size()) < chars) digits.insert(0, static_cast<size_t>(chars) - digits.size(), ' ');
     return digits;
 }
 
-int32_t ParseSizeCell(std::string_view cell) {
+uint64_t ParseSizeCell(std::string_view cell) {
     const size_t first = cell.find_first_not_of(' ');
     if (first == std::string_view::npos) return 0;
-    return ParseInt(cell.substr(first));
+    uint64_t value = 0;
+    for (const char c : cell.substr(first)) {
+        if (c < '0' || c > '9') return 0;
+        const auto digit = static_cast<uint64_t>(c - '0');
+        if (value > (UINT64_MAX - digit) / 10) return 0;
+        value = value * 10 + digit;
+    }
+    return value;
 }
 
 std::string SortKey(std::string_view cell, bool shiftJis) {

@@ -33,9 +33,9 @@ FileListing ListFolderFiles(const std::filesystem::path& folder, int filterIndex
 // at least 3 either way.
 int SizeColumnChars(int columnPixels, int charPixels);
 // The size right-aligned with spaces to that many characters; a longer number stays whole.
-std::string PadSize(int32_t size, int chars);
+std::string PadSize(uint64_t size, int chars);
 // The number in a size cell (leading spaces ignored); 0 when it is not a number.
-int32_t ParseSizeCell(std::string_view cell);
+uint64_t ParseSizeCell(std::string_view cell);
 
 // The key a header sort compares: ASCII letters upper-cased. In Shift-JIS text the second
 // byte of a double-byte character is left alone, so that a character is never changed into

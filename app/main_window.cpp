@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -84,6 +85,7 @@ public:
 protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
         QStyledItemDelegate::initStyleOption(option, index);
+        option->text = option->text.trimmed();
         option->textElideMode = Qt::ElideLeft;
         option->displayAlignment = Qt::AlignRight | Qt::AlignVCenter;
     }
@@ -198,6 +200,8 @@ void TForm1::CreateControls() {
     ComboBox1->addItems({QStringLiteral("全てのファイル(*.*)"), QStringLiteral("*.JW?"), QStringLiteral("*.JWW"),
                          QStringLiteral("*.JWS")});
     ComboBox1->setGeometry(88, 0, 105, 20);
+    // The closed box is as narrow as it always was; its list shows the items whole.
+    ComboBox1->view()->setMinimumWidth(ComboBox1->view()->sizeHintForColumn(0) + 8);
     connect(ComboBox1, &QComboBox::currentIndexChanged, this, [this] { ComboBox1Change(); });
     Button1 = new QPushButton(QStringLiteral("JWW/JWS設定"), Panel4);
     Button1->setObjectName("Button1");

@@ -44,6 +44,8 @@ TEST_F(ScreenshotTest, MainWindowWithDrawingsListed) {
     Form->StringGrid1->setColumnWidth(5, 140);
     Form->StringGrid1->selectRow(1);
 
+    // Wider than the design size, so that every column shows.
+    Form->resize(980, 520);
     const fs::path folder = fs::path(TOLVANE_SCREENSHOT_DIR);
     fs::create_directories(folder);
     const QPixmap listed = Form->grab();

@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 const std::vector<std::pair<std::string, std::string>> kWindowKeys = {
     {"Form", "F1_X"}, {"Form", "F1_Y"}, {"Form", "F1_W"}, {"Form", "F1_H"}, {"Form", "F3_X"}, {"Form", "F3_Y"},
     {"Comp", "F1P1"}, {"Comp", "F1S0"}, {"Comp", "F1S1"}, {"Comp", "F1S2"}, {"Comp", "F1S3"}, {"Comp", "F1S4"},
-    {"Comp", "F1S5"}, {"Comp", "F1S6"}, {"Set", "FLD1"},  {"Set", "FNAM"},  {"Set", "FTYP"}};
+    {"Comp", "F1S5"}, {"Comp", "F1S6"}, {"Set", "FLD1"},  {"Set", "FLD2"},  {"Set", "FNAM"}, {"Set", "FTYP"}};
 
 // Reading: present keys replace the defaults, missing and empty ones keep them, numbers are
 // lenient (not wholly an integer reads as 0), paths are read whole.
@@ -84,7 +84,18 @@ TEST_F(WindowStateTest, FirstStartAndTheFileWrittenAtTheEnd) {
     Form->close();
     EXPECT_FALSE(fs::exists(Paths.ImageFolder));
     const ProfileDocument file = StateFile();
-    for (const auto& [section, key] : kWindowKeys) EXPECT_TRUE(file.Get(section, key, 4096).first) << key;
+    const std::string bytes = file.Bytes();
+    size_t at = 0;
+    std::string section;
+    for (const auto& [keySection, key] : kWindowKeys) {
+        if (keySection != section) {
+            section = keySection;
+            at = bytes.find("[" + section + "]\r\n", at);
+            ASSERT_NE(at, std::string::npos) << section;
+        }
+        at = bytes.find("\r\n" + key + "=", at);
+        ASSERT_NE(at, std::string::npos) << key;
+    }
     EXPECT_EQ(file.Get("Form", "F1_W", 22).second, "696");
     EXPECT_EQ(file.Get("Comp", "F1P1", 22).second, "160");
     EXPECT_EQ(file.Get("Set", "FLD1", 4096).second, Bytes(Home) + "/");
