@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,6 +32,13 @@ class RecordingPlatform : public ScriptedPlatform {
 public:
     // The status text each time the status bar was repainted at once.
     std::vector<QString> RepaintedTexts;
+
+    // Runs whenever the window lets pending events through, as the user's input would.
+    std::function<void()> DuringEvents;
+
+    void ProcessPendingEvents() override {
+        if (DuringEvents) DuringEvents();
+    }
 
     void RepaintNow(QWidget* widget) override {
         ScriptedPlatform::RepaintNow(widget);

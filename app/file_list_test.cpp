@@ -3,7 +3,9 @@
 #include <string>
 #include <vector>
 
+#include <QApplication>
 #include <QComboBox>
+#include <QMouseEvent>
 #include <QHeaderView>
 #include <QTableWidget>
 #include <gtest/gtest.h>
@@ -283,6 +285,39 @@ TEST_F(FileListTest, ShiftJisFileNames) {
     EXPECT_EQ(Form->CellText(1, 0), QStringLiteral("図面.jww"));
     EXPECT_EQ(Form->CellBytes(1, 0), name);
     EXPECT_EQ(Form->CellText(1, 3), "420");
+}
+
+// The mouse reaches the handlers: a press on the search-folder field opens the folder choice,
+// a click in the tree lists the folder, a press on a header sorts, a double click opens.
+TEST_F(FileListTest, MouseReachesTheHandlers) {
+    for (const char* name : {"b.jww", "a.jww", "c.jww"}) WriteFile(Folder / name, std::string("x"));
+    Start();
+    const auto send = [](QWidget* widget, QEvent::Type type, QPoint at) {
+        QMouseEvent event(type, QPointF(at), QPointF(widget->mapToGlobal(at)), Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(widget, &event);
+    };
+    Platform.Folders.push_back(Q(Home));
+    send(Form->Edit1, QEvent::MouseButtonPress, QPoint(5, 5));
+    EXPECT_EQ(Platform.Log.at(0), QStringLiteral("folder:検索フォルダの指定"));
+    ASSERT_TRUE(Form->TreeReady);
+
+    QTreeWidgetItem* node = NodeOf(Bytes(Folder) + "/");
+    ASSERT_NE(node, nullptr);
+    const QPoint inNode = Form->TreeView1->visualItemRect(node).center();
+    send(Form->TreeView1->viewport(), QEvent::MouseButtonPress, inNode);
+    send(Form->TreeView1->viewport(), QEvent::MouseButtonRelease, inNode);
+    EXPECT_EQ(Form->FileRowCount(), 3);
+    EXPECT_TRUE(Form->ListReady);
+
+    QHeaderView* header = Form->StringGrid1->horizontalHeader();
+    send(header->viewport(), QEvent::MouseButtonPress, QPoint(header->sectionSize(0) / 2, header->height() / 2));
+    send(header->viewport(), QEvent::MouseButtonRelease, QPoint(header->sectionSize(0) / 2, header->height() / 2));
+    EXPECT_EQ(ListedNames(), (std::vector<std::string>{"a.jww", "b.jww", "c.jww"}));
+
+    Form->StringGrid1->setCurrentCell(2, 0);
+    send(Form->StringGrid1->viewport(), QEvent::MouseButtonDblClick, QPoint(5, 5));
+    EXPECT_EQ(Platform.Opened, (std::vector<QString>{Q(Folder) + "/c.jww"}));
 }
 
 }  // namespace

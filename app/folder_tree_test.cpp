@@ -159,5 +159,29 @@ TEST_F(FolderTreeTest, OnlyAClickRefillsTheList) {
     EXPECT_EQ(ListedNames(), (std::vector<std::string>{"second.jww"}));
 }
 
+// While the search lets events through, commands that would start other work are refused
+// with a beep; closing the window stops the search.
+TEST_F(FolderTreeTest, CommandsWaitForTheSearch) {
+    for (const char* name : {"p1", "p2", "p3"}) fs::create_directories(Home / name / "q");
+    Start();
+    int calls = 0;
+    Platform.DuringEvents = [&] {
+        if (calls++ > 0) return;
+        EXPECT_TRUE(Form->Searching());
+        EXPECT_FALSE(Form->TreeView1->isEnabled());
+        Platform.Log.clear();
+        Form->Button4Click();
+        Form->MnuFileSFolderClick();
+        Form->MnuExitClick();
+        EXPECT_EQ(Platform.Log, (std::vector<QString>{"beep", "beep", "beep"}));
+        Form->close();
+    };
+    ChooseSearchFolder(Home);
+    EXPECT_FALSE(Form->Searching());
+    EXPECT_TRUE(Form->SearchAborted);
+    EXPECT_EQ(Form->StatusText(), QStringLiteral("フォルダ検索を中断しました。"));
+    EXPECT_TRUE(fs::exists(Paths.StateFile));
+}
+
 }  // namespace
 }  // namespace tolvane::testing
