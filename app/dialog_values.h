@@ -1,0 +1,89 @@
+// The settings dialog's controls as plain values, and what the dialog does with them: the checks
+// of OK and save, storing into the settings, the range setting, and the dialog's own settings
+// files. The window only copies its controls into DialogValues and back, so that all of this
+// runs in tests without a window.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+
+#include "settings/conversion_settings.h"
+
+namespace tolvane {
+
+// One rule row of the combined page. Texts are UTF-8, as typed.
+struct RuleRowValues {
+    bool Enabled = false;
+    int SourceColorIndex = 0;     // position in the colour list; -1 when no entry is selected
+    int SourceLineTypeIndex = 0;  // position in the line-type list; -1 when no entry is selected
+    std::string TargetColor = "0";
+    std::string TargetLineType = "0";
+    std::string TargetWidth = "-1";
+};
+
+// What the dialog's controls show. Cell texts are UTF-8, as typed, indexed by grid row (row 0,
+// the header row, is unused), so that ColorCells[s] is the cell of colour slot s.
+struct DialogValues {
+    std::array<std::string, kColorSlots + 1> ColorCells;
+    std::array<std::string, kColorSlots + 1> WidthCells;
+    std::array<std::string, kLineTypeSlots + 1> LineTypeCells;
+    std::array<bool, kOptionCount> Options{};
+    int Page = 0;  // the page showing: 0 individual, 1 combined
+    std::array<RuleRowValues, kRuleCount> Rules{};
+};
+
+// The first value that a check refused: the page to show and the control to focus.
+struct BadValue {
+    enum class Place { ColorGrid, LineTypeGrid, RuleField };
+    Place Where;
+    int Row;     // grid row 1.., or rule row 1..10
+    int Column;  // grid column 1..2, or the rule row's edit field 1..3 (colour, line type, width)
+
+    int Page() const { return Where == Place::RuleField ? 1 : 0; }
+    bool operator==(const BadValue&) const = default;
+};
+
+// The lenient reading of every cell and field: the integer that the whole text denotes, else 0.
+int32_t ParseCell(const std::string& utf8);
+
+// What the dialog shows for the stored settings.
+DialogValues DialogValuesOf(const ConversionSettings& settings);
+
+// The dialog's values for the settings they stand for, every text read leniently; the mode is
+// the page showing. Used for saving, where no check decides what is stored.
+ConversionSettings SettingsOfDialog(const DialogValues& values);
+
+// The grid checks of OK and save: colour, then width, row by row, then the line types. Every
+// accepted cell up to the first refused one is rewritten as the decimal text of its value.
+std::optional<BadValue> CheckTables(DialogValues& values);
+// The rule rows, enabled or not: colour, line type, width; the fields are not rewritten.
+std::optional<BadValue> CheckRules(const DialogValues& values);
+
+// OK: checks the grids, stores the tables and options, checks the rules, stores the rules and
+// the mode and derives VersionRaise. A bad rule row therefore leaves the tables and options
+// stored while the rules, the mode and VersionRaise keep their previous values.
+std::optional<BadValue> ConfirmDialog(DialogValues& values, ConversionSettings& settings);
+
+// The note shown after OK when converted files will get a newer data version (UTF-8); empty
+// when the version is not raised.
+std::string VersionRaiseMessage(int versionRaise);
+
+enum class RangeTarget { Color, Width, LineType };
+
+// The range buttons: the input is read leniently; when the value is accepted, the input shows
+// its decimal text and rows top..bottom of the target column get it. Answers false (and
+// changes nothing) when the value is refused.
+bool SetRange(DialogValues& values, RangeTarget target, std::string& input, int top, int bottom);
+
+// The dialog's save: the same keys and values that saving the stored settings writes, taken
+// from the controls. False when the file could not be written.
+bool SaveDialogSettings(const DialogValues& values, const std::string& file);
+
+// The dialog's open: the controls are reset and filled from the file. Options and rule rows are
+// ticked only by the value 1; a mode other than 0 or 1 leaves the page as it was; a list
+// position outside the list leaves no entry selected. False (and nothing changed) when the
+// file cannot be read.
+bool LoadSettingsIntoDialog(DialogValues& values, const std::string& file);
+
+}  // namespace tolvane

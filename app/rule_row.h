@@ -1,0 +1,37 @@
+// One rule row of the settings dialog's combined page: whether the rule is in force, the
+// source colour and line type chosen from the name lists, and the three targets.
+#pragma once
+
+#include <QFrame>
+
+#include "app/dialog_values.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+
+namespace tolvane {
+
+class TFram : public QFrame {
+    Q_OBJECT
+
+public:
+    explicit TFram(QWidget* parent = nullptr);
+
+    RuleRowValues Values() const;
+    // Selects the list positions (none when outside the list) and shows the texts.
+    void ShowValues(const RuleRowValues& values);
+    // The target fields 1..3: colour, line type, width.
+    QLineEdit* TargetField(int field) const;
+
+    QCheckBox* CheckBox1;
+    QComboBox* CB1;
+    QComboBox* CB2;
+    QLabel* Label1;
+    QLineEdit* Edit1;
+    QLineEdit* Edit2;
+    QLineEdit* Edit3;
+};
+
+}  // namespace tolvane
