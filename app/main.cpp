@@ -9,12 +9,12 @@
 #include <cstring>
 
 #include <QApplication>
-#include <QDialog>
 #include <QTimer>
 #include <QWindow>
 
 #include "app/main_window.h"
 #include "app/platform.h"
+#include "app/settings_dialog.h"
 #include "app/window_state.h"
 #include "settings/conversion_settings.h"
 
@@ -45,9 +45,7 @@ int main(int argc, char* argv[]) {
     tolvane::ResetConversionSettings(settings);
     tolvane::TForm1 form(settings, tolvane::RealPlatform(), tolvane::DefaultProgramPaths());
     // The settings dialog is made hidden after the main window and lives as long as it.
-    QDialog settingsDialog(&form);
-    settingsDialog.setObjectName("Form3");
-    settingsDialog.setWindowTitle(QStringLiteral("JWW/JWS設定"));
+    tolvane::TForm3 settingsDialog(settings, tolvane::RealPlatform(), &form);
     form.SetSettingsDialog(&settingsDialog);
     form.show();
 
