@@ -81,8 +81,13 @@ public:
 
 private:
     static std::optional<QString> Next(std::deque<std::optional<QString>>& queue) {
-        if (queue.empty()) return std::nullopt;
-        std::optional<QString> next = queue.front();
+        if (queue.empty() || !queue.front()) {
+            if (!queue.empty()) queue.pop_front();
+            return std::nullopt;
+        }
+        // Copied out as a plain QString: GCC's -O2 flow analysis sees an optional<QString>
+        // copy as maybe-uninitialized.
+        const QString next = *queue.front();
         queue.pop_front();
         return next;
     }

@@ -1,0 +1,53 @@
+// The conversion run of the main window without the window: the checks before a run, in
+// their order, and the walk over the selected files.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <QString>
+
+#include "app/platform.h"
+#include "conversion/conversion.h"
+#include "settings/conversion_settings.h"
+
+namespace tolvane {
+
+struct RunInputs {
+    bool TreeReady = false;
+    bool ListReady = false;
+    std::string DestFolder;    // as the destination field shows it
+    std::string SourceFolder;  // the folder the list was filled from, ending with "/"
+};
+
+// The first check that refuses the run: its number (1 to 6), message and message kind, and
+// whether the status bar shows the message too. Check 0 lets the run go on to its question.
+struct RunCheck {
+    int Check = 0;
+    std::string Message;  // UTF-8
+    MessageKind Kind = MessageKind::Confirmation;
+    bool StatusToo = false;
+};
+RunCheck CheckConversionRun(const ConversionSettings& settings, const RunInputs& inputs);
+
+inline constexpr const char* kAskStartConversion = "変換を開始します。よろしいですか？";
+inline constexpr const char* kConversionCancelled = "変換作業をキャンセルしました。";
+inline constexpr const char* kConversionCompleted = "変換作業を完了しました。";
+
+// The status text shown while one file is converted.
+QString ConversionProgressText(const std::filesystem::path& source, const std::filesystem::path& destination);
+
+using ConversionProgress =
+    std::function<void(const std::filesystem::path& source, const std::filesystem::path& destination)>;
+
+// Resolves the sources of the ten rules once, then converts the named files of the source
+// folder into the destination folder in the given order, each under its own name. Files that
+// are not drawings of their extension's kind are skipped. One result per name.
+std::vector<ConversionResult> ConvertSelection(ConversionSettings& settings, const std::string& sourceFolder,
+                                               const std::string& destFolder, const std::vector<std::string>& names,
+                                               const std::filesystem::path& imageFolder,
+                                               const ConversionProgress& progress);
+
+}  // namespace tolvane

@@ -1,0 +1,97 @@
+#include "app/file_list.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <system_error>
+
+
+namespace tolvane {
+
+namespace fs = std::filesystem;
+
+FileListing ListFolderFiles(const fs::path& folder, int filterIndex, const std::function<bool()>& escapeDown) {
+    FileListing listing;
+    std::error_code error;
+    fs::directory_iterator entries(folder, fs::directory_options::skip_permission_denied, error);
+    for (; !error && entries != fs::directory_iterator(); entries.increment(error)) {
+        const fs::directory_entry& entry = *entries;
+        if (!IsListedFile(entry) || !MatchesFileFilter(entry.path().filename().string(), filterIndex)) continue;
+        if (escapeDown()) {
+            listing.Completed = false;
+            break;
+        }
+        listing.Rows.push_back(MakeFileListRow(entry));
+    }
+    return listing;
+}
+
+int SizeColumnChars(int columnPixels, int charPixels) {
+    return std::max(3, columnPixels / std::max(3, charPixels));
+}
+
+std::string PadSize(uint64_t size, int chars) {
+    std::string digits = std::to_string(size);
+    if (static_cast<int>(digits.size()) < chars) digits.insert(0, static_cast<size_t>(chars) - digits.size(), ' ');
+    return digits;
+}
+
+uint64_t ParseSizeCell(std::string_view cell) {
+    const size_t first = cell.find_first_not_of(' ');
+    if (first == std::string_view::npos) return 0;
+    uint64_t value = 0;
+    for (const char c : cell.substr(first)) {
+        if (c < '0' || c > '9') return 0;
+        const auto digit = static_cast<uint64_t>(c - '0');
+        if (value > (UINT64_MAX - digit) / 10) return 0;
+        value = value * 10 + digit;
+    }
+    return value;
+}
+
+std::string SortKey(std::string_view cell, bool shiftJis) {
+    std::string key(cell);
+    for (size_t i = 0; i < key.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(key[i]);
+        if (shiftJis && ((byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC))) {
+            ++i;
+            continue;
+        }
+        if (byte >= 'a' && byte <= 'z') key[i] = static_cast<char>(byte - 'a' + 'A');
+    }
+    return key;
+}
+
+std::vector<std::pair<int, int>> SelectionSortSwaps(std::vector<std::string> keys, bool descending) {
+    std::vector<std::pair<int, int>> swaps;
+    const int count = static_cast<int>(keys.size());
+    // Byte strings compare as unsigned bytes, a shorter string before its extensions.
+    const auto less = [](const std::string& a, const std::string& b) {
+        return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+            return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+        });
+    };
+    for (int r = 0; r + 1 < count; ++r) {
+        int best = r;
+        for (int s = r + 1; s < count; ++s) {
+            if (descending ? less(keys[best], keys[s]) : less(keys[s], keys[best])) best = s;
+        }
+        if (best != r) {
+            std::swap(keys[r], keys[best]);
+            swaps.emplace_back(r, best);
+        }
+    }
+    return swaps;
+}
+
+int HeaderColumnAt(const std::vector<int>& columnWidths, int x, int lineWidth, int gripMargin) {
+    int left = 0;
+    for (int column = 0; column < static_cast<int>(columnWidths.size()); ++column) {
+        const int right = left + columnWidths[column];
+        if (x > left + gripMargin && x < right - gripMargin) return column;
+        if (x < right) return -1;
+        left = right + lineWidth;
+    }
+    return -1;
+}
+
+}  // namespace tolvane

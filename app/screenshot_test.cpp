@@ -1,0 +1,67 @@
+// Pictures of the main window with a folder of drawings listed, written into the build folder
+// (screenshots/) for a reviewer to look at.
+#include <filesystem>
+#include <string>
+
+#include <QHeaderView>
+#include <QPixmap>
+#include <QTableWidget>
+#include <gtest/gtest.h>
+
+#include "app/app_test_support.h"
+
+namespace tolvane::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ScreenshotTest : public WindowTest {};
+
+TEST_F(ScreenshotTest, MainWindowWithDrawingsListed) {
+    const fs::path project = Home / "案件A 集合住宅";
+    const fs::path drawings = project / "図面";
+    for (const fs::path& folder : {drawings, project / "提出用", project / "旧版", Home / "2024年度", Home / "資料"})
+        fs::create_directories(folder);
+    const fs::path images = Temp.Path() / "images";
+    fs::create_directories(images);
+    for (const uint32_t version : {351u, 420u, 600u}) WriteDrawing(drawings / ("平面図-" + std::to_string(version) + ".jww"), version);
+    DrawingData photo = MakeFloorPlan(700, images);
+    ASSERT_TRUE(WriteJww(drawings / "配置図.jww", photo, 700, images));
+    WriteFigure(drawings / "部品.JWS", 600);
+    WriteLegacyJwk(drawings / "OLD.JWK", "\x8b\x8c\x94\xc5\x82\xcc\x90\x7d\x96\xca", "1998");  // 旧版の図面
+    fs::copy_file(drawings / "平面図-420.jww", drawings / "平面図-420.BAK");
+    WriteFile(drawings / "readme.txt", std::string(812, 'x'));
+
+    Start();
+    ChooseSearchFolder(Home);
+    Form->TreeView1->expandAll();
+    ClickFolder(drawings);
+    Platform.Folders.push_back(Q(project / "提出用"));
+    Form->Button3Click();
+    ASSERT_EQ(Form->FileRowCount(), 8);
+    Form->StringGrid1->setColumnWidth(0, 120);
+    Form->StringGrid1->setColumnWidth(4, 200);
+    Form->StringGrid1->setColumnWidth(5, 140);
+    Form->StringGrid1->selectRow(1);
+
+    // Wider than the design size, so that every column shows.
+    Form->resize(980, 520);
+    const fs::path folder = fs::path(TOLVANE_SCREENSHOT_DIR);
+    fs::create_directories(folder);
+    const QPixmap listed = Form->grab();
+    EXPECT_EQ(listed.size(), Form->size());
+    EXPECT_TRUE(listed.save(Q(folder / "main_window_listed.png")));
+
+    QHeaderView* header = Form->StringGrid1->horizontalHeader();
+    Form->StringGrid1MouseDown(Qt::LeftButton, header->sectionViewportPosition(3) + 10, 5);
+    Form->StringGrid1MouseDown(Qt::LeftButton, header->sectionViewportPosition(3) + 10, 5);
+    EXPECT_EQ(Form->CellText(1, 3), "700");
+    EXPECT_TRUE(Form->grab().save(Q(folder / "main_window_sorted_by_version.png")));
+
+    TForm1 fresh(Settings, Platform, Paths);
+    fresh.show();
+    EXPECT_TRUE(fresh.grab().save(Q(folder / "main_window_first_start.png")));
+}
+
+}  // namespace
+}  // namespace tolvane::testing

@@ -1,0 +1,82 @@
+#include "app/window_state.h"
+
+#include "conversion/app_paths.h"
+#include "settings/profile.h"
+#include "settings/settings_file.h"
+
+namespace tolvane {
+
+namespace {
+
+// Numbers were read through a buffer of 22 bytes. Folder paths were limited to 511 bytes on
+// Windows; Linux paths may be far longer, and a path cut short names another folder.
+constexpr size_t kNumberBuffer = 22;
+constexpr size_t kPathBuffer = 4096;
+
+void ReadNumber(const ProfileDocument& file, const char* section, const std::string& key, int& value) {
+    const auto [present, text] = file.Get(section, key, kNumberBuffer);
+    if (present) value = ParseInt(text);
+}
+
+void ReadText(const ProfileDocument& file, const char* section, const char* key, std::string& value) {
+    const auto [present, text] = file.Get(section, key, kPathBuffer);
+    if (present) value = text;
+}
+
+// A line break inside a value would break the file; such a path (legal on Linux) is not kept.
+std::string KeepableText(const std::string& text) {
+    return text.find_first_of("\r\n") == std::string::npos ? text : std::string();
+}
+
+}  // namespace
+
+ProgramPaths DefaultProgramPaths() {
+    ProgramPaths paths;
+    paths.HomeFolder = HomeFolderPath().string();
+    if (paths.HomeFolder.empty() || paths.HomeFolder.back() != '/') paths.HomeFolder += '/';
+    paths.StateFile = WindowStateFilePath().string();
+    paths.ImageFolder = ImageFolderPath();
+    return paths;
+}
+
+WindowState DefaultWindowState(const std::string& homeFolder) {
+    WindowState state;
+    state.SearchFolder = homeFolder;
+    return state;
+}
+
+void ReadWindowState(const ProfileDocument& file, WindowState& state) {
+    ReadNumber(file, "Form", "F1_X", state.MainLeft);
+    ReadNumber(file, "Form", "F1_Y", state.MainTop);
+    ReadNumber(file, "Form", "F1_W", state.MainWidth);
+    ReadNumber(file, "Form", "F1_H", state.MainHeight);
+    ReadNumber(file, "Form", "F3_X", state.DialogLeft);
+    ReadNumber(file, "Form", "F3_Y", state.DialogTop);
+    ReadNumber(file, "Comp", "F1P1", state.FolderPanelWidth);
+    for (int column = 0; column < kFileListColumns; ++column) {
+        ReadNumber(file, "Comp", "F1S" + std::to_string(column), state.ColumnWidths[column]);
+    }
+    ReadText(file, "Set", "FLD1", state.SearchFolder);
+    ReadText(file, "Set", "FLD2", state.DestFolder);
+    ReadText(file, "Set", "FNAM", state.LastSettingsFile);
+    ReadNumber(file, "Set", "FTYP", state.FilterIndex);
+}
+
+void WriteWindowState(ProfileDocument& file, const WindowState& state) {
+    file.Set("Form", "F1_X", std::to_string(state.MainLeft));
+    file.Set("Form", "F1_Y", std::to_string(state.MainTop));
+    file.Set("Form", "F1_W", std::to_string(state.MainWidth));
+    file.Set("Form", "F1_H", std::to_string(state.MainHeight));
+    file.Set("Form", "F3_X", std::to_string(state.DialogLeft));
+    file.Set("Form", "F3_Y", std::to_string(state.DialogTop));
+    file.Set("Comp", "F1P1", std::to_string(state.FolderPanelWidth));
+    for (int column = 0; column < kFileListColumns; ++column) {
+        file.Set("Comp", "F1S" + std::to_string(column), std::to_string(state.ColumnWidths[column]));
+    }
+    file.Set("Set", "FLD1", KeepableText(state.SearchFolder));
+    file.Set("Set", "FLD2", KeepableText(state.DestFolder));
+    file.Set("Set", "FNAM", KeepableText(state.LastSettingsFile));
+    file.Set("Set", "FTYP", std::to_string(state.FilterIndex));
+}
+
+}  // namespace tolvane

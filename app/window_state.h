@@ -1,0 +1,54 @@
+// The window-state file: positions and sizes of the windows, the width of the folder panel
+// and of the list's columns, the last folders, the last settings file and the filter. The
+// conversion settings are kept in the same file by the settings-file code.
+#pragma once
+
+#include <array>
+#include <filesystem>
+#include <string>
+
+#include "app/file_list.h"
+
+namespace tolvane {
+
+class ProfileDocument;
+
+// Where the program keeps its files. On Linux the program's own folder is normally not
+// writable, so the state file lives in the configuration folder and the image folder in the
+// cache folder; the home folder takes the place of the program folder as the first search
+// folder.
+struct ProgramPaths {
+    std::string HomeFolder;             // ends with "/"
+    std::string StateFile;              // .../tolvane/tolvane.ini
+    std::filesystem::path ImageFolder;  // .../tolvane/TEMP/
+};
+
+// The places of conversion/app_paths.h: $XDG_CONFIG_HOME/tolvane/tolvane.ini,
+// $XDG_CACHE_HOME/tolvane/TEMP/ and $HOME.
+ProgramPaths DefaultProgramPaths();
+
+struct WindowState {
+    int MainLeft = 192;
+    int MainTop = 107;
+    int MainWidth = 696;
+    int MainHeight = 478;
+    int DialogLeft = 192;
+    int DialogTop = 107;
+    int FolderPanelWidth = 160;
+    std::array<int, kFileListColumns> ColumnWidths{64, 64, 64, 64, 64, 64, 64};
+    std::string SearchFolder;
+    std::string DestFolder;
+    std::string LastSettingsFile;
+    int FilterIndex = 0;
+};
+
+// The design values, with the home folder as the search folder.
+WindowState DefaultWindowState(const std::string& homeFolder);
+
+// Takes every key that is present (not empty) over the values already there. Numbers are read
+// leniently: a value that is not wholly an integer counts as 0.
+void ReadWindowState(const ProfileDocument& file, WindowState& state);
+// Sets every window key, in the order the program has always written them.
+void WriteWindowState(ProfileDocument& file, const WindowState& state);
+
+}  // namespace tolvane

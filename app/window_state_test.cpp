@@ -1,0 +1,235 @@
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <QComboBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QSplitter>
+#include <QTableWidget>
+#include <gtest/gtest.h>
+
+#include "app/app_test_support.h"
+#include "app/window_state.h"
+#include "settings/profile.h"
+#include "settings/settings_file.h"
+
+namespace tolvane::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::vector<std::pair<std::string, std::string>> kWindowKeys = {
+    {"Form", "F1_X"}, {"Form", "F1_Y"}, {"Form", "F1_W"}, {"Form", "F1_H"}, {"Form", "F3_X"}, {"Form", "F3_Y"},
+    {"Comp", "F1P1"}, {"Comp", "F1S0"}, {"Comp", "F1S1"}, {"Comp", "F1S2"}, {"Comp", "F1S3"}, {"Comp", "F1S4"},
+    {"Comp", "F1S5"}, {"Comp", "F1S6"}, {"Set", "FLD1"},  {"Set", "FLD2"},  {"Set", "FNAM"}, {"Set", "FTYP"}};
+
+// Reading: present keys replace the defaults, missing and empty ones keep them, numbers are
+// lenient (not wholly an integer reads as 0), paths are read whole.
+TEST(WindowStateFile, ReadsPresentKeysLeniently) {
+    const std::string longPath = "/" + std::string(700, 'd') + "/";
+    const ProfileDocument file = ProfileDocument::Parse(
+        "[Form]\r\nF1_X=10\r\nF1_W=abc\r\nF1_H=\r\nF3_Y=-5\r\n[Comp]\r\nF1S2=12px\r\nF1S3=90\r\n"
+        "[Set]\r\nFLD1=" + longPath + "\r\nFTYP=7\r\n");
+    WindowState state = DefaultWindowState("/home/user/");
+    ReadWindowState(file, state);
+    EXPECT_EQ(state.MainLeft, 10);
+    EXPECT_EQ(state.MainTop, 107);
+    EXPECT_EQ(state.MainWidth, 0);
+    EXPECT_EQ(state.MainHeight, 478);
+    EXPECT_EQ(state.DialogLeft, 192);
+    EXPECT_EQ(state.DialogTop, -5);
+    EXPECT_EQ(state.FolderPanelWidth, 160);
+    EXPECT_EQ(state.ColumnWidths, (std::array<int, 7>{64, 64, 0, 90, 64, 64, 64}));
+    EXPECT_EQ(state.SearchFolder, longPath);
+    EXPECT_EQ(state.DestFolder, "");
+    EXPECT_EQ(state.FilterIndex, 7);
+}
+
+// Writing: every key in its order; a path with a line break is not written into the file.
+TEST(WindowStateFile, WritesEveryKeyInOrder) {
+    ProfileDocument file;
+    WindowState state = DefaultWindowState("/home/user/");
+    state.DestFolder = "/bad\nfolder/";
+    WriteWindowState(file, state);
+    EXPECT_EQ(file.Bytes(),
+              "[Form]\r\nF1_X=192\r\nF1_Y=107\r\nF1_W=696\r\nF1_H=478\r\nF3_X=192\r\nF3_Y=107\r\n"
+              "[Comp]\r\nF1P1=160\r\nF1S0=64\r\nF1S1=64\r\nF1S2=64\r\nF1S3=64\r\nF1S4=64\r\nF1S5=64\r\nF1S6=64\r\n"
+              "[Set]\r\nFLD1=/home/user/\r\nFLD2=\r\nFNAM=\r\nFTYP=0\r\n");
+}
+
+class WindowStateTest : public WindowTest {
+protected:
+    ProfileDocument StateFile() { return ProfileDocument::Load(Paths.StateFile); }
+};
+
+// First start without a state file: design sizes and defaults; the end writes every key.
+TEST_F(WindowStateTest, FirstStartAndTheFileWrittenAtTheEnd) {
+    ASSERT_FALSE(fs::exists(Paths.StateFile));
+    Start();
+    EXPECT_EQ(Form->windowTitle(), QStringLiteral("Tolvane Ver.1.04"));
+    EXPECT_EQ(Form->pos(), QPoint(192, 107));
+    EXPECT_EQ(Form->size(), QSize(696, 478));
+    EXPECT_EQ(Form->Panel1->width(), 160);
+    for (int column = 0; column < 7; ++column) EXPECT_EQ(Form->StringGrid1->columnWidth(column), 64);
+    EXPECT_EQ(Form->ComboBox1->currentText(), QStringLiteral("全てのファイル(*.*)"));
+    EXPECT_EQ(Form->Edit2->text(), QString());
+    EXPECT_EQ(Form->Edit1->text(), QString());
+    EXPECT_EQ(Form->StatusText(), QStringLiteral("検索フォルダを指定して下さい。"));
+    EXPECT_EQ(Form->FileRowCount(), 4);
+    EXPECT_EQ(Form->StringGrid1->horizontalHeaderItem(4)->text(), QStringLiteral("図面メモ"));
+    EXPECT_FALSE(Form->TreeReady || Form->ListReady || Form->SortDescending || Form->SearchAborted);
+    EXPECT_TRUE(fs::is_directory(Paths.ImageFolder));
+
+    Form->close();
+    EXPECT_FALSE(fs::exists(Paths.ImageFolder));
+    const ProfileDocument file = StateFile();
+    const std::string bytes = file.Bytes();
+    size_t at = 0;
+    std::string section;
+    for (const auto& [keySection, key] : kWindowKeys) {
+        if (keySection != section) {
+            section = keySection;
+            at = bytes.find("[" + section + "]\r\n", at);
+            ASSERT_NE(at, std::string::npos) << section;
+        }
+        at = bytes.find("\r\n" + key + "=", at);
+        ASSERT_NE(at, std::string::npos) << key;
+    }
+    EXPECT_EQ(file.Get("Form", "F1_W", 22).second, "696");
+    EXPECT_EQ(file.Get("Comp", "F1P1", 22).second, "160");
+    EXPECT_EQ(file.Get("Set", "FLD1", 4096).second, Bytes(Home) + "/");
+    EXPECT_EQ(file.Get("JWW", "C1", 22).second, "0");
+    EXPECT_EQ(file.Get("JWW", "W265", 22).second, "-1");
+    EXPECT_EQ(file.Get("Set", "CVNO", 22).second, "0");
+    EXPECT_EQ(file.Get("JWW1", "WD10", 22).second, "-1");
+}
+
+// What one run leaves is there at the next start, the conversion settings included, without
+// any settings file having been saved. The search folder only opens the folder dialog there.
+TEST_F(WindowStateTest, OneRunsStateComesBackAtTheNextStart) {
+    fs::create_directories(Home / "drawings");
+    fs::create_directories(Home / "out");
+    Start();
+    QDialog dialog(Form.get());
+    Form->SetSettingsDialog(&dialog);
+    ChooseSearchFolder(Home / "drawings");
+    Platform.Folders.push_back(Q(Home / "out"));
+    Form->Button3Click();
+    Form->MnuFileType2Click();
+    Form->StringGrid1->setColumnWidth(4, 150);
+    Form->Splitter1->setSizes({210, 480});
+    Form->move(300, 200);
+    Form->resize(800, 500);
+    dialog.move(50, 60);
+    Settings.ColorTable[3] = 104;
+    Settings.WidthTable[3] = 35;
+    Settings.ConversionMode = 1;
+    Settings.Rules[2].Enabled = true;
+    Settings.Rules[2].TargetColor = 7;
+    Settings.LastSettingsFile = Bytes(Home / "rules.set");
+    Form->close();
+
+    ConversionSettings fresh;
+    ResetConversionSettings(fresh);
+    TForm1 next(fresh, Platform, Paths);
+    QDialog nextDialog(&next);
+    next.SetSettingsDialog(&nextDialog);
+    next.show();
+    EXPECT_EQ(next.pos(), QPoint(300, 200));
+    EXPECT_EQ(next.size(), QSize(800, 500));
+    EXPECT_EQ(nextDialog.pos(), QPoint(50, 60));
+    EXPECT_EQ(next.Panel1->width(), 210);
+    EXPECT_EQ(next.StringGrid1->columnWidth(4), 150);
+    EXPECT_EQ(next.ComboBox1->currentIndex(), 2);
+    EXPECT_EQ(next.Edit2->text(), Q(Home / "out") + "/");
+    EXPECT_EQ(next.DestFolder, Bytes(Home / "out") + "/");
+    EXPECT_EQ(next.Edit1->text(), QString());
+    EXPECT_FALSE(next.TreeReady);
+    EXPECT_EQ(next.TreeView1->topLevelItemCount(), 0);
+    EXPECT_EQ(fresh.ColorTable[3], 104);
+    EXPECT_EQ(fresh.WidthTable[3], 35);
+    EXPECT_EQ(fresh.ConversionMode, 1);
+    EXPECT_TRUE(fresh.Rules[2].Enabled);
+    EXPECT_EQ(fresh.Rules[2].TargetColor, 7);
+    EXPECT_EQ(fresh.LastSettingsFile, Bytes(Home / "rules.set"));
+
+    Platform.Folders.clear();
+    next.MnuFileSFolderClick();
+    EXPECT_EQ(Platform.FileChoices.back().InitialFolder, Q(Home / "drawings") + "/");
+}
+
+// Lenient numbers at start: a non-numeric width is applied as 0; a filter index out of range
+// leaves no item selected, and the list then shows every file.
+TEST_F(WindowStateTest, BadValuesInTheFile) {
+    fs::create_directories(fs::path(Paths.StateFile).parent_path());
+    WriteFile(Paths.StateFile, std::string("[Comp]\r\nF1S2=abc\r\nF1S0=-40\r\n[Set]\r\nFTYP=9\r\nFLD2=/no/such/folder/\r\n"));
+    fs::create_directories(Home / "d");
+    WriteFile(Home / "d" / "a.jww", std::string("x"));
+    WriteFile(Home / "d" / "b.txt", std::string("x"));
+    Start();
+    EXPECT_EQ(Form->StringGrid1->columnWidth(2), 0);
+    EXPECT_EQ(Form->StringGrid1->columnWidth(0), 0);
+    EXPECT_EQ(Form->ComboBox1->currentIndex(), -1);
+    EXPECT_EQ(Form->Edit2->text(), "/no/such/folder/");
+    ChooseSearchFolder(Home);
+    ClickFolder(Home / "d");
+    EXPECT_EQ(Form->FileRowCount(), 2);
+    Form->close();
+    EXPECT_EQ(StateFile().Get("Set", "FTYP", 22).second, "-1");
+}
+
+// Exit: No keeps the window, Yes closes it and writes the state.
+TEST_F(WindowStateTest, ExitAsksFirst) {
+    Start();
+    Platform.Answers = {MessageAnswer::No, MessageAnswer::Yes};
+    Form->MnuExitClick();
+    EXPECT_TRUE(Form->isVisible());
+    EXPECT_FALSE(fs::exists(Paths.StateFile));
+    ASSERT_EQ(Platform.Messages.size(), 1u);
+    EXPECT_EQ(Platform.Messages[0].Text, QStringLiteral("終了します。よろしいですか？"));
+    EXPECT_EQ(Platform.Messages[0].Buttons, MessageButtons::YesNo);
+    Form->MnuExitClick();
+    EXPECT_FALSE(Form->isVisible());
+    EXPECT_TRUE(fs::exists(Paths.StateFile));
+}
+
+// The settings-file menu: the dialogs start at the last file, a cancel changes nothing, the
+// chosen file becomes the last one, and a load brings the saved settings back.
+TEST_F(WindowStateTest, SettingsFileMenu) {
+    Start();
+    Settings.ColorTable[1] = 5;
+    Settings.LastSettingsFile = Bytes(Home / "old.set");
+    Form->MnuSetSaveClick();  // cancelled
+    EXPECT_FALSE(fs::exists(Home / "old.set"));
+    ASSERT_EQ(Platform.FileChoices.size(), 1u);
+    EXPECT_EQ(Platform.FileChoices[0].Title, QStringLiteral("現在の設定を保存"));
+    EXPECT_EQ(Platform.FileChoices[0].InitialFolder, Q(Home) + "/");
+    EXPECT_EQ(Platform.FileChoices[0].InitialName, "old.set");
+    EXPECT_EQ(Platform.FileChoices[0].Filter, QStringLiteral("設定ファイル(*.set)"));
+    EXPECT_EQ(Platform.FileChoices[0].DefaultSuffix, "set");
+
+    Platform.Files.push_back(Q(Home / "new.set"));
+    Form->MnuSetSaveClick();
+    EXPECT_EQ(Settings.LastSettingsFile, Bytes(Home / "new.set"));
+    EXPECT_EQ(ProfileDocument::Load(Bytes(Home / "new.set")).Get("JWW", "C1", 22).second, "5");
+
+    Settings.ColorTable[1] = 0;
+    Platform.Files.push_back(Q(Home / "new.set"));
+    Form->MnuSetOpenClick();
+    EXPECT_EQ(Platform.FileChoices.back().Title, QStringLiteral("保存した設定ファイルを開く"));
+    EXPECT_EQ(Settings.ColorTable[1], 5);
+    EXPECT_EQ(Platform.Beeps, 0);
+}
+
+// A settings file that cannot be written is not passed over in silence.
+TEST_F(WindowStateTest, SettingsFileThatCannotBeSaved) {
+    Start();
+    Platform.Files.push_back(Q(Home / "missing-folder" / "x.set"));
+    Form->MnuSetSaveClick();
+    EXPECT_EQ(Platform.Log.back(), QStringLiteral("message:設定ファイルを保存できませんでした。"));
+    EXPECT_EQ(Platform.Beeps, 1);
+}
+
+}  // namespace
+}  // namespace tolvane::testing
