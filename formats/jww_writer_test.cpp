@@ -6,6 +6,7 @@
 #include "formats/entity_stream.h"
 #include "formats/jww.h"
 #include "testsupport/drawing_generator.h"
+#include "testsupport/file_size_limit.h"
 #include "testsupport/synthetic_jww.h"
 #include "testsupport/test_files.h"
 
@@ -334,6 +335,29 @@ TEST(JwwWriter, EveryFailingWriteFails) {
     }
     FailingSink enough(total);
     EXPECT_NO_THROW(WriteJwwTo(enough, d, 600, images.Path()));
+}
+
+// A file that fills the disk after N bytes, for every N: false, and no file left.
+TEST(JwwWriter, AFullDiskLeavesNoFile) {
+    if (!testing::FileSizeLimit::Supported()) GTEST_SKIP() << "no file-size limits here";
+    TempFolder images;
+    TempFolder out;
+    DrawingData d = testing::MakeFloorPlan(351);
+    const size_t total = WriteMemory(d, 351, images.Path()).size();
+    const fs::path target = out.Path() / "plan.jww";
+    for (size_t limit = 0; limit < total; limit += 97) {
+        bool written;
+        std::string error;
+        {
+            testing::FileSizeLimit full(limit);
+            written = WriteJww(target, d, 351, images.Path(), &error);
+        }
+        EXPECT_FALSE(written) << limit;
+        EXPECT_FALSE(error.empty());
+        EXPECT_FALSE(fs::exists(target)) << limit;
+    }
+    testing::FileSizeLimit enough(total);
+    EXPECT_TRUE(WriteJww(target, d, 351, images.Path()));
 }
 
 TEST(JwwWriter, WriteToAFileReplacesItAndFailsCleanly) {
