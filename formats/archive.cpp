@@ -159,12 +159,25 @@ void FileSink::Close() {
     if (out_.fail()) throw ArchiveError("cannot close the file");
 }
 
+void MemorySink::Write(const uint8_t* data, size_t size) { bytes.insert(bytes.end(), data, data + size); }
+
+void ArchiveWriter::PutPastBuffer(const uint8_t* data, size_t n) {
+    Flush();
+    if (n > kBufferSize) {
+        sink_.Write(data, n);
+        flushed_ += n;
+        return;
+    }
+    std::memcpy(buffer_.data(), data, n);
+    used_ = n;
+}
+
 void ArchiveWriter::Flush() {
-    if (buffer_.empty()) return;
+    if (used_ == 0) return;
     // Count the bytes as flushed only once the sink took them.
-    sink_.Write(buffer_.data(), buffer_.size());
-    flushed_ += buffer_.size();
-    buffer_.clear();
+    sink_.Write(buffer_.data(), used_);
+    flushed_ += used_;
+    used_ = 0;
 }
 
 // A length of 0xFFFE would read as the wide-character marker, so the long form ends at 65533.

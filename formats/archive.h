@@ -112,7 +112,7 @@ public:
 
 class MemorySink : public ByteSink {
 public:
-    void Write(const uint8_t* data, size_t size) override { bytes.insert(bytes.end(), data, data + size); }
+    void Write(const uint8_t* data, size_t size) override;
     std::vector<uint8_t> bytes;
 };
 
@@ -130,7 +130,7 @@ private:
 
 class ArchiveWriter {
 public:
-    explicit ArchiveWriter(ByteSink& sink) : sink_(sink) { buffer_.reserve(kBufferSize); }
+    explicit ArchiveWriter(ByteSink& sink) : sink_(sink), buffer_(kBufferSize) {}
     ~ArchiveWriter() = default;  // unflushed bytes are dropped; call Flush at the end
     ArchiveWriter(const ArchiveWriter&) = delete;
     ArchiveWriter& operator=(const ArchiveWriter&) = delete;
@@ -161,24 +161,23 @@ public:
     void NextIndex() { ++nextIndex_; }
 
     void Flush();
-    uint64_t Position() const { return flushed_ + buffer_.size(); }
+    uint64_t Position() const { return flushed_ + used_; }
 
 private:
     static constexpr size_t kBufferSize = 1 << 16;
     void Put(const uint8_t* data, size_t n) {
-        if (buffer_.size() + n > kBufferSize) {
-            Flush();
-            if (n > kBufferSize) {
-                sink_.Write(data, n);
-                flushed_ += n;
-                return;
-            }
+        if (n > kBufferSize - used_) {
+            PutPastBuffer(data, n);
+            return;
         }
-        buffer_.insert(buffer_.end(), data, data + n);
+        std::memcpy(buffer_.data() + used_, data, n);
+        used_ += n;
     }
+    void PutPastBuffer(const uint8_t* data, size_t n);
 
     ByteSink& sink_;
     std::vector<uint8_t> buffer_;
+    size_t used_ = 0;
     uint64_t flushed_ = 0;
     uint32_t nextIndex_ = 1;
 };
