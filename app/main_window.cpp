@@ -306,9 +306,10 @@ void TForm1::FormShow() {
     DestFolder.clear();
     settings_.LastSettingsFile.clear();
     IniFileName = paths_.StateFile;
-    ReadWindowState(ProfileDocument::Load(IniFileName), state_);
+    const ProfileDocument stateFile = ProfileDocument::Load(IniFileName);
+    ReadWindowState(stateFile, state_);
     ApplyWindowState();
-    LoadConversionSettings(settings_, IniFileName);
+    LoadConversionSettings(settings_, stateFile);
     settings_.LastSettingsFile = state_.LastSettingsFile;
 
     StringGrid1->setHorizontalHeaderLabels({QStringLiteral("ファイル名"), QStringLiteral("Bytes"), QStringLiteral("種類"),
@@ -365,8 +366,8 @@ void TForm1::FormClose() {
     std::optional<ProfileDocument> file = ProfileDocument::LoadForUpdate(IniFileName);
     if (!file) return;
     WriteWindowState(*file, CurrentWindowState());
+    SaveConversionSettings(settings_, *file);
     file->Save(IniFileName);
-    SaveConversionSettings(settings_, IniFileName);
 }
 
 // --- Folder tree ---------------------------------------------------------------------------

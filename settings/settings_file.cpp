@@ -97,11 +97,14 @@ std::string StripBlanks(std::string_view text) {
 
 bool SaveConversionSettings(const ConversionSettings& settings, const std::string& file) {
     std::optional<ProfileDocument> document = ProfileDocument::LoadForUpdate(file);
-    if (!document) return false;
+    return document && SaveConversionSettings(settings, *document) && document->Save(file);
+}
+
+bool SaveConversionSettings(const ConversionSettings& settings, ProfileDocument& document) {
     // The key order makes a new file hold the sections "JWW", "Set", "JWW1" in this order.
     bool written = true;
     auto set = [&](std::string_view section, const std::string& key, const std::string& value) {
-        written = document->Set(section, key, value) && written;
+        written = document.Set(section, key, value) && written;
     };
     for (int n = 1; n <= kSequenceLength; ++n) set(kTableSection, Key("C", n), std::to_string(settings.SequenceValue(n)));
     for (int n = 1; n <= kColorSlots; ++n)
@@ -116,11 +119,14 @@ bool SaveConversionSettings(const ConversionSettings& settings, const std::strin
         set(kRuleSection, Key("LT", r), std::to_string(rule.TargetLineType));
         set(kRuleSection, Key("WD", r), std::to_string(rule.TargetWidth));
     }
-    return written && document->Save(file);
+    return written;
 }
 
 std::vector<std::string> LoadConversionSettings(ConversionSettings& settings, const std::string& file) {
-    const ProfileDocument document = ProfileDocument::Load(file);
+    return LoadConversionSettings(settings, ProfileDocument::Load(file));
+}
+
+std::vector<std::string> LoadConversionSettings(ConversionSettings& settings, const ProfileDocument& document) {
     std::vector<std::string> refused;
     // Reads one integer key into the field when it is present and passes the check; a value
     // that would not fit a pen field is refused rather than stored truncated later.

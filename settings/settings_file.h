@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "settings/conversion_settings.h"
+#include "settings/profile.h"
 
 namespace tolvane {
 
@@ -28,5 +29,10 @@ bool SaveConversionSettings(const ConversionSettings& settings, const std::strin
 // accept (a hand-edited colour of 70000, say) is refused: the entry keeps its default and
 // the key is listed in the answer, so that nothing is stored truncated into a drawing.
 std::vector<std::string> LoadConversionSettings(ConversionSettings& settings, const std::string& file);
+
+// The same on a document in memory, for a file that holds other keys too (the window-state
+// file), so that it is read once and written once.
+bool SaveConversionSettings(const ConversionSettings& settings, ProfileDocument& document);
+std::vector<std::string> LoadConversionSettings(ConversionSettings& settings, const ProfileDocument& document);
 
 }  // namespace tolvane
