@@ -158,6 +158,11 @@ ConversionResult ConvertSelectedFile(ConversionContext& context, const fs::path&
         skipped.Reason = "the file no longer exists";
         return skipped;
     }
+    // A pipe or a device would block the probe or never end.
+    if (!fs::is_regular_file(source, error)) {
+        skipped.Reason = "not a regular file";
+        return skipped;
+    }
     // Never write over the file being read, whatever path leads to it.
     if (fs::equivalent(source, destination, error)) {
         ConversionResult refused;
