@@ -64,10 +64,6 @@ void Consider(QTreeWidgetItem* node, const fs::directory_entry& entry) {
 
 }  // namespace
 
-bool IsHiddenName(std::string_view name) {
-    return !name.empty() && name.front() == '.';
-}
-
 QTreeWidgetItem* MakeRootNode(QTreeWidget* tree, const std::string& searchFolder) {
     auto* root = new QTreeWidgetItem(tree);
     root->setText(0, DisplayText(searchFolder));

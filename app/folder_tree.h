@@ -3,6 +3,8 @@
 // descendants, then its next sibling); the root is 0.
 #pragma once
 
+#include "formats/file_probes.h"
+
 #include <string>
 #include <string_view>
 
@@ -19,9 +21,6 @@ class Platform;
 inline constexpr int kFolderNameRole = Qt::UserRole;
 // The real location of a node's folder on disk, to keep linked folders from looping.
 inline constexpr int kFolderRealPathRole = Qt::UserRole + 1;
-
-// Dot files and dot folders are hidden on Linux.
-bool IsHiddenName(std::string_view name);
 
 QTreeWidgetItem* MakeRootNode(QTreeWidget* tree, const std::string& searchFolder);
 QTreeWidgetItem* NodeAtIndex(QTreeWidget* tree, int index);

@@ -6,8 +6,8 @@
 #include <fstream>
 #include <iterator>
 
-#include <nlohmann/json.hpp>
 
+#include "cli/json_output.h"
 #include "cli/temp_folder.h"
 #include "formats/file_probes.h"
 #include "formats/jws.h"
@@ -19,10 +19,6 @@ namespace tolvane::cli {
 namespace {
 
 namespace fs = std::filesystem;
-using Json = nlohmann::ordered_json;
-
-// File names on Linux are bytes; JSON wants UTF-8, so anything else is shown replaced.
-std::string Dump(const Json& j) { return j.dump(-1, ' ', false, Json::error_handler_t::replace); }
 
 enum class Kind { None, Jww, Jws };
 

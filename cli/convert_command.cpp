@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <filesystem>
 
-#include <nlohmann/json.hpp>
 
+#include "cli/json_output.h"
 #include "cli/temp_folder.h"
 #include "conversion/app_paths.h"
 #include "conversion/conversion.h"
+#include "formats/file_probes.h"
 #include "settings/settings_file.h"
 
 namespace tolvane::cli {
@@ -15,16 +16,12 @@ namespace tolvane::cli {
 namespace {
 
 namespace fs = std::filesystem;
-using Json = nlohmann::ordered_json;
 
-std::string Dump(const Json& j) { return j.dump(-1, ' ', false, Json::error_handler_t::replace); }
 
 struct Job {
     fs::path Source;
     fs::path Destination;
 };
-
-bool IsHidden(const fs::path& path) { return path.filename().string().starts_with('.'); }
 
 // Whether path lies in folder or below it, on disk (links and other spellings included).
 bool IsInside(const fs::path& path, const fs::path& folder) {
@@ -52,18 +49,19 @@ std::vector<Job> CollectJobs(const fs::path& path, const fs::path& destination, 
     }
     if (!recursive) {
         for (const auto& entry : fs::directory_iterator(path, fs::directory_options::skip_permission_denied, error)) {
-            if (!IsHidden(entry.path()) && entry.is_regular_file(error)) jobs.push_back({entry.path(), destination / entry.path().filename()});
+            if (IsListedFile(entry)) jobs.push_back({entry.path(), destination / entry.path().filename()});
         }
     } else {
         fs::recursive_directory_iterator it(path, fs::directory_options::skip_permission_denied, error), end;
         for (; it != end; it.increment(error)) {
             if (error) break;
             const fs::directory_entry& entry = *it;
-            if (IsHidden(entry.path()) || (entry.is_directory(error) && IsSameFolder(entry.path(), destination))) {
-                if (entry.is_directory(error)) it.disable_recursion_pending();
+            if (entry.is_directory(error)) {
+                if (IsHiddenName(entry.path().filename().string()) || IsSameFolder(entry.path(), destination))
+                    it.disable_recursion_pending();
                 continue;
             }
-            if (!entry.is_regular_file(error)) continue;
+            if (!IsListedFile(entry)) continue;
             const fs::path relative = entry.path().parent_path().lexically_relative(path);
             jobs.push_back({entry.path(), (destination / relative / entry.path().filename()).lexically_normal()});
         }

@@ -209,9 +209,11 @@ std::string FileListTime(fs::file_time_type time) {
            " " + TwoDigits(local.tm_hour) + ":" + TwoDigits(local.tm_min) + ":" + TwoDigits(local.tm_sec / 2 * 2);
 }
 
+bool IsHiddenName(std::string_view name) { return !name.empty() && name.front() == '.'; }
+
 bool IsListedFile(const fs::directory_entry& entry) {
     const std::string name = FileNameOf(entry.path());
-    if (name.empty() || name.front() == '.') return false;  // hidden
+    if (name.empty() || IsHiddenName(name)) return false;
     std::error_code error;
     return entry.is_regular_file(error);
 }

@@ -51,6 +51,9 @@ struct FileListRow {
 // "yyyy/mm/dd hh:mm:ss"; empty when the time cannot be converted.
 std::string FileListTime(std::filesystem::file_time_type time);
 
+// Hidden files and folders are those whose names begin with a dot.
+bool IsHiddenName(std::string_view name);
+
 // Whether a directory entry belongs in the list: a file (not a folder), not hidden (a name
 // beginning with a dot).
 bool IsListedFile(const std::filesystem::directory_entry& entry);
