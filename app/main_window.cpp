@@ -1,5 +1,7 @@
 #include "app/main_window.h"
 
+#include "settings/text_encoding.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
@@ -451,7 +453,10 @@ void TForm1::SetFileRow(int gridRow, const FileListRow& row, int sizeChars) {
     set(kSizeColumn, QString::fromStdString(PadSize(row.Size, sizeChars)));
     set(2, DisplayText(row.Kind));
     set(3, QString::fromStdString(row.Version));
-    set(kMemoColumn, ShiftJisText(row.Memo), &row.Memo);
+    // A wide memo sorts by its Shift-JIS form, among the memos of byte-string drawings.
+    const std::string memoUtf8 = ArchiveStringToUtf8(row.Memo);
+    const std::string memoSortBytes = row.Memo.IsWide() ? Utf8ToShiftJis(memoUtf8) : row.Memo.Stored();
+    set(kMemoColumn, QString::fromUtf8(memoUtf8.data(), static_cast<qsizetype>(memoUtf8.size())), &memoSortBytes);
     set(5, QString::fromStdString(row.Modified));
     set(kAttributesColumn, QString::fromStdString(row.Attributes));
 }

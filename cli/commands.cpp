@@ -97,6 +97,17 @@ void WriteColumns(const std::vector<std::array<std::string, kColumns>>& cells, s
     }
 }
 
+// A memo may hold line breaks; shown raw they would break the layout of the output.
+std::string EscapeLineBreaks(std::string_view text) {
+    std::string escaped;
+    for (char c : text) {
+        if (c == '\r') escaped += "\\r";
+        else if (c == '\n') escaped += "\\n";
+        else escaped += c;
+    }
+    return escaped;
+}
+
 std::string ReadWholeFile(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -119,7 +130,8 @@ int RunInfo(const std::vector<std::string>& files, bool json, std::ostream& out)
                              {"ok", true},
                              {"kind", KindName(d.FileKind)},
                              {"version", drawing.Header.FileVersion},
-                             {"memo", ShiftJisToUtf8(drawing.Header.Memo)},
+                             {"memo", ArchiveStringToUtf8(drawing.Header.Memo)},
+                             {"strings", drawing.Strings == StringForm::Wide ? "wide" : "bytes"},
                              {"lines", drawing.Lines.size()},
                              {"arcs", drawing.Arcs.size()},
                              {"points", drawing.Points.size()},
@@ -134,7 +146,8 @@ int RunInfo(const std::vector<std::string>& files, bool json, std::ostream& out)
         } else {
             out << file << ": " << (d.FileKind == Kind::Jww ? "JWW drawing" : "JWS figure file") << ", version "
                 << drawing.Header.FileVersion << '\n';
-            if (!drawing.Header.Memo.empty()) out << "  memo: " << ShiftJisToUtf8(drawing.Header.Memo) << '\n';
+            if (!drawing.Header.Memo.empty())
+                out << "  memo: " << EscapeLineBreaks(ArchiveStringToUtf8(drawing.Header.Memo)) << '\n';
             out << "  " << drawing.Lines.size() << " lines, " << drawing.Arcs.size() << " arcs, "
                 << drawing.Points.size() << " points, " << drawing.Texts.size() << " texts, "
                 << drawing.Dimensions.size() << " dimensions, " << drawing.Solids.size() << " solids, "
@@ -221,7 +234,7 @@ int RunList(const std::string& folder, int filterIndex, bool json, std::ostream&
                              {"bytes", row.Size},
                              {"kind", row.Kind},
                              {"version", row.Version},
-                             {"memo", ShiftJisToUtf8(row.Memo)},
+                             {"memo", ArchiveStringToUtf8(row.Memo)},
                              {"modified", row.Modified},
                              {"attributes", row.Attributes}})
                 << '\n';
@@ -232,7 +245,7 @@ int RunList(const std::string& folder, int filterIndex, bool json, std::ostream&
     cells.push_back({});
     for (size_t c = 0; c < kColumns; ++c) cells.back()[c] = kColumnHeaders[c];
     for (const FileListRow& row : rows)
-        cells.push_back({row.Name, std::to_string(row.Size), row.Kind, row.Version, ShiftJisToUtf8(row.Memo),
+        cells.push_back({row.Name, std::to_string(row.Size), row.Kind, row.Version, ArchiveStringToUtf8(row.Memo),
                          row.Modified, row.Attributes});
     WriteColumns(cells, out);
     out << rows.size() << " Files  パス名「" << folder << "」\n";

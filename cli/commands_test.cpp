@@ -60,7 +60,7 @@ protected:
     void SetUp() override {
         DrawingData plan = testing::MakeFloorPlan(600);
         ASSERT_TRUE(WriteJww(Path("plan.jww"), plan, 600, images_.Path()));
-        planMemo_ = ShiftJisToUtf8(plan.Header.Memo);
+        planMemo_ = ArchiveStringToUtf8(plan.Header.Memo);
         planLines_ = plan.Lines.size();
         DrawingData figure = testing::MakeFigure(420);
         ASSERT_TRUE(WriteJws(Path("Part.jws"), figure, 420));
@@ -107,6 +107,28 @@ TEST_F(CliTest, InfoReadsDrawingsAndFigureFiles) {
     EXPECT_EQ(RunInfo({Path("Part.jws").string()}, false, text), 0);
     EXPECT_NE(text.str().find("JWS figure file, version 420"), std::string::npos) << text.str();
     EXPECT_EQ(text.str().find("memo:"), std::string::npos);
+}
+
+// A wide drawing shows its memo as it is, line breaks escaped in the text; every file reports
+// its own images and string form, whatever was read before it.
+TEST_F(CliTest, InfoShowsEachDrawingsOwnStringsAndImages) {
+    DrawingData wide = testing::MakeFloorPlan(700, images_.Path());
+    testing::MakeStringsWide(wide);
+    wide.Header.Memo = ArchiveString::Wide(u"\U00020BB7\u2460\r\n\uD55C");  // 𠮷① CR LF 한
+    ASSERT_TRUE(WriteJww(Path("wide.jww"), wide, 700, images_.Path()));
+    std::ostringstream out;
+    EXPECT_EQ(RunInfo({Path("wide.jww").string(), Path("plan.jww").string()}, true, out), 0);
+    const std::vector<Json> rows = JsonLines(out.str());
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0]["memo"], "\xF0\xA0\xAE\xB7\xE2\x91\xA0\r\n\xED\x95\x9C");
+    EXPECT_EQ(rows[0]["strings"], "wide");
+    EXPECT_EQ(rows[0]["images"], 1);
+    EXPECT_EQ(rows[1]["strings"], "bytes");
+    EXPECT_EQ(rows[1]["images"], 0);
+
+    std::ostringstream text;
+    EXPECT_EQ(RunInfo({Path("wide.jww").string()}, false, text), 0);
+    EXPECT_NE(text.str().find("  memo: \xF0\xA0\xAE\xB7\xE2\x91\xA0\\r\\n\xED\x95\x9C\n"), std::string::npos) << text.str();
 }
 
 // A figure file written by this program comes back identical; one whose filler is not made of

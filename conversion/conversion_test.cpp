@@ -159,17 +159,17 @@ TEST_F(Conversion, SkipsAndFailsWithoutTouchingTheDestination) {
 // A read that fails part-way through the image section leaves the images already extracted.
 TEST_F(Conversion, AFailedReadLeavesExtractedImages) {
     DrawingData d = testing::MakeFloorPlan(700, Images());
-    d.EmbeddedImageList.push_back({"second.bmp", 4, false});
-    WriteFile(Images() / "second.bmp", std::string("BMxx"));
+    d.EmbeddedImageList.push_back({"second.bmp", 4, "image2.bmp"});
+    WriteFile(Images() / "image2.bmp", std::string("BMxx"));
     d.Texts[1].Text = "^@BM%temp%second.bmp,1,1";
     MemorySink sink;
     WriteJwwTo(sink, d, 700, Images());
-    fs::remove(Images() / "photo.bmp");
-    fs::remove(Images() / "second.bmp");
+    fs::remove(Images() / "image1.bmp");
+    fs::remove(Images() / "image2.bmp");
     std::string bytes(sink.bytes.begin(), sink.bytes.end() - 2);  // the second image cut short
     const ConversionResult result = Convert(MakeFile("cut.jww", bytes));
     EXPECT_EQ(result.Outcome, ConversionOutcome::FailedRead);
-    EXPECT_TRUE(fs::exists(Images() / "photo.bmp"));
+    EXPECT_TRUE(fs::exists(Images() / "image1.bmp"));
     EXPECT_TRUE(fs::is_empty(Destination()));
 }
 

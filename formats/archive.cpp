@@ -81,17 +81,28 @@ void ArchiveReader::Skip(uint64_t n) {
     }
 }
 
-std::string ArchiveReader::ReadString() {
-    size_t length = ReadU8();
+ArchiveString ArchiveReader::ReadString() {
+    const uint64_t at = Position();
+    StringForm form = StringForm::Bytes;
+    uint64_t length = ReadU8();
     if (length == 0xFF) {
-        const uint16_t wide = ReadU16();
-        if (wide == 0xFFFE)
-            throw ArchiveError("the file stores its strings as wide characters (0xFF 0xFFFE), which is not supported");
-        if (wide == 0xFFFF)
-            throw ArchiveError("the file holds a string of 65535 bytes or more, which is not supported");
-        length = wide;
+        length = ReadU16();
+        if (length == 0xFFFE) {
+            form = StringForm::Wide;
+            length = ReadU8();
+            if (length == 0xFF) length = ReadU16();
+        }
+        if (length == 0xFFFF) length = ReadU32();
     }
-    return ReadFixedString(length);
+    const uint64_t bytes = form == StringForm::Wide ? 2 * length : length;
+    if (bytes > Remaining())
+        throw ArchiveError("a string of " + std::to_string(bytes) + " bytes at byte " + std::to_string(at) +
+                           " does not fit in the rest of the file");
+    if (!stringRead_) {
+        stringRead_ = true;
+        firstStringForm_ = form;
+    }
+    return ArchiveString::FromStored(form, ReadFixedString(static_cast<size_t>(bytes)));
 }
 
 uint32_t ArchiveReader::ReadCount(size_t minElementBytes) {
@@ -180,17 +191,30 @@ void ArchiveWriter::Flush() {
     used_ = 0;
 }
 
-// A length of 0xFFFE would read as the wide-character marker, so the long form ends at 65533.
-void ArchiveWriter::WriteString(std::string_view s) {
-    if (s.size() < 0xFF) {
-        WriteU8(static_cast<uint8_t>(s.size()));
-    } else if (s.size() < 0xFFFE) {
-        WriteU8(0xFF);
-        WriteU16(static_cast<uint16_t>(s.size()));
-    } else {
-        throw ArchiveError("a string of " + std::to_string(s.size()) + " bytes is too long to be written");
+// Lengths below 0xFFFE take the u16 form: 0xFFFE itself would read as the wide marker.
+void ArchiveWriter::WriteString(const ArchiveString& s) {
+    if (s.empty() && s.Form() != stringForm_) {
+        WriteString(ArchiveString::Empty(stringForm_));
+        return;
     }
-    WriteFixedString(s);
+    if (s.IsWide()) {
+        WriteU8(0xFF);
+        WriteU16(0xFFFE);
+    }
+    const size_t length = s.Length();
+    if (length < 0xFF) {
+        WriteU8(static_cast<uint8_t>(length));
+    } else if (length < 0xFFFE) {
+        WriteU8(0xFF);
+        WriteU16(static_cast<uint16_t>(length));
+    } else if (length <= 0xFFFFFFFFu) {
+        WriteU8(0xFF);
+        WriteU16(0xFFFF);
+        WriteU32(static_cast<uint32_t>(length));
+    } else {
+        throw ArchiveError("a string of " + std::to_string(length) + " characters is too long to be written");
+    }
+    WriteFixedString(s.Stored());
 }
 
 void ArchiveWriter::WriteCount(uint32_t count) {
@@ -248,25 +272,25 @@ bool WriteFileWith(const std::filesystem::path& path, const std::function<void(B
     return false;
 }
 
-std::string CleanArchiveText(std::string_view text) {
-    if (text.empty()) return {};
-    std::string out;
-    out.reserve(text.size());
+ArchiveString CleanArchiveText(const ArchiveString& text) {
+    if (text.empty()) return text;
+    ArchiveString out = ArchiveString::Empty(text.Form());
+    const size_t length = text.Length();
     size_t i = 0;
-    while (i < text.size()) {
-        const auto b = static_cast<uint8_t>(text[i]);
-        if (IsShiftJisLeadByte(b)) {
-            out += text[i];
-            if (i + 1 < text.size()) out += text[i + 1];
+    while (i < length) {
+        const char16_t unit = text.UnitAt(i);
+        if (!text.IsWide() && IsShiftJisLeadByte(static_cast<uint8_t>(unit))) {
+            out.Append(unit);
+            if (i + 1 < length) out.Append(text.UnitAt(i + 1));
             i += 2;
-        } else if (b == '^' && i + 1 < text.size() && text[i + 1] == 'm') {
+        } else if (unit == u'^' && i + 1 < length && text.UnitAt(i + 1) == u'm') {
             i += 2;
         } else {
-            if (b >= 0x20) out += text[i];
+            if (unit >= 0x20) out.Append(unit);
             i += 1;
         }
     }
-    if (out.empty()) out.push_back(' ');
+    if (out.empty()) out.Append(u' ');
     return out;
 }
 

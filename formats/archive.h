@@ -18,6 +18,8 @@
 #include <string_view>
 #include <vector>
 
+#include "formats/text.h"
+
 namespace tolvane {
 
 class ArchiveError : public std::runtime_error {
@@ -69,9 +71,14 @@ public:
     std::string ReadFixedString(size_t n);
     void Skip(uint64_t n);
 
-    // Length 0..254 in one byte; 0xFF then a u16 length for 255..65534. The 32-bit and
-    // wide-character forms are refused.
-    std::string ReadString();
+    // A string in either form. The length is one byte; 0xFF announces a u16, and a u16 of
+    // 0xFFFF a u32. A u16 of 0xFFFE instead marks a wide string: its length in UTF-16 code
+    // units follows in the same three forms, then the units. The bytes must fit in what is
+    // left of the file before anything is allocated for them.
+    ArchiveString ReadString();
+    // The form of the first string read, which is the form of the drawing's strings; bytes
+    // while no string has been read.
+    StringForm FirstStringForm() const { return firstStringForm_; }
     // A u16; 0xFFFF announces a u32. The count must leave at least minElementBytes for each
     // element in what remains of the file, so that nothing is reserved for a hostile count.
     uint32_t ReadCount(size_t minElementBytes);
@@ -101,6 +108,8 @@ private:
     uint64_t consumed_ = 0;  // bytes before begin_
     uint64_t totalSize_ = 0;
     uint32_t nextIndex_ = 1;
+    bool stringRead_ = false;
+    StringForm firstStringForm_ = StringForm::Bytes;
 };
 
 // Where an ArchiveWriter's bytes go. Write throws ArchiveError on failure.
@@ -152,8 +161,11 @@ public:
     void WriteBytes(const void* data, size_t n) { Put(static_cast<const uint8_t*>(data), n); }
     void WriteFixedString(std::string_view s) { Put(reinterpret_cast<const uint8_t*>(s.data()), s.size()); }
 
-    // The shortest form; strings of 65534 bytes or more cannot be written and throw.
-    void WriteString(std::string_view s);
+    // A string in its own form with the shortest length form. An empty string is written in
+    // the stream's string form, so that strings the program adds to a drawing (the empty SXF
+    // names of a raised version) take the form of the drawing's own.
+    void WriteString(const ArchiveString& s);
+    void SetStringForm(StringForm form) { stringForm_ = form; }
     void WriteCount(uint32_t count);
     // The class introduction the first time (taking the next index, stored in classIndex),
     // the reference tag afterwards. classIndex is 0 while the class is not introduced.
@@ -180,6 +192,7 @@ private:
     size_t used_ = 0;
     uint64_t flushed_ = 0;
     uint32_t nextIndex_ = 1;
+    StringForm stringForm_ = StringForm::Bytes;
 };
 
 // The outermost level of a read or a write: runs it on the file at the path, catches what it
@@ -191,11 +204,9 @@ bool WriteFileWith(const std::filesystem::path& path, const std::function<void(B
                    std::string* error);
 
 // The clean-up applied to texts and names before they are written: drops "^m" pairs and
-// control characters outside double-byte characters; a non-empty text that cleans to
-// nothing becomes " ".
-std::string CleanArchiveText(std::string_view text);
-
-// True for a Shift-JIS lead byte (0x80..0x9F, 0xE0..0xFD), the first of a two-byte character.
-inline bool IsShiftJisLeadByte(uint8_t b) { return (b >= 0x80 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFD); }
+// control characters, character by character (a double-byte character of a byte string is
+// never split; a wide string is walked by UTF-16 units); a non-empty text that cleans to
+// nothing becomes " ". The form stays.
+ArchiveString CleanArchiveText(const ArchiveString& text);
 
 }  // namespace tolvane

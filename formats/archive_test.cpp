@@ -37,6 +37,8 @@ TEST(Archive, StringsAtTheirLengthBoundaries) {
         {255, {0xFF, 0xFF, 0x00}},
         {300, {0xFF, 0x2C, 0x01}},
         {65533, {0xFF, 0xFD, 0xFF}},
+        {65534, {0xFF, 0xFF, 0xFF, 0xFE, 0xFF, 0x00, 0x00}},  // 0xFFFE would be the wide marker
+        {70000, {0xFF, 0xFF, 0xFF, 0x70, 0x11, 0x01, 0x00}},
     };
     for (const Case& c : cases) {
         std::string text(c.length, 'a');
@@ -47,8 +49,49 @@ TEST(Archive, StringsAtTheirLengthBoundaries) {
         EXPECT_EQ(in.ReadString(), text) << c.length;
         EXPECT_EQ(in.Remaining(), 0u);
     }
-    // 65534 would be written FF FE FF, which reads as the wide-character marker.
-    EXPECT_THROW(Written([](ArchiveWriter& w) { w.WriteString(std::string(65534, 'x')); }), ArchiveError);
+}
+
+// Wide strings: 0xFF, the marker 0xFFFE, the length in UTF-16 units in the same forms as a byte
+// string's, then the units little-endian.
+TEST(Archive, WideStringsAtTheirLengthBoundaries) {
+    struct Case {
+        size_t length;
+        Bytes prefix;
+    };
+    const std::vector<Case> cases = {
+        {0, {0xFF, 0xFE, 0xFF, 0x00}},
+        {254, {0xFF, 0xFE, 0xFF, 0xFE}},
+        {255, {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0x00}},
+        {65533, {0xFF, 0xFE, 0xFF, 0xFF, 0xFD, 0xFF}},
+        {65534, {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE, 0xFF, 0x00, 0x00}},
+    };
+    for (const Case& c : cases) {
+        std::u16string units(c.length, u'\0');
+        for (size_t i = 0; i < c.length; ++i) units[i] = static_cast<char16_t>(0xD7FF + i * 31);  // surrogates too
+        std::string stored;
+        for (char16_t u : units) stored += {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
+        const Bytes expected = Concat(c.prefix, stored);
+        const ArchiveString text = ArchiveString::Wide(units);
+        EXPECT_EQ(Written([&](ArchiveWriter& w) {
+                      w.SetStringForm(StringForm::Wide);
+                      w.WriteString(text);
+                  }),
+                  expected)
+            << c.length;
+        ArchiveReader in(expected.data(), expected.size());
+        const ArchiveString read = in.ReadString();
+        EXPECT_EQ(read, text) << c.length;
+        EXPECT_EQ(read.Units(), units) << c.length;
+        EXPECT_EQ(in.Remaining(), 0u);
+        EXPECT_EQ(in.FirstStringForm(), StringForm::Wide);
+    }
+    // An empty string takes the stream's form, so that strings added to a wide drawing are wide.
+    EXPECT_EQ(Written([](ArchiveWriter& w) {
+                  w.SetStringForm(StringForm::Wide);
+                  w.WriteString("");
+                  w.WriteString("a");
+              }),
+              (Bytes{0xFF, 0xFE, 0xFF, 0x00, 0x01, 'a'}));
 }
 
 // The long form of a short string is read (and would be written back short).
@@ -58,18 +101,14 @@ TEST(Archive, ReadsTheLongFormOfAShortString) {
     EXPECT_EQ(in.ReadString(), "abc");
 }
 
-TEST(Archive, RefusesWideAnd32BitStringsWithAReason) {
-    const Bytes wide = {0xFF, 0xFE, 0xFF, 0x02, 'a', 0, 'b', 0};
-    ArchiveReader wideIn(wide.data(), wide.size());
-    try {
-        wideIn.ReadString();
-        FAIL() << "wide string accepted";
-    } catch (const ArchiveError& e) {
-        EXPECT_NE(std::string(e.what()).find("wide"), std::string::npos) << e.what();
-    }
+// The 32-bit length forms of both kinds, as other writers may use them for short strings.
+TEST(Archive, ReadsThe32BitLengthForms) {
     const Bytes long32 = {0xFF, 0xFF, 0xFF, 0x03, 0x00, 0x00, 0x00, 'a', 'b', 'c'};
     ArchiveReader longIn(long32.data(), long32.size());
-    EXPECT_THROW(longIn.ReadString(), ArchiveError);
+    EXPECT_EQ(longIn.ReadString(), "abc");
+    const Bytes wide32 = {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0x02, 0x00, 0x00, 0x00, 'a', 0, 0x3D, 0xD8};
+    ArchiveReader wideIn(wide32.data(), wide32.size());
+    EXPECT_EQ(wideIn.ReadString(), ArchiveString::Wide(u"a\xD83D"));
 }
 
 TEST(Archive, CountsAtTheirBoundaries) {
@@ -85,9 +124,13 @@ TEST(Archive, CountsAtTheirBoundaries) {
 
 // A hostile length or count fails before anything is allocated for it.
 TEST(Archive, LengthsAndCountsMustFitInTheRestOfTheFile) {
-    const Bytes string = {0xFF, 0xF0, 0xFF, 'a', 'b'};
-    ArchiveReader stringIn(string.data(), string.size());
-    EXPECT_THROW(stringIn.ReadString(), ArchiveError);
+    // Lengths in bytes and in wide units, up to a u32 of 2^32 - 1 (whose units would need 8 GB).
+    for (const Bytes& string : {Bytes{0xFF, 0xF0, 0xFF, 'a', 'b'}, Bytes{0xFF, 0xFE, 0xFF, 0x02, 'a', 0, 'b'},
+                                Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 'a'},
+                                Bytes{0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 'a', 0}}) {
+        ArchiveReader stringIn(string.data(), string.size());
+        EXPECT_THROW(stringIn.ReadString(), ArchiveError);
+    }
 
     const Bytes count = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F, 0, 0, 0, 0};
     ArchiveReader countIn(count.data(), count.size());
@@ -205,6 +248,21 @@ TEST(Archive, CleanArchiveText) {
         {std::string("a\0b", 3), "ab"},
     };
     for (const Case& c : cases) EXPECT_EQ(CleanArchiveText(c.in), c.out) << c.in;
+
+    // Wide strings are walked by UTF-16 unit: 0x815E is one character, not a lead byte and "^";
+    // a unit whose low byte is a control character is no control character.
+    const std::vector<std::pair<std::u16string, std::u16string>> wide = {
+        {u"", u""},
+        {u"a^mb\tc", u"abc"},
+        {u"\r\n", u" "},
+        {u"\u815Em\u0109\U00020BB7", u"\u815Em\u0109\U00020BB7"},
+        {std::u16string(u"^\0m", 3), u"^m"},
+    };
+    for (const auto& [in, out] : wide) {
+        const ArchiveString cleaned = CleanArchiveText(ArchiveString::Wide(in));
+        EXPECT_TRUE(cleaned.IsWide() || in.empty());
+        EXPECT_EQ(cleaned.Units(), out);
+    }
 }
 
 // Values that straddle the reader's buffer are read whole, and the end of the file is found.

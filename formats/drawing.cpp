@@ -20,6 +20,8 @@ void DrawingData::Clear() {
     Header = DrawingHeader{};
     Jws = JwsHeader{};
     std::vector<BlockDefinition>().swap(BlockDefinitions);
+    std::vector<EmbeddedImage>().swap(EmbeddedImageList);
+    Strings = StringForm::Bytes;
 }
 
 void DrawingData::Release() {

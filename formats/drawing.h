@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "formats/text.h"
+
 namespace tolvane {
 
 // Kind numbers used in the order lists and by the writer's attribute check.
@@ -58,8 +60,8 @@ struct TextRecord : EntityBase {
     double StartX = 0, StartY = 0, EndX = 0, EndY = 0;
     uint32_t TextKind = 0;
     double SizeX = 0, SizeY = 0, Spacing = 0, Angle = 0;
-    std::string FontName;
-    std::string Text;  // "^@BM%temp%name,..." refers to an embedded image
+    ArchiveString FontName;
+    ArchiveString Text;  // "^@BM%temp%name,..." refers to an embedded image
 };
 
 struct DimensionRecord : EntityBase {
@@ -107,13 +109,13 @@ struct BlockDefinition : EntityBase, EntityLists {
     uint32_t Number = 0;
     uint32_t Referenced = 0;
     uint32_t Time = 0;  // 32-bit time stamp; the position of the definition for the 64-bit form
-    std::string Name;
+    ArchiveString Name;
 };
 
 struct LayerInfo {
     uint32_t State = 0;
     uint32_t Protect = 0;
-    std::string Name;
+    ArchiveString Name;
 };
 
 struct LayerGroupInfo {
@@ -121,7 +123,7 @@ struct LayerGroupInfo {
     uint32_t WriteLayer = 0;
     double Scale = 0;
     uint32_t Protect = 0;
-    std::string Name;
+    ArchiveString Name;
     std::array<LayerInfo, 16> Layers;
 };
 
@@ -166,7 +168,7 @@ struct RandomLineEntry {
 struct SxfPenEntry {
     uint32_t ScreenColor = 0;
     uint32_t ScreenWidth = 0;
-    std::string Name;
+    ArchiveString Name;
     uint32_t PrinterColor = 0;
     uint32_t PrinterWidth = 0;
     double PointRadius = 0;
@@ -177,7 +179,7 @@ struct SxfLineTypeEntry {
     uint32_t UnitDots = 0;
     uint32_t Pitch = 0;
     uint32_t PrinterPitch = 0;
-    std::string Name;
+    ArchiveString Name;
     uint32_t SegmentCount = 0;
     std::array<double, 10> SegmentPitches{};
 };
@@ -193,7 +195,7 @@ struct TextKindEntry {
 struct DrawingHeader {
     std::string Signature;  // "JwwData." as read
     uint32_t FileVersion = 0;  // 351 = version 3.51; also the version of a JWS file
-    std::string Memo;
+    ArchiveString Memo;
     uint32_t PaperSize = 0;
     uint32_t WriteLayerGroup = 0;
     std::array<LayerGroupInfo, 16> LayerGroups;
@@ -258,19 +260,25 @@ struct JwsHeader {
 };
 
 struct EmbeddedImage {
-    std::string Name;
+    ArchiveString Name;  // as stored; never used as a file name
     uint32_t Size = 0;
-    bool InUse = false;
+    // The file the reader extracted the image into, inside the image folder, under a name the
+    // program makes; empty when nothing was extracted (no name, or no bytes).
+    std::string FileName;
+
+    friend bool operator==(const EmbeddedImage&, const EmbeddedImage&) = default;
 };
 
 struct DrawingData : EntityLists {
     DrawingHeader Header;
     JwsHeader Jws;
     std::vector<BlockDefinition> BlockDefinitions;
-    // Left alone by Clear: the reader empties it when it reaches the image section.
     std::vector<EmbeddedImage> EmbeddedImageList;
+    // The form of the drawing's strings (that of the first string read); strings the program
+    // adds are written in it.
+    StringForm Strings = StringForm::Bytes;
 
-    // Empties every array, resets every header value; keeps EmbeddedImageList.
+    // Empties every array and the image list, resets every header value.
     void Clear();
     // Releases the block definitions' members and clears.
     void Release();

@@ -18,8 +18,6 @@ constexpr std::string_view kBlockDefinitionClass = "CDataList";
 constexpr size_t kMinEntityBytes = 2 + 13 + 20;
 constexpr size_t kMinBlockDefinitionBytes = 2 + 13 + 12 + 1 + 2;
 
-constexpr std::string_view kImageTextPrefix = "^@BM%temp%";
-
 // The class indexes a file has given to the entity classes (by kind) and to the block
 // definition class; 0 while a class has not been introduced. Shared by the entity list and
 // all block definitions, in the reader and the writer alike.
@@ -138,10 +136,14 @@ void WriteTextFields(ArchiveWriter& out, const TextRecord& r, ImageTextRewrite r
     out.WriteDouble(r.Spacing);
     out.WriteDouble(r.Angle);
     out.WriteString(CleanArchiveText(r.FontName));
-    std::string text = CleanArchiveText(r.Text);
-    if (rewrite == ImageTextRewrite::JwsShortPrefix && text.starts_with(kImageTextPrefix))
-        text.erase(4, kImageTextPrefix.size() - 4);  // "^@BM%temp%abc" -> "^@BMabc"
-    out.WriteString(text);
+    const ArchiveString text = CleanArchiveText(r.Text);
+    if (rewrite == ImageTextRewrite::JwsShortPrefix && text.StartsWith(kImageTextPrefix)) {
+        ArchiveString shortened = text.Substring(0, kImageTextMarker.size());  // "^@BM%temp%abc" -> "^@BMabc"
+        for (size_t i = kImageTextPrefix.size(); i < text.Length(); ++i) shortened.Append(text.UnitAt(i));
+        out.WriteString(shortened);
+    } else {
+        out.WriteString(text);
+    }
 }
 
 // Below 420 a dimension holds only its line and text; the reader gives the missing
@@ -442,9 +444,11 @@ void WriteBlockDefinition(ArchiveWriter& out, const BlockDefinition& d, ClassInd
 void ReadEntityStream(ArchiveReader& in, DrawingData& drawing, uint32_t version) {
     ClassIndexes classes;
     ReadEntityList(in, drawing, classes, version);
+    // The list grows as definitions are read: a definition takes several times the memory of
+    // its smallest record, so a count that the file cannot back must not reserve them all.
     const uint32_t count = in.ReadCount(kMinBlockDefinitionBytes);
-    drawing.BlockDefinitions.resize(count);
-    for (uint32_t i = 0; i < count; ++i) ReadBlockDefinition(in, drawing.BlockDefinitions[i], i + 1, classes, version);
+    for (uint32_t i = 0; i < count; ++i)
+        ReadBlockDefinition(in, drawing.BlockDefinitions.emplace_back(), i + 1, classes, version);
 }
 
 void WriteEntityStream(ArchiveWriter& out, const DrawingData& drawing, uint32_t version, ImageTextRewrite rewrite) {

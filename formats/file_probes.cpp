@@ -29,8 +29,6 @@ constexpr size_t kMemoLineSize = 32;
 constexpr size_t kJwcBlocks = 4;
 constexpr size_t kJwkBlocks = 2;
 
-char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
 std::string FileNameOf(const fs::path& path) { return path.filename().string(); }
 
 // The version as the list shows it: the stored word taken as a signed number.
@@ -49,8 +47,8 @@ bool ReadLegacyHeader(const fs::path& path, size_t blocks, std::string& memoLine
     return true;
 }
 
-std::string LegacyMemo(const std::string& memoLine1, const std::string& memoLine2) {
-    return StripControlChars(memoLine1 + " " + memoLine2);
+ArchiveString LegacyMemo(const std::string& memoLine1, const std::string& memoLine2) {
+    return StripShiftJisControlChars(memoLine1 + " " + memoLine2);
 }
 
 // A backup holds either a legacy file (by its identification) or a JWW drawing (by its
@@ -63,24 +61,25 @@ BackupContent ContentOfBackup(const fs::path& path) {
     return BackupContent::Unknown;
 }
 
-std::string JwwVersionText(const fs::path& path) {
+// One read of the header gives both columns of a drawing.
+FileListHeader JwwListHeader(const fs::path& path) {
     DrawingData drawing;
-    return ReadJwwHeader(path, drawing) ? VersionText(drawing.Header.FileVersion) : std::string();
+    if (!ReadJwwHeader(path, drawing)) return {};
+    return {VersionText(drawing.Header.FileVersion), StripControlChars(drawing.Header.Memo)};
 }
 
-std::string JwwMemoText(const fs::path& path) {
-    DrawingData drawing;
-    return ReadJwwHeader(path, drawing) ? StripControlChars(drawing.Header.Memo) : std::string();
-}
-
-std::string JwcVersionText(const fs::path& path) {
+// "---" and the memo when the header blocks can be read, else nothing.
+FileListHeader LegacyListHeader(const fs::path& path, size_t blocks) {
     std::string memoLine1, memoLine2;
-    return ReadJwcHeader(path, memoLine1, memoLine2) ? std::string(kLegacyVersionText) : std::string();
+    if (!ReadLegacyHeader(path, blocks, memoLine1, memoLine2)) return {};
+    return {std::string(kLegacyVersionText), LegacyMemo(memoLine1, memoLine2)};
 }
 
-std::string JwcMemoText(const fs::path& path) {
-    std::string memoLine1, memoLine2;
-    return ReadJwcHeader(path, memoLine1, memoLine2) ? LegacyMemo(memoLine1, memoLine2) : std::string();
+// The extension alone makes a legacy file show "---".
+FileListHeader LegacyFileListHeader(const fs::path& path, size_t blocks) {
+    FileListHeader header = LegacyListHeader(path, blocks);
+    header.Version = kLegacyVersionText;
+    return header;
 }
 
 std::string TwoDigits(int value) {
@@ -95,8 +94,7 @@ std::string UpperExtension(std::string_view fileName) {
     const size_t dot = fileName.rfind('.');
     if (dot == std::string_view::npos) return {};
     std::string extension(fileName.substr(dot));
-    for (char& c : extension) c = UpperAscii(c);
-    return extension;
+    return AsciiUpperCase(extension);
 }
 
 ExtensionClass ClassOfExtension(std::string_view upperExtension) {
@@ -108,21 +106,24 @@ ExtensionClass ClassOfExtension(std::string_view upperExtension) {
     return ExtensionClass::Other;
 }
 
-std::string FileListVersion(const fs::path& path) {
+// A backup shows what its content is, and a legacy backup is read with the four blocks of a JWC header, whatever
+// it backs up; figure files have no memo.
+FileListHeader ReadFileListHeader(const fs::path& path) {
     switch (ClassOfExtension(UpperExtension(FileNameOf(path)))) {
         case ExtensionClass::Jwc:
+            return LegacyFileListHeader(path, kJwcBlocks);
         case ExtensionClass::Jwk:
-            return std::string(kLegacyVersionText);  // the file is not opened
+            return LegacyFileListHeader(path, kJwkBlocks);
         case ExtensionClass::Jww:
-            return JwwVersionText(path);
+            return JwwListHeader(path);
         case ExtensionClass::Jws: {
             uint32_t version = 0;
-            return ReadJwsVersion(path, version) ? VersionText(version) : std::string();
+            return {ReadJwsVersion(path, version) ? VersionText(version) : std::string(), {}};
         }
         case ExtensionClass::Backup:
             switch (ContentOfBackup(path)) {
-                case BackupContent::Legacy: return JwcVersionText(path);
-                case BackupContent::Jww: return JwwVersionText(path);
+                case BackupContent::Legacy: return LegacyListHeader(path, kJwcBlocks);
+                case BackupContent::Jww: return JwwListHeader(path);
                 case BackupContent::Unknown: return {};
             }
             return {};
@@ -132,30 +133,9 @@ std::string FileListVersion(const fs::path& path) {
     return {};
 }
 
-std::string FileListMemo(const fs::path& path) {
-    switch (ClassOfExtension(UpperExtension(FileNameOf(path)))) {
-        case ExtensionClass::Jwc:
-            return JwcMemoText(path);
-        case ExtensionClass::Jwk: {
-            std::string memoLine1, memoLine2;
-            return ReadJwkHeader(path, memoLine1, memoLine2) ? LegacyMemo(memoLine1, memoLine2) : std::string();
-        }
-        case ExtensionClass::Jww:
-            return JwwMemoText(path);
-        case ExtensionClass::Backup:
-            // A legacy backup is read with the four blocks of a JWC header, whatever it backs up.
-            switch (ContentOfBackup(path)) {
-                case BackupContent::Legacy: return JwcMemoText(path);
-                case BackupContent::Jww: return JwwMemoText(path);
-                case BackupContent::Unknown: return {};
-            }
-            return {};
-        case ExtensionClass::Jws:  // figure files have no memo
-        case ExtensionClass::Other:
-            return {};
-    }
-    return {};
-}
+std::string FileListVersion(const fs::path& path) { return ReadFileListHeader(path).Version; }
+
+ArchiveString FileListMemo(const fs::path& path) { return ReadFileListHeader(path).Memo; }
 
 bool ProbeLegacy(const fs::path& path) {
     std::ifstream file(path, std::ios::binary);
@@ -170,23 +150,6 @@ bool ReadJwcHeader(const fs::path& path, std::string& memoLine1, std::string& me
 
 bool ReadJwkHeader(const fs::path& path, std::string& memoLine1, std::string& memoLine2) {
     return ReadLegacyHeader(path, kJwkBlocks, memoLine1, memoLine2);
-}
-
-// The second byte of a double-byte character may lie in the control range and stays with
-// its lead byte; a lead byte in the last position is kept alone.
-std::string StripControlChars(std::string_view text) {
-    std::string result;
-    result.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        const auto b = static_cast<uint8_t>(text[i]);
-        if (IsShiftJisLeadByte(b)) {
-            result += text[i];
-            if (i + 1 < text.size()) result += text[++i];
-        } else if (b >= 0x20) {
-            result += text[i];
-        }
-    }
-    return result;
 }
 
 // "*.jw?" stands for an extension of exactly three characters beginning with "jw"; the
@@ -226,8 +189,9 @@ FileListRow MakeFileListRow(const fs::directory_entry& entry) {
     const uintmax_t size = entry.file_size(error);
     row.Size = error ? 0 : static_cast<uint64_t>(size);
     row.Kind = UpperExtension(row.Name);
-    row.Version = FileListVersion(path);
-    row.Memo = FileListMemo(path);
+    FileListHeader header = ReadFileListHeader(path);
+    row.Version = std::move(header.Version);
+    row.Memo = std::move(header.Memo);
     const fs::file_time_type time = entry.last_write_time(error);
     if (!error) row.Modified = FileListTime(time);
     // No archive attribute exists here, so "A " never shows.

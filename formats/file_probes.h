@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "formats/text.h"
+
 namespace tolvane {
 
 enum class ExtensionClass { Jwc, Jwk, Jww, Jws, Backup, Other };
@@ -17,10 +19,15 @@ enum class ExtensionClass { Jwc, Jwk, Jww, Jws, Backup, Other };
 std::string UpperExtension(std::string_view fileName);
 ExtensionClass ClassOfExtension(std::string_view upperExtension);
 
-// The "Ver" column: "420", "---" for legacy files, or empty.
+// The "Ver" column ("420", "---" for legacy files, or empty) and the "図面メモ" column (in
+// the form the file stores it, control characters removed), from one read of the header.
+struct FileListHeader {
+    std::string Version;
+    ArchiveString Memo;
+};
+FileListHeader ReadFileListHeader(const std::filesystem::path& path);
 std::string FileListVersion(const std::filesystem::path& path);
-// The "図面メモ" column, in Shift-JIS, control characters removed.
-std::string FileListMemo(const std::filesystem::path& path);
+ArchiveString FileListMemo(const std::filesystem::path& path);
 
 // True when the first 20 bytes are "jw_cad(c)data.......".
 bool ProbeLegacy(const std::filesystem::path& path);
@@ -28,9 +35,6 @@ bool ProbeLegacy(const std::filesystem::path& path);
 // 2 blocks (JWK) could be read.
 bool ReadJwcHeader(const std::filesystem::path& path, std::string& memoLine1, std::string& memoLine2);
 bool ReadJwkHeader(const std::filesystem::path& path, std::string& memoLine1, std::string& memoLine2);
-
-// Drops single-byte control characters, keeping double-byte characters whole.
-std::string StripControlChars(std::string_view text);
 
 // The file-type filter of the list: 0 "*.*", 1 "*.jw?", 2 "*.jww", 3 "*.jws"; any other
 // index lists everything. Matching ignores letter case.
@@ -42,7 +46,7 @@ struct FileListRow {
     uint64_t Size = 0;       // in bytes
     std::string Kind;        // UpperExtension
     std::string Version;     // FileListVersion
-    std::string Memo;        // FileListMemo (Shift-JIS)
+    ArchiveString Memo;      // FileListMemo
     std::string Modified;    // local last-write time, even seconds, "yyyy/mm/dd hh:mm:ss"
     std::string Attributes;  // "A " (never on Linux) then "R " when the owner cannot write
 };

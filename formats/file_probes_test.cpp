@@ -73,24 +73,6 @@ TEST(FileProbes, ExtensionClasses) {
     }
 }
 
-// Control characters go, double-byte characters stay whole even when their second byte lies
-// in the control range, and everything of 0x20 and above stays.
-TEST(FileProbes, StripControlChars) {
-    const std::pair<std::string, std::string> cases[] = {
-        {"", ""},
-        {"plan 1F", "plan 1F"},
-        {"a\r\nb\tc", "abc"},
-        {std::string("\0\0\0", 3), ""},
-        {"\x81\x1f", "\x81\x1f"},                   // lead byte 0x81, second byte 0x1F
-        {"\xe0\x0a" "a", "\xe0\x0a" "a"},           // lead byte 0xE0, second byte LF
-        {"\x82\xa0\x0d\x82\xa2", "\x82\xa0\x82\xa2"},  // あ CR い
-        {"a\x81", "a\x81"},                         // a lead byte in the last position
-        {"\xb1\xb2 \x81\x40\xfe\xff\x7f", "\xb1\xb2 \x81\x40\xfe\xff\x7f"},  // katakana, spaces, FE, FF, DEL
-        {"\x1f" "a\x1b[0m", "a[0m"},
-    };
-    for (const auto& [in, out] : cases) EXPECT_EQ(StripControlChars(in), out) << in;
-}
-
 // The four filters of the list, without regard to letter case.
 TEST(FileProbes, FileFilters) {
     struct Case {

@@ -70,6 +70,7 @@ void ReadJwsFrom(ArchiveReader& in, DrawingData& drawing) {
     drawing.Clear();
     ReadJwsHeader(in, drawing);
     ReadEntityStream(in, drawing, drawing.Header.FileVersion);
+    drawing.Strings = in.FirstStringForm();
 }
 
 bool ReadJws(const fs::path& path, DrawingData& drawing, std::string* error) {
@@ -86,6 +87,7 @@ uint32_t AdjustJwsVersion(uint32_t version) {
 void WriteJwsTo(ByteSink& sink, const DrawingData& drawing, uint32_t version) {
     const uint32_t written = AdjustJwsVersion(version);
     ArchiveWriter out(sink);
+    out.SetStringForm(drawing.Strings);
     WriteJwsHeader(out, drawing, written);
     WriteEntityStream(out, drawing, written, ImageTextRewrite::JwsShortPrefix);
     out.Flush();

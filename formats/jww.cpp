@@ -15,7 +15,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::string_view kImageTextPrefix = "^@BM%temp%";
 constexpr size_t kCopyBufferSize = 1 << 16;
 
 uint32_t ReadSignatureAndVersion(ArchiveReader& in, DrawingHeader& h) {
@@ -24,9 +23,10 @@ uint32_t ReadSignatureAndVersion(ArchiveReader& in, DrawingHeader& h) {
     return h.FileVersion;
 }
 
-// Item 45 (from 700 on): a plain u32 count, then per image its name, its size and its bytes.
-// Each image is extracted into the image folder under its own name, which therefore has to
-// be a plain file name.
+// The image section (from 700 on): a plain u32 count, then per image its name, its size and
+// its bytes. Each image with a name and bytes is extracted into the image folder under a name
+// the program makes, so that no stored name (a wide one, one with "..", separators or more
+// characters than a file system allows) is ever used as a path.
 void ReadImages(ArchiveReader& in, DrawingData& drawing, const fs::path& imageFolder) {
     drawing.EmbeddedImageList.clear();
     const uint32_t count = in.ReadU32();
@@ -34,23 +34,22 @@ void ReadImages(ArchiveReader& in, DrawingData& drawing, const fs::path& imageFo
         throw ArchiveError("an image count of " + std::to_string(count) + " does not fit in the rest of the file");
     drawing.EmbeddedImageList.resize(count);
     std::vector<char> buffer;
-    for (EmbeddedImage& image : drawing.EmbeddedImageList) {
+    for (size_t index = 0; index < count; ++index) {
+        EmbeddedImage& image = drawing.EmbeddedImageList[index];
         image.Name = in.ReadString();
         image.Size = in.ReadU32();
-        image.InUse = false;
-        if (!image.Name.empty() && !IsSafeImageName(image.Name))
-            throw ArchiveError("the embedded image name \"" + image.Name + "\" is not a plain file name");
         if (image.Size > in.Remaining())
-            throw ArchiveError("the embedded image \"" + image.Name + "\" of " + std::to_string(image.Size) +
+            throw ArchiveError("embedded image " + std::to_string(index + 1) + " of " + std::to_string(image.Size) +
                                " bytes does not fit in the rest of the file");
         if (image.Size == 0) continue;
         if (image.Name.empty()) {
-            in.Skip(image.Size);  // bytes without a name to store them under
+            in.Skip(image.Size);  // bytes without a name to refer to them
             continue;
         }
         std::error_code ignored;
         fs::create_directories(imageFolder, ignored);
-        const fs::path target = imageFolder / fs::path(image.Name);
+        const std::string fileName = ExtractedImageFileName(index, image.Name);
+        const fs::path target = imageFolder / fileName;
         std::ofstream file(target, std::ios::binary | std::ios::trunc);
         buffer.resize(std::min<size_t>(kCopyBufferSize, image.Size));
         for (uint32_t left = image.Size; left > 0 && file;) {
@@ -62,32 +61,23 @@ void ReadImages(ArchiveReader& in, DrawingData& drawing, const fs::path& imageFo
         file.close();
         if (!file) {
             fs::remove(target, ignored);
-            throw ArchiveError("cannot extract the embedded image \"" + image.Name + "\" into " + imageFolder.string());
+            throw ArchiveError("cannot extract embedded image " + std::to_string(index + 1) + " into " +
+                               imageFolder.string());
         }
+        image.FileName = fileName;
     }
 }
 
-bool StartsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (size_t i = 0; i < prefix.size(); ++i) {
-        auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
-        if (upper(text[i]) != upper(prefix[i])) return false;
-    }
-    return true;
-}
-
-// "^@BM%temp%name,..." marks the first entry whose name begins with name.
-void MarkImageOfText(DrawingData& drawing, const std::string& text) {
-    if (text.size() <= kImageTextPrefix.size() || !text.starts_with(kImageTextPrefix)) return;
-    const size_t comma = text.find(',');
-    if (comma == std::string::npos || comma <= kImageTextPrefix.size()) return;
-    const std::string_view name = std::string_view(text).substr(kImageTextPrefix.size(), comma - kImageTextPrefix.size());
-    for (EmbeddedImage& image : drawing.EmbeddedImageList) {
-        if (StartsWithIgnoringAsciiCase(image.Name, name)) {
-            image.InUse = true;
-            return;
-        }
-    }
+// The image that "^@BM%temp%name,..." refers to: the first entry whose stored name begins
+// with name, or none.
+const EmbeddedImage* ImageOfText(const DrawingData& drawing, const ArchiveString& text) {
+    if (text.Length() <= kImageTextPrefix.size() || !text.StartsWith(kImageTextPrefix)) return nullptr;
+    const size_t comma = text.Find(',', kImageTextPrefix.size());
+    if (comma == std::string::npos || comma == kImageTextPrefix.size()) return nullptr;
+    const ArchiveString name = text.Substring(kImageTextPrefix.size(), comma - kImageTextPrefix.size());
+    for (const EmbeddedImage& image : drawing.EmbeddedImageList)
+        if (StartsWithIgnoringAsciiCase(image.Name, name)) return &image;
+    return nullptr;
 }
 
 struct ImageToWrite {
@@ -96,24 +86,26 @@ struct ImageToWrite {
     uint32_t Size;
 };
 
-// Marks the images that a text refers to (top-level texts and block members, not dimension
-// texts) and whose files are still there, and sizes their files, so that the count written
-// is the count of images that follow.
-std::vector<ImageToWrite> CollectImagesInUse(DrawingData& drawing, const fs::path& imageFolder) {
-    for (EmbeddedImage& image : drawing.EmbeddedImageList) image.InUse = false;
-    for (const TextRecord& text : drawing.Texts) MarkImageOfText(drawing, text.Text);
+// The images that a text refers to (top-level texts and block members, not dimension texts)
+// and whose files are still there, in list order, with their sizes, so that the count
+// written is the count of images that follow.
+std::vector<ImageToWrite> CollectImagesInUse(const DrawingData& drawing, const fs::path& imageFolder) {
+    std::vector<bool> inUse(drawing.EmbeddedImageList.size(), false);
+    auto mark = [&](const TextRecord& text) {
+        if (const EmbeddedImage* image = ImageOfText(drawing, text.Text))
+            inUse[static_cast<size_t>(image - drawing.EmbeddedImageList.data())] = true;
+    };
+    for (const TextRecord& text : drawing.Texts) mark(text);
     for (const BlockDefinition& definition : drawing.BlockDefinitions)
-        for (const TextRecord& text : definition.Texts) MarkImageOfText(drawing, text.Text);
+        for (const TextRecord& text : definition.Texts) mark(text);
 
     std::vector<ImageToWrite> images;
-    for (EmbeddedImage& image : drawing.EmbeddedImageList) {
-        if (!image.InUse) continue;
+    for (size_t i = 0; i < inUse.size(); ++i) {
+        const EmbeddedImage& image = drawing.EmbeddedImageList[i];
+        if (!inUse[i] || image.FileName.empty()) continue;
         std::error_code error;
-        const fs::path file = imageFolder / fs::path(image.Name);
-        if (!IsSafeImageName(image.Name) || !fs::is_regular_file(file, error)) {
-            image.InUse = false;  // its file is gone: the image is dropped
-            continue;
-        }
+        const fs::path file = imageFolder / image.FileName;
+        if (!fs::is_regular_file(file, error)) continue;  // its file is gone: the image is dropped
         const uintmax_t size = fs::file_size(file, error);
         std::ifstream probe(file, std::ios::binary);
         if (error || !probe) throw ArchiveError("cannot open the image file " + file.string());
@@ -125,7 +117,7 @@ std::vector<ImageToWrite> CollectImagesInUse(DrawingData& drawing, const fs::pat
 
 // An image that cannot be copied completely fails the write: a short image entry would make
 // the whole drawing unreadable.
-void WriteImages(ArchiveWriter& out, DrawingData& drawing, const fs::path& imageFolder) {
+void WriteImages(ArchiveWriter& out, const DrawingData& drawing, const fs::path& imageFolder) {
     const std::vector<ImageToWrite> images = CollectImagesInUse(drawing, imageFolder);
     out.WriteU32(static_cast<uint32_t>(images.size()));
     std::vector<char> buffer(kCopyBufferSize);
@@ -147,18 +139,26 @@ void WriteImages(ArchiveWriter& out, DrawingData& drawing, const fs::path& image
 
 }  // namespace
 
-bool IsSafeImageName(const std::string& name) {
-    if (name.empty() || name == "." || name.find("..") != std::string::npos) return false;
-    for (size_t i = 0; i < name.size(); ++i) {
-        const auto b = static_cast<uint8_t>(name[i]);
-        if (IsShiftJisLeadByte(b)) {
-            ++i;  // the second byte of a double-byte character may be 0x5C and is no separator
-            continue;
+// "image3.bmp": the position in the list from 1, and the stored name's extension when it is a
+// short run of ASCII letters and digits, so that viewers recognise the file.
+std::string ExtractedImageFileName(size_t index, const ArchiveString& storedName) {
+    std::string name = "image" + std::to_string(index + 1);
+    size_t dot = std::string::npos;
+    for (size_t i = storedName.Length(); i-- > 0;) {
+        if (storedName.UnitAt(i) == u'.') {
+            dot = i;
+            break;
         }
-        if (b < 0x20 || b == 0x7F) return false;
-        if (std::string_view("/\\:*?\"<>|").find(static_cast<char>(b)) != std::string_view::npos) return false;
     }
-    return true;
+    if (dot == std::string::npos) return name;
+    std::string extension = ".";
+    for (size_t i = dot + 1; i < storedName.Length(); ++i) {
+        const char16_t unit = storedName.UnitAt(i);
+        const bool alphanumeric = (unit >= u'0' && unit <= u'9') || (unit >= u'A' && unit <= u'Z') || (unit >= u'a' && unit <= u'z');
+        if (!alphanumeric || extension.size() > 8) return name;
+        extension += static_cast<char>(unit);
+    }
+    return extension.size() > 1 ? name + extension : name;
 }
 
 bool ProbeJww(const fs::path& path) {
@@ -168,15 +168,16 @@ bool ProbeJww(const fs::path& path) {
     return std::string_view(bytes.data(), bytes.size()) == kJwwSignature;
 }
 
-bool ReadJwwHeader(const fs::path& path, DrawingData& drawing) {
+bool ReadJwwHeader(const fs::path& path, DrawingData& drawing, std::string* error) {
     drawing.Clear();
     return ReadFileWith(
         path,
         [&](ArchiveReader& in) {
             const uint32_t version = ReadSignatureAndVersion(in, drawing.Header);
             ReadHeaderThroughOptions(in, drawing.Header, version);
+            drawing.Strings = in.FirstStringForm();
         },
-        nullptr);
+        error);
 }
 
 void ReadJwwFrom(ArchiveReader& in, DrawingData& drawing, const fs::path& imageFolder) {
@@ -189,14 +190,16 @@ void ReadJwwFrom(ArchiveReader& in, DrawingData& drawing, const fs::path& imageF
     ReadHeaderTables(in, drawing.Header, version);
     ReadEntityStream(in, drawing, version);
     if (version >= 700) ReadImages(in, drawing, imageFolder);
+    drawing.Strings = in.FirstStringForm();
 }
 
 bool ReadJww(const fs::path& path, DrawingData& drawing, const fs::path& imageFolder, std::string* error) {
     return ReadFileWith(path, [&](ArchiveReader& in) { ReadJwwFrom(in, drawing, imageFolder); }, error);
 }
 
-void WriteJwwTo(ByteSink& sink, DrawingData& drawing, uint32_t version, const fs::path& imageFolder) {
+void WriteJwwTo(ByteSink& sink, const DrawingData& drawing, uint32_t version, const fs::path& imageFolder) {
     ArchiveWriter out(sink);
+    out.SetStringForm(drawing.Strings);
     out.WriteFixedString(kJwwSignature);
     out.WriteU32(version);
     WriteHeaderThroughOptions(out, drawing.Header, version);
@@ -206,16 +209,16 @@ void WriteJwwTo(ByteSink& sink, DrawingData& drawing, uint32_t version, const fs
     out.Flush();
 }
 
-bool WriteJww(const fs::path& path, DrawingData& drawing, uint32_t version, const fs::path& imageFolder,
+bool WriteJww(const fs::path& path, const DrawingData& drawing, uint32_t version, const fs::path& imageFolder,
               std::string* error) {
     return WriteFileWith(path, [&](ByteSink& sink) { WriteJwwTo(sink, drawing, version, imageFolder); }, error);
 }
 
 void DeleteExtractedImages(const DrawingData& drawing, const fs::path& imageFolder) {
     for (const EmbeddedImage& image : drawing.EmbeddedImageList) {
-        if (!IsSafeImageName(image.Name)) continue;
+        if (image.FileName.empty()) continue;
         std::error_code ignored;
-        fs::remove(imageFolder / fs::path(image.Name), ignored);
+        fs::remove(imageFolder / image.FileName, ignored);
     }
 }
 

@@ -20,10 +20,10 @@ bool ProbeJww(const std::filesystem::path& path);
 
 // Clears the drawing and reads the header up to the 2.5-D and solid-colour items, for the
 // version and memo of the file list. Checks neither the signature nor the version.
-bool ReadJwwHeader(const std::filesystem::path& path, DrawingData& drawing);
+bool ReadJwwHeader(const std::filesystem::path& path, DrawingData& drawing, std::string* error = nullptr);
 
 // Reads the whole drawing; the embedded images of a version-700 file are extracted into
-// imageFolder under their own names.
+// imageFolder under the names ExtractedImageFileName gives them.
 bool ReadJww(const std::filesystem::path& path, DrawingData& drawing, const std::filesystem::path& imageFolder,
              std::string* error = nullptr);
 // The same on an open archive (bytes in memory, for tools and fuzzing). Throws ArchiveError.
@@ -31,17 +31,16 @@ void ReadJwwFrom(ArchiveReader& in, DrawingData& drawing, const std::filesystem:
 
 // Writes the drawing at the given version into a new file (replacing one of that name). The
 // images in use are copied from imageFolder. On failure nothing is left at the path.
-bool WriteJww(const std::filesystem::path& path, DrawingData& drawing, uint32_t version,
+bool WriteJww(const std::filesystem::path& path, const DrawingData& drawing, uint32_t version,
               const std::filesystem::path& imageFolder, std::string* error = nullptr);
 // The same into any sink. Throws ArchiveError; the caller disposes of what was written.
-void WriteJwwTo(ByteSink& sink, DrawingData& drawing, uint32_t version, const std::filesystem::path& imageFolder);
+void WriteJwwTo(ByteSink& sink, const DrawingData& drawing, uint32_t version, const std::filesystem::path& imageFolder);
 
 // Deletes the extracted file of every entry of the image list, ignoring failures.
 void DeleteExtractedImages(const DrawingData& drawing, const std::filesystem::path& imageFolder);
 
-// True for an image name that can be used as a file name inside the image folder: not empty,
-// and free of path separators, "..", colons and control characters (outside double-byte
-// characters).
-bool IsSafeImageName(const std::string& name);
+// The name under which the image at this position of the image list is extracted into the
+// image folder. Only the program makes such names; the stored name is kept in the drawing.
+std::string ExtractedImageFileName(size_t index, const ArchiveString& storedName);
 
 }  // namespace tolvane

@@ -26,7 +26,8 @@ void WriteWords(ArchiveWriter& out, const std::array<uint32_t, N>& values) {
     for (uint32_t v : values) out.WriteU32(v);
 }
 
-// Item 5: per group its settings, then the state of its 16 layers (148 bytes a group).
+// The layer-group states: per group its settings, then the state of its 16 layers (148 bytes
+// a group).
 void ReadLayerGroupStates(ArchiveReader& in, DrawingHeader& h) {
     for (LayerGroupInfo& g : h.LayerGroups) {
         g.State = in.ReadU32();
@@ -53,7 +54,7 @@ void WriteLayerGroupStates(ArchiveWriter& out, const DrawingHeader& h) {
     }
 }
 
-// Items 12 and 13: 256 layer names (group 0 layer 0 first), then the 16 group names.
+// The layer names: 256 of them (group 0 layer 0 first), then the 16 group names.
 void ReadLayerNames(ArchiveReader& in, DrawingHeader& h) {
     for (LayerGroupInfo& g : h.LayerGroups)
         for (LayerInfo& l : g.Layers) l.Name = in.ReadString();
@@ -66,8 +67,8 @@ void WriteLayerNames(ArchiveWriter& out, const DrawingHeader& h) {
     for (const LayerGroupInfo& g : h.LayerGroups) out.WriteString(CleanArchiveText(g.Name));
 }
 
-// Item 20: from 231 on, eight mark jumps with their layer groups and a reserved block;
-// before, four mark jumps without layer groups (the others keep their cleared values).
+// The mark jumps: from 231 on, eight with their layer groups and a reserved block; before,
+// four without layer groups (the others keep their cleared values).
 void ReadMarkJumps(ArchiveReader& in, DrawingHeader& h, uint32_t version) {
     if (version >= 231) {
         for (MarkJump& m : h.MarkJumps) {
@@ -110,7 +111,7 @@ void WriteMarkJumps(ArchiveWriter& out, const DrawingHeader& h, uint32_t version
     }
 }
 
-// Items 22 to 26: pens 0..9 (screen values of all ten first, then their printer values),
+// The pens and line types: pens 0..9 (screen values of all ten first, then their printer values),
 // line types 2..9, random lines 11..15, double-length types 16..19.
 void ReadPensAndLineTypes(ArchiveReader& in, DrawingHeader& h) {
     for (PenEntry& p : h.Pens) {
@@ -174,7 +175,8 @@ void WritePensAndLineTypes(ArchiveWriter& out, const DrawingHeader& h) {
     }
 }
 
-// Items 27 to 32. The option word holds two settings as its units and its tens. From 600
+// The display options, the option word, the 2.5-D settings, the last values entered and the
+// solid colour. The option word holds two settings as its units and its tens. From 600
 // on its tens are at least 1, so a tens of 0 is written as 1; before 600 it has no tens.
 void ReadOptions(ArchiveReader& in, DrawingHeader& h, uint32_t version) {
     ReadWords(in, h.DisplayOptions);
@@ -230,7 +232,7 @@ void WriteOptions(ArchiveWriter& out, const DrawingHeader& h, uint32_t version) 
     }
 }
 
-// Items 33 to 36, from 420 on: SXF colours 0..256 and SXF line types 0..32, each table as a
+// The SXF tables, from 420 on: SXF colours 0..256 and SXF line types 0..32, each table as a
 // run of fixed values and then a run with the names.
 void ReadSxfTables(ArchiveReader& in, DrawingHeader& h) {
     for (SxfPenEntry& p : h.SxfPens) {
@@ -280,7 +282,7 @@ void WriteSxfTables(ArchiveWriter& out, const DrawingHeader& h) {
     }
 }
 
-// Items 37 to 42: text kinds 1..10 and the current text settings.
+// The text settings: text kinds 1..10 and the current text settings.
 void ReadTextSettings(ArchiveReader& in, DrawingHeader& h) {
     for (TextKindEntry& k : h.TextKinds) {
         k.Width = in.ReadDouble();
@@ -321,7 +323,7 @@ void WriteTextSettings(ArchiveWriter& out, const DrawingHeader& h) {
 
 }  // namespace
 
-// Items 3 to 32. The sky-map values are in the file from 231 on and are kept from there; the
+// From the memo to the solid colour. The sky-map values are in the file from 231 on and are kept from there; the
 // writer writes them from 231 on too, so that every version reads back what was written.
 void ReadHeaderThroughOptions(ArchiveReader& in, DrawingHeader& h, uint32_t version) {
     h.Memo = in.ReadString();

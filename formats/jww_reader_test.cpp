@@ -41,23 +41,33 @@ void ExpectBase(const EntityBase& b, uint8_t style, uint16_t color, uint16_t wid
     EXPECT_EQ(b.Layer, layer);
 }
 
-// Every layout boundary: the file is read completely, to its last byte, with every item where
-// the version puts it.
+// A string of the builder as the reader should give it: the bytes, or each byte as a unit.
+ArchiveString Built(std::string_view bytes, bool wide) {
+    if (!wide) return ArchiveString(std::string(bytes));
+    std::u16string units;
+    for (char c : bytes) units += static_cast<char16_t>(static_cast<uint8_t>(c));
+    return ArchiveString::Wide(units);
+}
+
+// Every layout boundary, with byte strings and with wide strings: the file is read
+// completely, to its last byte, with every item where the version puts it.
 TEST(JwwReader, ReadsEveryLayoutVersionToTheLastByte) {
+    for (bool wide : {false, true})
     for (uint32_t v : kLayoutVersions) {
-        SCOPED_TRACE(v);
+        SCOPED_TRACE(std::to_string(v) + (wide ? " wide" : ""));
         TempFolder images;
         DrawingData d;
         uint64_t left = 99;
-        ASSERT_EQ(ReadBytes(SyntheticJww(v), d, images.Path(), &left), "");
+        ASSERT_EQ(ReadBytes(SyntheticJww(v, {}, wide), d, images.Path(), &left), "");
         EXPECT_EQ(left, 0u);
+        EXPECT_EQ(d.Strings, wide ? StringForm::Wide : StringForm::Bytes);
         const DrawingHeader& h = d.Header;
         EXPECT_EQ(h.FileVersion, v);
-        EXPECT_EQ(h.Memo, "memo");
+        EXPECT_EQ(h.Memo, Built("memo", wide));
         EXPECT_EQ(h.PaperSize, 3u);
         EXPECT_EQ(h.LayerGroups[5].Scale, 105.0);
-        EXPECT_EQ(h.LayerGroups[0].Layers[1].Name, "layer-0-1");
-        EXPECT_EQ(h.LayerGroups[2].Name, "group-2");
+        EXPECT_EQ(h.LayerGroups[0].Layers[1].Name, Built("layer-0-1", wide));
+        EXPECT_EQ(h.LayerGroups[2].Name, Built("group-2", wide));
         EXPECT_EQ(h.ReservedWords[0], 0x11u);
         EXPECT_EQ(h.ReservedWord15, 0x15u);
         EXPECT_EQ(h.DimensionSettings[0], 123u);
@@ -69,12 +79,13 @@ TEST(JwwReader, ReadsEveryLayoutVersionToTheLastByte) {
         EXPECT_EQ(h.SkyMapRadius, v >= 231 ? 2.5 : 0.0);
         EXPECT_EQ(h.MarkJumps[3].Scale, 4.0);
         EXPECT_EQ(h.MarkJumps[7].Scale, v >= 231 ? 8.0 : 1.0);
-        EXPECT_EQ(h.MarkJumps[0].LayerGroup, v >= 231 ? -1 : -1);
+        // The builder stores i - 1 for mark jump i; before 231 the cleared -1 stays.
+        EXPECT_EQ(h.MarkJumps[1].LayerGroup, v >= 231 ? 0 : -1);
         EXPECT_EQ(h.MarkJumps[2].LayerGroup, v >= 231 ? 1 : -1);
         EXPECT_EQ(h.DrawTime, v >= 223 ? 777u : 0u);
         EXPECT_EQ(h.SolidRgb, v >= 230 ? 0x00FF00u : 0u);
-        EXPECT_EQ(h.SxfPens[1].Name, v >= 420 ? "black" : "");
-        EXPECT_EQ(h.SxfLineTypes[1].Name, v >= 420 ? "continuous" : "");
+        EXPECT_EQ(h.SxfPens[1].Name, v >= 420 ? Built("black", wide) : "");
+        EXPECT_EQ(h.SxfLineTypes[1].Name, v >= 420 ? Built("continuous", wide) : "");
         EXPECT_EQ(h.TextKinds[0].Color, 4u);
         EXPECT_EQ(h.TextKinds[9].Width, 11.0);
 
@@ -100,14 +111,14 @@ TEST(JwwReader, ReadsEveryLayoutVersionToTheLastByte) {
         EXPECT_EQ(d.Points[1].PenStyle, 100);
         EXPECT_EQ(d.Points[1].Code, 9u);
         EXPECT_EQ(d.Points[1].Scale, 2.0);
-        EXPECT_EQ(d.Texts[0].Text, "\x8b\x8f\x8a\xd4");
+        EXPECT_EQ(d.Texts[0].Text, Built("\x8b\x8f\x8a\xd4", wide));
         EXPECT_EQ(d.Solids[0].Rgb, 0u);
         EXPECT_EQ(d.Solids[1].Rgb, 0x00C0FFEEu);
         EXPECT_EQ(d.BlockInserts[0].BlockNumber, 1u);
 
         const DimensionRecord& dim = d.Dimensions[0];
         EXPECT_EQ(dim.DimensionLine.EndX, 1000.0);
-        EXPECT_EQ(dim.DimensionText.Text, "1000");
+        EXPECT_EQ(dim.DimensionText.Text, Built("1000", wide));
         if (v >= 420) {
             EXPECT_EQ(dim.SxfMode, 1);
             EXPECT_EQ(dim.AuxLine2.StartX, 1000.0);
@@ -124,7 +135,7 @@ TEST(JwwReader, ReadsEveryLayoutVersionToTheLastByte) {
         ASSERT_EQ(d.BlockDefinitions.size(), 2u);
         const BlockDefinition& first = d.BlockDefinitions[0];
         EXPECT_EQ(first.Time, 1u);  // 64-bit time: its position
-        EXPECT_EQ(first.Name, "\x83\x68\x83\x41");
+        EXPECT_EQ(first.Name, Built("\x83\x68\x83\x41", wide));
         ASSERT_EQ(first.Lines.size(), 1u);
         EXPECT_EQ(first.Lines[0].PenColor, 1);
         const BlockDefinition& second = d.BlockDefinitions[1];
@@ -134,9 +145,10 @@ TEST(JwwReader, ReadsEveryLayoutVersionToTheLastByte) {
 
         if (v >= 700) {
             ASSERT_EQ(d.EmbeddedImageList.size(), 3u);
-            EXPECT_EQ(d.EmbeddedImageList[0].Name, "pic.bmp");
-            EXPECT_EQ(ReadFile(images.Path() / "pic.bmp"), "ABCD");
-            EXPECT_FALSE(fs::exists(images.Path() / "zero.bmp"));  // size 0: no file
+            EXPECT_EQ(d.EmbeddedImageList[0].Name, Built("pic.bmp", wide));
+            EXPECT_EQ(d.EmbeddedImageList[0].FileName, "image1.bmp");
+            EXPECT_EQ(ReadFile(images.Path() / "image1.bmp"), "ABCD");
+            EXPECT_EQ(d.EmbeddedImageList[2].FileName, "");  // size 0: no file
             EXPECT_EQ(std::distance(fs::directory_iterator(images.Path()), fs::directory_iterator()), 1);
         } else {
             EXPECT_TRUE(d.EmbeddedImageList.empty());
@@ -204,24 +216,33 @@ TEST(JwwReader, RefusesUnknownClasses) {
     EXPECT_NE(ReadBytes(blockAsLine, d, images.Path()), "");
 }
 
-// Image names are file names inside the image folder and nothing else.
-TEST(JwwReader, RefusesImageNamesThatAreNotPlainFileNames) {
+// A stored image name is never a path: whatever it holds, the image is extracted under a name
+// of the program's inside the image folder, and the name is kept as stored.
+TEST(JwwReader, ExtractsImagesUnderNamesOfItsOwn) {
     TempFolder images;
     const fs::path outside = images.Path().parent_path() / "tolvane-escaped.bmp";
     fs::remove(outside);
-    for (const std::string name : {"../tolvane-escaped.bmp", "a/b.bmp", "a\\b.bmp", "c:x.bmp", "a\tb.bmp", "..", "."}) {
-        Bytes b;
-        testing::AppendJwwHeader(b, 700);
-        b.Count(0).Count(0).U32(1).Str(name).U32(4).Raw("EVIL");
-        DrawingData d;
-        EXPECT_NE(ReadBytes(b.data, d, images.Path()), "") << name;
-    }
+    const std::vector<std::string> names = {"../tolvane-escaped.bmp", "a/b.bmp", "a\\b.bmp", "c:x.bmp",
+                                            "a\tb.bmp", "..", ".", "photo..bmp", std::string(300, 'n') + ".png",
+                                            "\x83/.bmp", "x.TooLongExtension"};
+    Bytes b;
+    testing::AppendJwwHeader(b, 700);
+    b.Count(0).Count(0).U32(static_cast<uint32_t>(names.size() + 1));
+    for (const std::string& name : names) b.Str(name).U32(4).Raw("PICT");
+    b.WStr(u"\U00020BB7\u5199\u771F.jpg").U32(4).Raw("WIDE");  // 𠮷写真.jpg
+    DrawingData d;
+    ASSERT_EQ(ReadBytes(b.data, d, images.Path()), "");
+    ASSERT_EQ(d.EmbeddedImageList.size(), names.size() + 1);
+    for (size_t i = 0; i < names.size(); ++i) EXPECT_EQ(d.EmbeddedImageList[i].Name, names[i]);
+    EXPECT_EQ(d.EmbeddedImageList[0].FileName, "image1.bmp");
+    EXPECT_EQ(d.EmbeddedImageList[5].FileName, "image6");
+    EXPECT_EQ(d.EmbeddedImageList[8].FileName, "image9.png");
+    EXPECT_EQ(d.EmbeddedImageList[10].FileName, "image11");
+    EXPECT_EQ(d.EmbeddedImageList[11].FileName, "image12.jpg");
+    EXPECT_EQ(ReadFile(images.Path() / "image12.jpg"), "WIDE");
+    EXPECT_EQ(static_cast<size_t>(std::distance(fs::directory_iterator(images.Path()), fs::directory_iterator())),
+              names.size() + 1);
     EXPECT_FALSE(fs::exists(outside));
-    EXPECT_TRUE(fs::is_empty(images.Path()));
-    // A 0x5C that is the second byte of a double-byte character is no separator.
-    EXPECT_TRUE(IsSafeImageName("\x83\x5C\x83\x74\x83\x40.bmp"));  // ソファ.bmp
-    EXPECT_FALSE(IsSafeImageName("a\\b"));
-    EXPECT_FALSE(IsSafeImageName(""));
 }
 
 // Every cut of a drawing fails cleanly; none escapes as anything but a false answer.
@@ -312,17 +333,20 @@ TEST(JwwReader, ReadsTheCorpus) {
     EXPECT_GT(files, 0);
 }
 
-TEST(JwwReader, RefusesWideStringDrawingsOfTheCorpus) {
+// Drawings saved by a current (Unicode) version of the CAD program: every string wide.
+TEST(JwwReader, ReadsTheWideStringDrawingsOfTheCorpus) {
     const fs::path folder = CorpusFolder("jww-wide-strings");
     if (folder.empty()) GTEST_SKIP() << "no corpus";
     TempFolder images;
     int files = 0;
     for (const auto& entry : fs::directory_iterator(folder)) {
+        SCOPED_TRACE(entry.path().string());
+        ArchiveReader in(entry.path());
         DrawingData d;
-        std::string error;
-        EXPECT_TRUE(ProbeJww(entry.path()));
-        EXPECT_FALSE(ReadJww(entry.path(), d, images.Path(), &error)) << entry.path();
-        EXPECT_NE(error.find("wide"), std::string::npos) << error;
+        ASSERT_NO_THROW(ReadJwwFrom(in, d, images.Path()));
+        EXPECT_EQ(in.Remaining(), 0u);
+        EXPECT_EQ(d.Strings, StringForm::Wide);
+        EXPECT_TRUE(d.Header.LayerGroups[0].Name.IsWide());
         ++files;
     }
     EXPECT_GT(files, 0);
@@ -335,7 +359,8 @@ TEST(DrawingData, ClearAndRelease) {
     d.BlockDefinitions.emplace_back().Lines.emplace_back();
     d.Header.FileVersion = 600;
     d.Header.PrinterScale = 3;
-    d.EmbeddedImageList.push_back({"a.bmp", 1, false});
+    d.EmbeddedImageList.push_back({"a.bmp", 1, "image1.bmp"});
+    d.Strings = StringForm::Wide;
     d.Release();
     EXPECT_TRUE(d.Lines.empty());
     EXPECT_TRUE(d.EntityOrder.empty());
@@ -343,7 +368,8 @@ TEST(DrawingData, ClearAndRelease) {
     EXPECT_EQ(d.Header.FileVersion, 0u);
     EXPECT_EQ(d.Header.PrinterScale, 1.0);
     EXPECT_EQ(d.Header.MarkJumps[7].LayerGroup, -1);
-    EXPECT_EQ(d.EmbeddedImageList.size(), 1u);  // left to the reader and the window
+    EXPECT_TRUE(d.EmbeddedImageList.empty());
+    EXPECT_EQ(d.Strings, StringForm::Bytes);
     d.Clear();
     d.Release();
     EXPECT_EQ(d.Header.GridSpacingX, 1.0);

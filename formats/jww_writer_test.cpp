@@ -26,29 +26,31 @@ DrawingData ReadMemory(const std::vector<uint8_t>& bytes, const fs::path& images
     return d;
 }
 
-std::vector<uint8_t> WriteMemory(DrawingData& d, uint32_t version, const fs::path& images) {
+std::vector<uint8_t> WriteMemory(const DrawingData& d, uint32_t version, const fs::path& images) {
     MemorySink sink;
     WriteJwwTo(sink, d, version, images);
     return sink.bytes;
 }
 
 // Read, write at the same version, read back.
-DrawingData RoundTrip(DrawingData& d, uint32_t version, const fs::path& images) {
+DrawingData RoundTrip(const DrawingData& d, uint32_t version, const fs::path& images) {
     return ReadMemory(WriteMemory(d, version, images), images);
 }
 
-// At every layout boundary the writer gives back the file byte for byte.
+// At every layout boundary the writer gives back the file byte for byte, in either string form.
 TEST(JwwWriter, WritesEveryLayoutVersionBackByteForByte) {
+    for (bool wide : {false, true})
     for (uint32_t v : kLayoutVersions) {
         TempFolder images;
-        const std::vector<uint8_t> original = testing::CanonicalJww(v);
+        const std::vector<uint8_t> original = testing::CanonicalJww(v, wide);
         DrawingData d = ReadMemory(original, images.Path());
-        EXPECT_EQ(WriteMemory(d, v, images.Path()), original) << v;
+        EXPECT_EQ(WriteMemory(d, v, images.Path()), original) << v << (wide ? " wide" : "");
     }
 }
 
 TEST(JwwWriter, WritesTheCorpusBackByteForByte) {
-    const fs::path folder = testing::CorpusFolder("jww");
+    for (const char* subfolder : {"jww", "jww-wide-strings"}) {
+    const fs::path folder = testing::CorpusFolder(subfolder);
     if (folder.empty()) GTEST_SKIP() << "no corpus";
     TempFolder images;
     for (const auto& entry : fs::directory_iterator(folder)) {
@@ -59,6 +61,7 @@ TEST(JwwWriter, WritesTheCorpusBackByteForByte) {
         EXPECT_TRUE(std::equal(original.begin(), original.end(), written.begin(), written.end(),
                                [](char a, uint8_t b) { return static_cast<uint8_t>(a) == b; }))
             << entry.path();
+    }
     }
 }
 
@@ -87,6 +90,23 @@ TEST(JwwWriter, CleansTextsAndNames) {
     EXPECT_EQ(back.Texts[1].Text, " ");
     EXPECT_EQ(back.BlockDefinitions[0].Name, "door");
     EXPECT_EQ(back.Dimensions[0].DimensionText.Text, "1000");
+}
+
+// Wide strings are cleaned character by character: a unit whose low byte looks like a control
+// character or a lead byte is no such thing, and characters Shift-JIS lacks pass unchanged.
+TEST(JwwWriter, CleansWideStringsByCharacter) {
+    TempFolder images;
+    DrawingData d = testing::MakeFloorPlan(700);
+    testing::MakeStringsWide(d);
+    const std::u16string kept = u"\U00020BB7\U0001F600\u2460\uD55C\u6C49\u0109\u8109";  // 𠮷😀①한汉ĉ脉
+    d.Texts[0].Text = ArchiveString::Wide(u"a^mb\t" + kept);
+    d.Texts[1].Text = ArchiveString::Wide(u"\r\n");
+    d.Header.Memo = ArchiveString::Wide(u"line1\r\nline2");
+    const DrawingData back = RoundTrip(d, 700, images.Path());
+    EXPECT_EQ(back.Texts[0].Text, ArchiveString::Wide(u"ab" + kept));
+    EXPECT_EQ(back.Texts[1].Text, ArchiveString::Wide(u" "));
+    EXPECT_EQ(back.Header.Memo, d.Header.Memo);
+    EXPECT_EQ(back.Strings, StringForm::Wide);
 }
 
 TEST(JwwWriter, NormalisesHeaderValuesByVersion) {
@@ -238,6 +258,11 @@ TEST(JwwWriter, WritesRaisedVersions) {
         DrawingData d = ReadMemory(testing::CanonicalJww(351), images.Path());
         const DrawingData back = RoundTrip(d, 420, images.Path());
         EXPECT_EQ(back.Header.SxfPens[1].Name, "");
+        // The SXF names a wide drawing gains are wide too: every string keeps the drawing's form.
+        const DrawingData wide = ReadMemory(testing::CanonicalJww(351, true), images.Path());
+        const DrawingData wideBack = RoundTrip(wide, 420, images.Path());
+        EXPECT_EQ(wideBack.Header.SxfPens[1].Name, ArchiveString::Empty(StringForm::Wide));
+        EXPECT_EQ(wideBack.Header.SxfLineTypes[32].Name, ArchiveString::Empty(StringForm::Wide));
         EXPECT_EQ(back.Header.SxfLineTypes[32].SegmentCount, 0u);
         const DimensionRecord& dim = back.Dimensions[0];
         EXPECT_EQ(dim.SxfMode, 0);
@@ -265,26 +290,36 @@ std::string ImageText(const std::string& name) { return "^@BM%temp%" + name + ",
 TEST(JwwWriter, WritesTheImagesInUse) {
     TempFolder images;
     DrawingData d = testing::MakeFloorPlan(700, images.Path());
-    testing::WriteFile(images.Path() / "Photo.bmp.gz", std::string("first"));
-    testing::WriteFile(images.Path() / "PHOTO.BMP", std::string("second"));
-    testing::WriteFile(images.Path() / "unused.bmp", std::string("unused"));
-    testing::WriteFile(images.Path() / "gone.bmp", std::string("gone"));
-    d.EmbeddedImageList = {{"unused.bmp", 6, true}, {"Photo.bmp.gz", 5, false}, {"PHOTO.BMP", 6, false}, {"gone.bmp", 4, false}};
+    testing::WriteFile(images.Path() / "image1.bmp", std::string("unused"));
+    testing::WriteFile(images.Path() / "image2.gz", std::string("first"));
+    testing::WriteFile(images.Path() / "image3.BMP", std::string("second"));
+    d.EmbeddedImageList = {{"unused.bmp", 6, "image1.bmp"},
+                           {"Photo.bmp.gz", 5, "image2.gz"},
+                           {"PHOTO.BMP", 6, "image3.BMP"},
+                           {"gone.bmp", 4, "image4.bmp"}};
     d.Texts[0].Text = ImageText("photo.bmp");
     d.BlockDefinitions[0].Texts[0].Text = ImageText("gone.bmp");
     d.Dimensions[0].DimensionText.Text = ImageText("unused.bmp");  // dimension texts are not examined
     d.Texts[1].Text = "^@BM%temp%unused.bmp";                        // no comma: marks nothing
-    fs::remove(images.Path() / "gone.bmp");
+    const DrawingData before = d;
     const std::vector<uint8_t> written = WriteMemory(d, 700, images.Path());
-    EXPECT_FALSE(d.EmbeddedImageList[0].InUse);
-    EXPECT_TRUE(d.EmbeddedImageList[1].InUse);
-    EXPECT_FALSE(d.EmbeddedImageList[2].InUse);
-    EXPECT_FALSE(d.EmbeddedImageList[3].InUse);
+    EXPECT_EQ(d.EmbeddedImageList, before.EmbeddedImageList);  // writing changes nothing
     TempFolder readBack;
     const DrawingData back = ReadMemory(written, readBack.Path());
     ASSERT_EQ(back.EmbeddedImageList.size(), 1u);
     EXPECT_EQ(back.EmbeddedImageList[0].Name, "Photo.bmp.gz");
-    EXPECT_EQ(testing::ReadFile(readBack.Path() / "Photo.bmp.gz"), "first");
+    EXPECT_EQ(testing::ReadFile(readBack.Path() / back.EmbeddedImageList[0].FileName), "first");
+
+    // The same in a wide drawing: the reference and the name are wide, and so is the name written.
+    testing::MakeStringsWide(d);
+    d.Texts[1].Text = ArchiveString::Wide(u"^@BM%temp%\U00020BB7.bmp,1,1");
+    d.EmbeddedImageList[3] = {ArchiveString::Wide(u"\U00020BB7.bmp"), 4, "image4.bmp"};
+    testing::WriteFile(images.Path() / "image4.bmp", std::string("wide"));
+    const DrawingData wideBack = ReadMemory(WriteMemory(d, 700, images.Path()), readBack.Path());
+    ASSERT_EQ(wideBack.EmbeddedImageList.size(), 2u);
+    EXPECT_EQ(wideBack.EmbeddedImageList[0].Name, ArchiveString::Wide(u"Photo.bmp.gz"));
+    EXPECT_EQ(wideBack.EmbeddedImageList[1].Name, ArchiveString::Wide(u"\U00020BB7.bmp"));
+    EXPECT_EQ(testing::ReadFile(readBack.Path() / wideBack.EmbeddedImageList[1].FileName), "wide");
 }
 
 // A sink that fails once it has taken a number of bytes, and can act on its first write.
@@ -308,7 +343,7 @@ TEST(JwwWriter, FailsWhenAnImageCannotBeCopiedCompletely) {
     TempFolder images;
     TempFolder out;
     DrawingData d = testing::MakeFloorPlan(700, images.Path());
-    const fs::path photo = images.Path() / "photo.bmp";
+    const fs::path photo = images.Path() / d.EmbeddedImageList[0].FileName;
     testing::WriteFile(photo, std::string(300000, 'p'));
     // The sink first hears of the output when the copy fills the writer's buffer.
     FailingSink sink(SIZE_MAX);
@@ -320,7 +355,9 @@ TEST(JwwWriter, FailsWhenAnImageCannotBeCopiedCompletely) {
     fs::create_directory(photo);
     std::string error;
     EXPECT_TRUE(WriteJww(out.Path() / "plan.jww", d, 700, images.Path(), &error)) << error;
-    EXPECT_FALSE(d.EmbeddedImageList[0].InUse);
+    DrawingData back;
+    ASSERT_TRUE(ReadJww(out.Path() / "plan.jww", back, out.Path() / "images"));
+    EXPECT_TRUE(back.EmbeddedImageList.empty());
 }
 
 // A failing sink at any point fails the write; the writer never reports success.

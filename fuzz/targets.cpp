@@ -111,7 +111,7 @@ void FuzzProbes(const uint8_t* data, size_t size) {
         ProbeLegacy(path);
     }
     const std::string text(reinterpret_cast<const char*>(data), size);
-    if (StripControlChars(text).size() > text.size()) Broken("StripControlChars made a text longer", "");
+    if (StripShiftJisControlChars(text).size() > text.size()) Broken("StripShiftJisControlChars made a text longer", "");
 }
 
 void FuzzProfile(const uint8_t* data, size_t size) {

@@ -83,4 +83,8 @@ std::string Utf8ToShiftJis(std::string_view utf8) {
 #endif
 }
 
+std::string ArchiveStringToUtf8(const ArchiveString& text) {
+    return text.IsWide() ? WideToUtf8(text.Units()) : ShiftJisToUtf8(text.Stored());
+}
+
 }  // namespace tolvane

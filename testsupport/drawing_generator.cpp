@@ -1,5 +1,8 @@
 #include "testsupport/drawing_generator.h"
 
+#include "formats/jww.h"
+#include "settings/text_encoding.h"
+
 #include <fstream>
 #include <string>
 
@@ -349,8 +352,9 @@ DrawingData MakeFloorPlan(uint32_t version, const std::filesystem::path& imageFo
         AddText(d, Pen(1, 2, 0, 8), 500, 10000, kPhoto, 3);
         const std::string bitmap = MakeBitmap(16, 12);
         std::filesystem::create_directories(imageFolder);
-        std::ofstream(imageFolder / "photo.bmp", std::ios::binary) << bitmap;
-        d.EmbeddedImageList.push_back({"photo.bmp", static_cast<uint32_t>(bitmap.size()), false});
+        const std::string fileName = ExtractedImageFileName(0, "photo.bmp");
+        std::ofstream(imageFolder / fileName, std::ios::binary) << bitmap;
+        d.EmbeddedImageList.push_back({"photo.bmp", static_cast<uint32_t>(bitmap.size()), fileName});
     }
     return d;
 }
@@ -378,6 +382,41 @@ DrawingData MakeFigure(uint32_t version) {
     AddPlanEntities(d, version, 0, 0);
     AddBlockDefinitions(d, version);
     return d;
+}
+
+namespace {
+
+void Widen(ArchiveString& s) { s = ArchiveString::Wide(Utf8ToWide(ArchiveStringToUtf8(s))); }
+
+void WidenTexts(EntityLists& lists) {
+    for (TextRecord& t : lists.Texts) {
+        Widen(t.FontName);
+        Widen(t.Text);
+    }
+    for (DimensionRecord& dimension : lists.Dimensions) {
+        Widen(dimension.DimensionText.FontName);
+        Widen(dimension.DimensionText.Text);
+    }
+}
+
+}  // namespace
+
+void MakeStringsWide(DrawingData& d) {
+    DrawingHeader& h = d.Header;
+    Widen(h.Memo);
+    for (LayerGroupInfo& g : h.LayerGroups) {
+        Widen(g.Name);
+        for (LayerInfo& l : g.Layers) Widen(l.Name);
+    }
+    for (SxfPenEntry& p : h.SxfPens) Widen(p.Name);
+    for (SxfLineTypeEntry& t : h.SxfLineTypes) Widen(t.Name);
+    WidenTexts(d);
+    for (BlockDefinition& definition : d.BlockDefinitions) {
+        Widen(definition.Name);
+        WidenTexts(definition);
+    }
+    for (EmbeddedImage& image : d.EmbeddedImageList) Widen(image.Name);
+    d.Strings = StringForm::Wide;
 }
 
 }  // namespace tolvane::testing

@@ -12,7 +12,8 @@
 namespace tolvane::testing {
 
 // A floor plan at the given data version. For version 700 or later with a non-empty image
-// folder, a text refers to the embedded image "photo.bmp", whose file is created there.
+// folder, a text refers to the embedded image "photo.bmp", whose file is created there under the name
+// the reader would extract it to.
 DrawingData MakeFloorPlan(uint32_t version, const std::filesystem::path& imageFolder = {});
 
 // A drawing of many floor plans side by side, about targetBytes long when written.
@@ -23,6 +24,10 @@ void FillRealisticHeader(DrawingHeader& header, uint32_t version);
 
 // A figure file (JWS header) holding the entities of the floor plan.
 DrawingData MakeFigure(uint32_t version);
+
+// Turns every string of the drawing into a wide string of the same characters, as a current
+// (Unicode) version of the CAD program saves a drawing.
+void MakeStringsWide(DrawingData& d);
 
 // A small 24-bit BMP picture.
 std::string MakeBitmap(int width, int height);

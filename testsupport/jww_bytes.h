@@ -23,11 +23,27 @@ public:
     }
     Bytes& Raw(std::string_view s) { data.insert(data.end(), s.begin(), s.end()); return *this; }
     Bytes& Zeros(size_t n) { data.insert(data.end(), n, 0); return *this; }
-    // Length-prefixed string: one byte up to 254, else 0xFF and a u16.
+    // A string length: one byte up to 254, else 0xFF and a u16 up to 65533, else 0xFF, 0xFFFF
+    // and a u32.
+    Bytes& Length(uint64_t n) {
+        if (n < 255) return U8(uint8_t(n));
+        if (n < 0xFFFE) return U8(0xFF).U16(uint16_t(n));
+        return U8(0xFF).U16(0xFFFF).U32(uint32_t(n));
+    }
+    // A string: its bytes, or with Wide set, the wide form with each byte of s as one UTF-16
+    // unit (the builders' Shift-JIS texts then stand for other characters, which is all a
+    // layout test needs).
     Bytes& Str(std::string_view s) {
-        if (s.size() < 255) U8(uint8_t(s.size()));
-        else U8(0xFF).U16(uint16_t(s.size()));
-        return Raw(s);
+        if (!Wide) return Length(s.size()).Raw(s);
+        U8(0xFF).U16(0xFFFE).Length(s.size());
+        for (char c : s) U16(static_cast<uint8_t>(c));
+        return *this;
+    }
+    // A wide string of these units, whatever Wide says.
+    Bytes& WStr(std::u16string_view s) {
+        U8(0xFF).U16(0xFFFE).Length(s.size());
+        for (char16_t unit : s) U16(unit);
+        return *this;
     }
     Bytes& Count(uint32_t n) { return n < 0xFFFF ? U16(uint16_t(n)) : U16(0xFFFF).U32(n); }
     Bytes& NewClass(std::string_view name, uint16_t schema) { return U16(0xFFFF).U16(schema).U16(uint16_t(name.size())).Raw(name); }
@@ -42,6 +58,7 @@ public:
     size_t Size() const { return data.size(); }
 
     std::vector<uint8_t> data;
+    bool Wide = false;
 };
 
 // Values the header builder writes, which the tests check after a read.
@@ -59,7 +76,8 @@ struct HeaderValues {
     uint32_t TextKindColor0 = 4;
 };
 
-// Items 1 to 42 of a drawing at the given version, with recognisable values.
+// The signature, the version and the header of a drawing at the given version, up to the
+// text settings, with recognisable values.
 inline void AppendJwwHeader(Bytes& b, uint32_t version, const HeaderValues& v = {}) {
     b.Raw("JwwData.").U32(version).Str(v.Memo).U32(v.PaperSize).U32(1);
     for (uint32_t g = 0; g < 16; ++g) {

@@ -23,7 +23,8 @@ inline void AppendText(Bytes& b, uint32_t v, const std::string& text) {
     b.Str("\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e").Str(text);
 }
 
-// Items 43 to 45 after a header of the same version. A canonical body holds only what the
+// The entity list, the block definitions and (from 700) the image section, after a header of
+// the same version. A canonical body holds only what the
 // writer writes back unchanged: no 64-bit block time, and only images that a text uses.
 inline void AppendSyntheticBody(Bytes& b, uint32_t v, bool canonical = false) {
     b.Count(10);
@@ -86,8 +87,9 @@ inline void AppendSyntheticBody(Bytes& b, uint32_t v, bool canonical = false) {
     }
 }
 
-inline std::vector<uint8_t> SyntheticJww(uint32_t version, const HeaderValues& values = {}) {
+inline std::vector<uint8_t> SyntheticJww(uint32_t version, const HeaderValues& values = {}, bool wide = false) {
     Bytes b;
+    b.Wide = wide;
     AppendJwwHeader(b, version, values);
     AppendSyntheticBody(b, version);
     return b.data;
@@ -95,11 +97,12 @@ inline std::vector<uint8_t> SyntheticJww(uint32_t version, const HeaderValues& v
 
 // A drawing that the writer gives back byte for byte at its own version: no line-drawing
 // width below -101 up to 420, an option word with tens of 1 from 600 and none before.
-inline std::vector<uint8_t> CanonicalJww(uint32_t version) {
+inline std::vector<uint8_t> CanonicalJww(uint32_t version, bool wide = false) {
     HeaderValues values;
     values.MaxDrawWidth = -50;
     values.OptionWord = version >= 600 ? 13 : 3;
     Bytes b;
+    b.Wide = wide;
     AppendJwwHeader(b, version, values);
     AppendSyntheticBody(b, version, true);
     return b.data;
