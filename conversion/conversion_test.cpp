@@ -7,6 +7,7 @@
 
 #include "formats/jws.h"
 #include "formats/jww.h"
+#include "settings/settings_file.h"
 #include "testsupport/drawing_generator.h"
 #include "testsupport/file_size_limit.h"
 #include "testsupport/test_files.h"
@@ -299,6 +300,68 @@ TEST_F(Conversion, CombinedModeAppliesTheRules) {
     }
     EXPECT_GT(matched, 0u);
     EXPECT_EQ(result.ChangedColors, matched);
+}
+
+}  // namespace
+}  // namespace tolvane
+
+namespace tolvane {
+namespace {
+
+// Every string of a drawing, in file order, for comparing a conversion's output with its source.
+std::vector<ArchiveString> StringsOf(const DrawingData& d) {
+    std::vector<ArchiveString> strings = {d.Header.Memo};
+    for (const LayerGroupInfo& g : d.Header.LayerGroups)
+        for (const LayerInfo& l : g.Layers) strings.push_back(l.Name);
+    for (const LayerGroupInfo& g : d.Header.LayerGroups) strings.push_back(g.Name);
+    for (const TextRecord& t : d.Texts) strings.insert(strings.end(), {t.FontName, t.Text});
+    for (const BlockDefinition& b : d.BlockDefinitions) strings.push_back(b.Name);
+    return strings;
+}
+
+// Drawings of a current CAD version convert as byte-string drawings do: the pens follow the
+// delivery settings, a raise to 4.20 adds SXF names in the drawing's form, and every string
+// comes back in its own form, characters that Shift-JIS lacks included.
+TEST(WideStringConversion, ConvertsWithTheDeliverySettings) {
+    ConversionSettings settings;
+    ASSERT_TRUE(LoadConversionSettings(settings, std::string(std::getenv("TOLVANE_SOURCE_DIR")) + "/examples/sxf-delivery.set").empty());
+    TempFolder root;
+    std::vector<fs::path> sources;
+    DrawingData plan = testing::MakeFloorPlan(351);
+    testing::MakeStringsWide(plan);
+    plan.Texts[0].Text = ArchiveString::Wide(u"\U00020BB7\U0001F600\u2460\uD55C\u6C49");
+    sources.push_back(root.Path() / "plan-351-wide.jww");
+    ASSERT_TRUE(WriteJww(sources.back(), plan, 351, root.Path()));
+    if (const fs::path corpus = testing::CorpusFolder("jww-wide-strings"); !corpus.empty())
+        for (const auto& entry : fs::directory_iterator(corpus)) sources.push_back(entry.path());
+
+    fs::create_directories(root.Path() / "out");
+    for (const fs::path& source : sources) {
+        SCOPED_TRACE(source.string());
+        ConversionContext context{settings, root.Path() / "images", {}, {}};
+        const fs::path destination = root.Path() / "out" / source.filename();
+        ASSERT_EQ(ConvertSelectedFile(context, source, destination).Outcome, ConversionOutcome::Converted);
+        DrawingData before, after;
+        ASSERT_TRUE(ReadJww(source, before, root.Path() / "images"));
+        ASSERT_TRUE(ReadJww(destination, after, root.Path() / "images"));
+        EXPECT_EQ(after.Strings, StringForm::Wide);
+        EXPECT_EQ(StringsOf(after), StringsOf(before));
+        EXPECT_GE(after.Header.FileVersion, 420u);
+        if (before.Header.FileVersion < 420) {
+            EXPECT_EQ(after.Header.SxfPens[5].Name, ArchiveString::Empty(StringForm::Wide));
+        }
+        ASSERT_EQ(after.Lines.size(), before.Lines.size());
+        for (size_t i = 0; i < before.Lines.size(); ++i) {
+            const LineRecord& was = before.Lines[i];
+            const LineRecord& is = after.Lines[i];
+            if (was.PenColor >= 1 && was.PenColor <= 9 && settings.ColorTable[was.PenColor] != 0) {
+                EXPECT_EQ(is.PenColor, settings.ColorTable[was.PenColor]) << i;
+            }
+            if (was.PenStyle >= 1 && was.PenStyle <= 9 && settings.LineTypeTable[was.PenStyle] != 0) {
+                EXPECT_EQ(is.PenStyle, settings.LineTypeTable[was.PenStyle]) << i;
+            }
+        }
+    }
 }
 
 }  // namespace

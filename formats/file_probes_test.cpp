@@ -34,8 +34,9 @@ std::string Legacy(const std::string& identification, const std::string& line1, 
     return bytes.substr(0, size);
 }
 
-std::string Jww(uint32_t version, const std::string& memo, const char* signature = "JwwData.") {
+std::string Jww(uint32_t version, const std::string& memo, const char* signature = "JwwData.", bool wide = false) {
     Bytes b;
+    b.Wide = wide;
     testing::HeaderValues values;
     values.Memo = memo;
     testing::AppendJwwHeader(b, version, values);
@@ -138,6 +139,9 @@ TEST(FileProbes, VersionAndMemoColumns) {
         {"noext", Jww(600, "x"), "", ""},
         {"a.txt", "hello", "", ""},
     };
+    // A wide memo is read from the header alone and keeps its form.
+    WriteFile(folder.Path() / "wide.jww", Jww(700, "plan\r\n1F", "JwwData.", true));
+    EXPECT_EQ(FileListMemo(folder.Path() / "wide.jww"), ArchiveString::Wide(u"plan1F"));
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.Name) + " of " + std::to_string(c.Bytes.size()) + " bytes");
         fs::remove_all(folder.Path() / "f");

@@ -235,16 +235,17 @@ TEST(Jws, AdjustedVersionDecidesTheSxfReplacement) {
 }
 
 // Image texts "^@BM%temp%..." of texts and block members lose "%temp%", after the clean-up
-// and only in exactly that spelling; dimension texts keep it.
+// and only in exactly that spelling; dimension texts keep it. Wide texts alike.
 TEST(Jws, ShortensImageTextsOfTextsAndBlockMembers) {
     struct Texts {
         std::vector<std::string> TopLevel;
         std::string Dimension;
         std::string Member;
     };
-    auto figure = [](const Texts& t) {
+    auto figure = [](const Texts& t, bool wide) {
         const uint32_t v = 351;
         Bytes b = JwsHeaderBytes(v);
+        b.Wide = wide;
         b.Count(static_cast<uint32_t>(t.TopLevel.size() + 1));
         b.NewClass("CDataMoji", v);  // class 1
         for (size_t i = 0; i < t.TopLevel.size(); ++i) {
@@ -268,12 +269,15 @@ TEST(Jws, ShortensImageTextsOfTextsAndBlockMembers) {
     const Texts written{{"^@BMabc", "^@BM%TEMP%abc", "^@BM", "^@BMabc", "x^@BM%temp%abc", "^@BMabc"},
                         "^@BM%temp%abc",
                         "^@BMpic.bmp,1,2"};
-    DrawingData d;
-    ASSERT_EQ(ReadBytes(figure(read), d), "");
-    EXPECT_EQ(d.Texts[0].Text, "^@BM%temp%abc");  // the reader keeps the text as stored
-    EXPECT_EQ(WriteBytes(d, 351), figure(written));
-    // The drawing itself is not changed by the write.
-    EXPECT_EQ(d.BlockDefinitions[0].Texts[0].Text, "^@BM%temp%pic.bmp,1,2");
+    for (bool wide : {false, true}) {
+        DrawingData d;
+        ASSERT_EQ(ReadBytes(figure(read, wide), d), "");
+        EXPECT_EQ(d.Texts[0].Text.Length(), 13u);  // the reader keeps the text as stored
+        EXPECT_EQ(d.Texts[0].Text.IsWide(), wide);
+        EXPECT_EQ(WriteBytes(d, 351), figure(written, wide)) << wide;
+        // The drawing itself is not changed by the write.
+        EXPECT_TRUE(d.BlockDefinitions[0].Texts[0].Text.StartsWith("^@BM%temp%pic.bmp,1,2"));
+    }
 }
 
 // A drawing read and written at its own version loses only the 8 bytes of the 64-bit block

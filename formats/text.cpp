@@ -1,6 +1,7 @@
 #include "formats/text.h"
 
 #include <algorithm>
+#include <ostream>
 
 namespace tolvane {
 
@@ -91,6 +92,10 @@ size_t ArchiveString::Find(char ascii, size_t from) const {
     for (size_t i = from; i < Length(); ++i)
         if (UnitAt(i) == static_cast<uint8_t>(ascii)) return i;
     return std::string::npos;
+}
+
+void PrintTo(const ArchiveString& text, std::ostream* out) {
+    *out << (text.IsWide() ? "wide \"" + WideToUtf8(text.Units()) : "bytes \"" + text.Stored()) << '"';
 }
 
 bool StartsWithIgnoringAsciiCase(const ArchiveString& text, const ArchiveString& prefix) {

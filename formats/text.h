@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <iosfwd>
 #include <string>
 #include <string_view>
 
@@ -86,6 +87,9 @@ private:
     std::string stored_;
     StringForm form_ = StringForm::Bytes;
 };
+
+// For test failures: the form and the text, wide strings in UTF-8, bytes as they are.
+void PrintTo(const ArchiveString& text, std::ostream* out);
 
 // True when text begins with prefix, ASCII letters compared without case, unit by unit.
 bool StartsWithIgnoringAsciiCase(const ArchiveString& text, const ArchiveString& prefix);

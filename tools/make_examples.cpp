@@ -75,6 +75,18 @@ int main(int argc, char** argv) {
             status = 1;
         }
     }
+    {
+        // As a current (Unicode) version of the CAD program saves it, with characters that
+        // Shift-JIS lacks in its memo.
+        tolvane::DrawingData plan = tolvane::testing::MakeFloorPlan(700, images);
+        tolvane::testing::MakeStringsWide(plan);
+        plan.Header.Memo = tolvane::ArchiveString::Wide(plan.Header.Memo.Units() + u" \u2460\U00020BB7");
+        std::string error;
+        if (!tolvane::WriteJww(folder / "plan-700-wide.jww", plan, 700, images, &error)) {
+            std::cerr << "plan-700-wide.jww: " << error << '\n';
+            status = 1;
+        }
+    }
     fs::remove_all(images);
     if (!tolvane::WriteJws(folder / "fittings.jws", tolvane::testing::MakeFigure(351), 351)) status = 1;
     if (!tolvane::SaveConversionSettings(SxfDelivery(), (folder / "sxf-delivery.set").string())) status = 1;
