@@ -5,11 +5,7 @@
 namespace tolvane {
 
 bool LocalTimeOf(std::filesystem::file_time_type time, std::tm& local) {
-#ifdef _WIN32
-    const auto system = std::chrono::clock_cast<std::chrono::system_clock>(time);
-#else
     const auto system = std::chrono::file_clock::to_sys(time);
-#endif
     const std::time_t seconds = std::chrono::system_clock::to_time_t(std::chrono::floor<std::chrono::seconds>(system));
 #ifdef _WIN32
     return localtime_s(&local, &seconds) == 0;
