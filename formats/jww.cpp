@@ -8,6 +8,7 @@
 
 #include "formats/entity_stream.h"
 #include "formats/jww_header.h"
+#include "formats/utf8_path.h"
 
 namespace tolvane {
 
@@ -62,7 +63,7 @@ void ReadImages(ArchiveReader& in, DrawingData& drawing, const fs::path& imageFo
         file.close();
         if (!file) {
             fs::remove(target, ignored);
-            throw ArchiveError("cannot extract the embedded image \"" + image.Name + "\" into " + imageFolder.string());
+            throw ArchiveError("cannot extract the embedded image \"" + image.Name + "\" into " + Utf8FromPath(imageFolder));
         }
     }
 }
@@ -116,8 +117,8 @@ std::vector<ImageToWrite> CollectImagesInUse(DrawingData& drawing, const fs::pat
         }
         const uintmax_t size = fs::file_size(file, error);
         std::ifstream probe(file, std::ios::binary);
-        if (error || !probe) throw ArchiveError("cannot open the image file " + file.string());
-        if (size > 0xFFFFFFFFu) throw ArchiveError("the image file " + file.string() + " is too large");
+        if (error || !probe) throw ArchiveError("cannot open the image file " + Utf8FromPath(file));
+        if (size > 0xFFFFFFFFu) throw ArchiveError("the image file " + Utf8FromPath(file) + " is too large");
         images.push_back({&image, file, static_cast<uint32_t>(size)});
     }
     return images;
@@ -141,7 +142,7 @@ void WriteImages(ArchiveWriter& out, DrawingData& drawing, const fs::path& image
             out.WriteBytes(buffer.data(), got);
             left -= got;
         }
-        if (left > 0) throw ArchiveError("the image file " + image.File.string() + " could not be copied completely");
+        if (left > 0) throw ArchiveError("the image file " + Utf8FromPath(image.File) + " could not be copied completely");
     }
 }
 
