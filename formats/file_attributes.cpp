@@ -29,7 +29,7 @@ std::string AttributesText(const std::filesystem::path& path) {
 #else
 
 bool IsHiddenEntry(const std::filesystem::path& path) {
-    const std::string& name = path.filename().native();
+    const std::string name = path.filename().native();
     return !name.empty() && name.front() == '.';
 }
 
