@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <string>
 
 #include "testsupport/test_files.h"
 
@@ -37,12 +38,16 @@ TEST(AppPaths, ProgramFolderElseApplicationData) {
 #else
 
 TEST(AppPaths, FromTheXdgFolders) {
-    ASSERT_EQ(setenv("XDG_CONFIG_HOME", "/config", 1), 0);
-    ASSERT_EQ(setenv("XDG_CACHE_HOME", "/cache", 1), 0);
-    EXPECT_EQ(WindowStateFilePath(), fs::path("/config/tolvane/tolvane.ini"));
-    EXPECT_EQ(ImageFolderPath(), fs::path("/cache/tolvane/TEMP/"));
-    unsetenv("XDG_CONFIG_HOME");
-    unsetenv("XDG_CACHE_HOME");
+    for (const char* name : {"XDG_CONFIG_HOME", "XDG_CACHE_HOME"}) {
+        const char* value = std::getenv(name);
+        const std::string previous = value ? value : "";
+        ASSERT_EQ(setenv(name, "/set", 1), 0);
+        EXPECT_EQ(std::string(name) == "XDG_CONFIG_HOME" ? WindowStateFilePath() : ImageFolderPath(),
+                  std::string(name) == "XDG_CONFIG_HOME" ? fs::path("/set/tolvane/tolvane.ini")
+                                                         : fs::path("/set/tolvane/TEMP/"));
+        if (value) setenv(name, previous.c_str(), 1);
+        else unsetenv(name);
+    }
 }
 
 #endif
