@@ -12,6 +12,7 @@
 #include "formats/file_probes.h"
 #include "formats/jws.h"
 #include "formats/jww.h"
+#include "formats/utf8_path.h"
 #include "settings/text_encoding.h"
 
 namespace tolvane::cli {
@@ -120,7 +121,7 @@ int RunInfo(const std::vector<std::string>& files, bool json, std::ostream& out)
     int status = 0;
     DrawingData drawing;
     for (const std::string& file : files) {
-        const Decoded d = Decode(file, drawing, images.Path());
+        const Decoded d = Decode(PathFromUtf8(file), drawing, images.Path());
         if (!d.Ok) {
             status = 1;
             if (json) out << Dump(Json{{"file", file}, {"ok", false}, {"error", d.Error}}) << '\n';
@@ -166,7 +167,7 @@ int RunCheck(const std::vector<std::string>& files, bool json, std::ostream& out
     int status = 0;
     DrawingData drawing;
     for (const std::string& file : files) {
-        Decoded d = Decode(file, drawing, images.Path());
+        Decoded d = Decode(PathFromUtf8(file), drawing, images.Path());
         MemorySink written;
         if (d.Ok) {
             try {
@@ -185,7 +186,7 @@ int RunCheck(const std::vector<std::string>& files, bool json, std::ostream& out
             else out << file << ": cannot be read: " << d.Error << '\n';
             continue;
         }
-        const std::string original = ReadWholeFile(file);
+        const std::string original = ReadWholeFile(PathFromUtf8(file));
         const auto& bytes = written.bytes;
         const auto mismatch = std::mismatch(original.begin(), original.end(), bytes.begin(), bytes.end(),
                                             [](char a, uint8_t b) { return static_cast<uint8_t>(a) == b; });
@@ -208,14 +209,15 @@ int RunCheck(const std::vector<std::string>& files, bool json, std::ostream& out
 int RunList(const std::string& folder, int filterIndex, bool json, std::ostream& out) {
     std::error_code error;
     std::vector<FileListRow> rows;
-    if (!fs::is_directory(folder, error)) {
-        error = std::make_error_code(fs::exists(folder, error) ? std::errc::not_a_directory
-                                                               : std::errc::no_such_file_or_directory);
+    const fs::path folderPath = PathFromUtf8(folder);
+    if (!fs::is_directory(folderPath, error)) {
+        error = std::make_error_code(fs::exists(folderPath, error) ? std::errc::not_a_directory
+                                                                   : std::errc::no_such_file_or_directory);
     } else {
-        fs::directory_iterator entries(folder, error);
+        fs::directory_iterator entries(folderPath, error);
         for (; !error && entries != fs::directory_iterator(); entries.increment(error)) {
             const fs::directory_entry& entry = *entries;
-            if (IsListedFile(entry) && MatchesFileFilter(entry.path().filename().string(), filterIndex))
+            if (IsListedFile(entry) && MatchesFileFilter(Utf8FromPath(entry.path().filename()), filterIndex))
                 rows.push_back(MakeFileListRow(entry));
         }
     }

@@ -179,7 +179,7 @@ TEST_F(CliTest, ListShowsTheRowsOfTheFileList) {
     EXPECT_EQ(rows[0]["version"], "---");
     EXPECT_EQ(rows[0]["memo"], "図面 ");
     EXPECT_EQ(rows[0]["bytes"], 800);
-    EXPECT_EQ(rows[0]["attributes"], "R ");
+    EXPECT_EQ(rows[0]["attributes"], testing::kNewFileAttributes + "R ");
     EXPECT_EQ(rows[1]["kind"], ".TXT");
     EXPECT_EQ(rows[1]["version"], "");
     EXPECT_EQ(rows[2]["version"], "420");
@@ -187,7 +187,7 @@ TEST_F(CliTest, ListShowsTheRowsOfTheFileList) {
     EXPECT_EQ(rows[2]["bytes"], fs::file_size(Path("Part.jws")));
     EXPECT_EQ(rows[3]["version"], "600");
     EXPECT_EQ(rows[3]["memo"], planMemo_);
-    EXPECT_EQ(rows[3]["attributes"], "");
+    EXPECT_EQ(rows[3]["attributes"], testing::kNewFileAttributes);
     for (const Json& row : rows) {
         const std::string modified = row["modified"];
         ASSERT_EQ(modified.size(), 19u);

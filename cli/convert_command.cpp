@@ -8,7 +8,9 @@
 #include "cli/temp_folder.h"
 #include "conversion/app_paths.h"
 #include "conversion/conversion.h"
+#include "formats/file_attributes.h"
 #include "formats/file_probes.h"
+#include "formats/utf8_path.h"
 #include "settings/settings_file.h"
 
 namespace tolvane::cli {
@@ -44,7 +46,7 @@ std::vector<Job> CollectJobs(const fs::path& path, const fs::path& destination, 
         return jobs;
     }
     if (!fs::is_directory(path, error)) {
-        problem = "no such file or folder: " + path.string();
+        problem = "no such file or folder: " + Utf8FromPath(path);
         return jobs;
     }
     if (!recursive) {
@@ -57,7 +59,7 @@ std::vector<Job> CollectJobs(const fs::path& path, const fs::path& destination, 
             if (error) break;
             const fs::directory_entry& entry = *it;
             if (entry.is_directory(error)) {
-                if (IsHiddenName(entry.path().filename().string()) || IsSameFolder(entry.path(), destination))
+                if (IsHiddenEntry(entry.path()) || IsSameFolder(entry.path(), destination))
                     it.disable_recursion_pending();
                 continue;
             }
@@ -66,7 +68,7 @@ std::vector<Job> CollectJobs(const fs::path& path, const fs::path& destination, 
             jobs.push_back({entry.path(), (destination / relative / entry.path().filename()).lexically_normal()});
         }
     }
-    if (error) problem = "cannot list " + path.string() + ": " + error.message();
+    if (error) problem = "cannot list " + Utf8FromPath(path) + ": " + error.message();
     std::sort(jobs.begin(), jobs.end(), [](const Job& a, const Job& b) { return a.Source < b.Source; });
     return jobs;
 }
@@ -109,7 +111,7 @@ int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
     ResetConversionSettings(settings);
     if (options.SettingsFile) {
         std::error_code error;
-        if (!fs::is_regular_file(*options.SettingsFile, error))
+        if (!fs::is_regular_file(PathFromUtf8(*options.SettingsFile), error))
             return Refuse(err, "the settings file does not exist: " + *options.SettingsFile);
         for (const std::string& key : LoadConversionSettings(settings, *options.SettingsFile))
             err << "tolvane-cli: warning: the value of " << key << " in " << *options.SettingsFile
@@ -117,15 +119,15 @@ int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
     } else {
         std::error_code error;
         if (const fs::path state = WindowStateFilePath(); fs::is_regular_file(state, error))
-            LoadConversionSettings(settings, state.string());
+            LoadConversionSettings(settings, Utf8FromPath(state));
     }
 
     // The checks of the conversion run, before anything is written.
-    const fs::path destination = options.Destination;
+    const fs::path destination = PathFromUtf8(options.Destination);
     std::vector<Job> jobs;
     for (const std::string& path : options.Paths) {
         std::string problem;
-        std::vector<Job> found = CollectJobs(path, destination, options.Recursive, problem);
+        std::vector<Job> found = CollectJobs(PathFromUtf8(path), destination, options.Recursive, problem);
         if (!problem.empty()) return Refuse(err, problem);
         jobs.insert(jobs.end(), found.begin(), found.end());
     }
@@ -141,13 +143,13 @@ int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
     if (options.Recursive) {
         for (const std::string& path : options.Paths) {
             std::error_code error;
-            if (fs::is_directory(path, error) && IsInside(destination, path))
+            if (fs::is_directory(PathFromUtf8(path), error) && IsInside(destination, PathFromUtf8(path)))
                 return Refuse(err, "保存先フォルダとファイルのフォルダが同じになっています。 (the destination lies inside " + path + ")");
         }
     }
     for (const Job& job : jobs) {
         if (IsSameFolder(job.Destination.parent_path(), job.Source.parent_path()))
-            return Refuse(err, "保存先フォルダとファイルのフォルダが同じになっています。 (" + job.Source.string() + ")");
+            return Refuse(err, "保存先フォルダとファイルのフォルダが同じになっています。 (" + Utf8FromPath(job.Source) + ")");
     }
 
     ScopedTempFolder images;
@@ -156,7 +158,7 @@ int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
     size_t converted = 0, skipped = 0, failed = 0;
     for (size_t i = 0; i < jobs.size(); ++i) {
         const Job& job = jobs[i];
-        if (options.Progress) err << "\r\033[K[" << i + 1 << "/" << jobs.size() << "] " << job.Source.string() << std::flush;
+        if (options.Progress) err << "\r\033[K[" << i + 1 << "/" << jobs.size() << "] " << Utf8FromPath(job.Source) << std::flush;
         std::error_code error;
         if (job.Destination.parent_path() != destination) fs::create_directories(job.Destination.parent_path(), error);
         const ConversionResult result = ConvertSelectedFile(context, job.Source, job.Destination);
@@ -167,8 +169,8 @@ int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
         }
         if (options.Progress) err << "\r\033[K" << std::flush;
         if (options.Json) {
-            Json line{{"source", job.Source.string()},
-                      {"destination", job.Destination.string()},
+            Json line{{"source", Utf8FromPath(job.Source)},
+                      {"destination", Utf8FromPath(job.Destination)},
                       {"result", ResultName(result.Outcome)},
                       {"reason", result.Outcome == ConversionOutcome::Converted ? "" : Describe(result)}};
             if (result.Outcome == ConversionOutcome::Converted) {
@@ -180,8 +182,8 @@ int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
             }
             out << Dump(line) << '\n';
         } else {
-            out << ResultName(result.Outcome) << ": " << job.Source.string();
-            if (result.Outcome == ConversionOutcome::Converted) out << " -> " << job.Destination.string();
+            out << ResultName(result.Outcome) << ": " << Utf8FromPath(job.Source);
+            if (result.Outcome == ConversionOutcome::Converted) out << " -> " << Utf8FromPath(job.Destination);
             out << " (" << Describe(result) << ")\n";
         }
     }

@@ -91,7 +91,8 @@ TEST_F(ConvertCommand, AFailedFileSetsTheExitStatus) {
 
 // Refused before anything is written, with exit status 2.
 TEST_F(ConvertCommand, RefusesToStart) {
-    fs::create_directory_symlink(In(), root.Path() / "link");
+    std::error_code noLinks;  // Wine makes no symbolic links
+    fs::create_directory_symlink(In(), root.Path() / "link", noLinks);
     fs::create_directories(In() / "sub" / "deeper");
     WriteFile(root.Path() / "file", std::string("x"));
     struct Case {
@@ -99,13 +100,13 @@ TEST_F(ConvertCommand, RefusesToStart) {
         bool recursive;
         std::string message;
     };
-    const Case cases[] = {
+    std::vector<Case> cases = {
         {(root.Path() / "missing").string(), false, "指定された保存先フォルダが存在しません。再指定して下さい。"},
         {(root.Path() / "file").string(), false, "指定された保存先フォルダが存在しません。再指定して下さい。"},
         {In().string(), false, "保存先フォルダとファイルのフォルダが同じになっています。"},
-        {(root.Path() / "link").string(), false, "保存先フォルダとファイルのフォルダが同じになっています。"},
         {(In() / "sub" / "deeper").string(), true, "保存先フォルダとファイルのフォルダが同じになっています。"},
     };
+    if (!noLinks) cases.push_back({(root.Path() / "link").string(), false, "保存先フォルダとファイルのフォルダが同じになっています。"});
     for (const Case& c : cases) {
         EXPECT_EQ(Run({{}, c.destination, c.recursive, false, false, {In().string()}}), 2) << c.destination;
         EXPECT_NE(err.str().find(c.message), std::string::npos) << err.str();

@@ -43,7 +43,15 @@ int main(int argc, char** argv) {
         ->default_val(0);
     list->add_flag("--json", listJson, "One JSON object per file and line");
 
-    CLI11_PARSE(app, argc, argv);
+    const std::vector<std::string> arguments = tolvane::cli::Utf8Arguments(argc, argv);
+    std::vector<const char*> pointers;
+    for (const std::string& argument : arguments) pointers.push_back(argument.c_str());
+    try {
+        app.parse(static_cast<int>(pointers.size()), pointers.data());
+    } catch (const CLI::ParseError& e) {
+        return app.exit(e);
+    }
+    tolvane::cli::UseUtf8Console();
     tolvane::cli::IgnoreFileSizeSignal();
     try {
         if (info->parsed()) return tolvane::cli::RunInfo(infoFiles, infoJson, std::cout);

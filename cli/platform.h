@@ -1,13 +1,26 @@
 // What the command line asks of the system beyond the standard library.
 #pragma once
 
+#include <string>
+#include <vector>
+
 namespace tolvane::cli {
 
 // Whether standard error is a terminal, for the progress line.
 bool StandardErrorIsTerminal();
 
 // Makes a write past the process's file-size limit fail like a full disk, instead of ending
-// the process with a signal and leaving a half-written drawing behind.
+// the process with a signal and leaving a half-written drawing behind. Windows has no such
+// limit and no such signal.
 void IgnoreFileSizeSignal();
+
+// The arguments in UTF-8. On Windows they are taken from the wide command line, because the
+// narrow ones pass through the ANSI code page and lose every character outside it.
+std::vector<std::string> Utf8Arguments(int argc, char** argv);
+
+// Makes the console show the program's UTF-8 output as UTF-8 (a no-op where it always does).
+void UseUtf8Console();
+// The code page the console shows output in; 65001 for UTF-8 (always so outside Windows).
+unsigned ConsoleOutputCodePage();
 
 }  // namespace tolvane::cli

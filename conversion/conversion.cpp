@@ -5,6 +5,7 @@
 #include "formats/file_probes.h"
 #include "formats/jws.h"
 #include "formats/jww.h"
+#include "formats/utf8_path.h"
 #include "settings/rule_application.h"
 
 namespace tolvane {
@@ -80,7 +81,7 @@ ConversionResult ConvertFile(ConversionContext& context, const fs::path& source,
         result.Outcome = ConversionOutcome::FailedWrite;
         result.Reason = fs::is_directory(left) ? "a folder of that name is at the destination"
                                                : "the file already at the destination could not be renamed to " +
-                                                     BackupPathOf(destination).filename().string();
+                                                     Utf8FromPath(BackupPathOf(destination).filename());
     } else {
         result.VersionRead = drawing.Header.FileVersion;
         drawing.Header.FileVersion = RaiseVersion(context.Settings, drawing.Header.FileVersion);
@@ -145,7 +146,7 @@ ConversionResult ConvertJwsCombined(ConversionContext& context, const fs::path& 
 }
 
 ConversionResult ConvertSelectedFile(ConversionContext& context, const fs::path& source, const fs::path& destination) {
-    const std::string extension = UpperExtension(source.filename().string());
+    const std::string extension = UpperExtension(Utf8FromPath(source.filename()));
     const bool combined = context.Settings.ConversionMode == 1;
     ConversionResult skipped;
     skipped.Outcome = ConversionOutcome::SkippedNotADrawing;
@@ -184,18 +185,14 @@ ConversionResult ConvertSelectedFile(ConversionContext& context, const fs::path&
     return combined ? ConvertJwsCombined(context, source, destination) : ConvertJwsIndividual(context, source, destination);
 }
 
-bool IsSameFolder(const fs::path& a, const fs::path& b) {
-    std::error_code error;
-    return fs::equivalent(a, b, error) && !error;
-}
-
 RunRefusal CheckRunInputs(const ConversionSettings& settings, const std::string& destinationFolder,
                           const std::vector<fs::path>& sourceFolders) {
     std::error_code error;
     if (destinationFolder.empty()) return {3, "保存先フォルダを指定して下さい。"};
-    if (!fs::is_directory(fs::path(destinationFolder), error)) return {4, "指定された保存先フォルダが存在しません。再指定して下さい。"};
+    const fs::path destination = PathFromUtf8(destinationFolder);
+    if (!fs::is_directory(destination, error)) return {4, "指定された保存先フォルダが存在しません。再指定して下さい。"};
     for (const fs::path& folder : sourceFolders)
-        if (IsSameFolder(destinationFolder, folder)) return {5, "保存先フォルダとファイルのフォルダが同じになっています。"};
+        if (IsSameFolder(destination, folder)) return {5, "保存先フォルダとファイルのフォルダが同じになっています。"};
     if (settings.ConversionMode == 1 && EnabledRuleCount(settings) == 0)
         return {6, "[線色線種・組合せ変換] 変換指定が行われていません。"};
     return {};

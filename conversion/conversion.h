@@ -62,7 +62,7 @@ ConversionResult ConvertSelectedFile(ConversionContext& context, const std::file
                                      const std::filesystem::path& destination);
 
 // True when the two paths name the same folder on disk (links and other spellings
-// included); false when either does not exist.
+// included, and on Windows other letter cases); false when either does not exist.
 bool IsSameFolder(const std::filesystem::path& a, const std::filesystem::path& b);
 
 // The message the conversion run shows when it must refuse to start, or empty: the checks of
@@ -71,6 +71,7 @@ struct RunRefusal {
     int Check = 0;         // 3 no destination, 4 destination missing, 5 same folder, 6 no rule
     std::string Message;   // the run's message, in UTF-8
 };
+// The destination folder is UTF-8 text on Windows.
 RunRefusal CheckRunInputs(const ConversionSettings& settings, const std::string& destinationFolder,
                           const std::vector<std::filesystem::path>& sourceFolders);
 

@@ -273,8 +273,20 @@ TEST_F(Conversion, ChecksOfTheRun) {
     // The same folder by another spelling or through a link is the same folder.
     EXPECT_EQ(CheckRunInputs(settings, (Source() / "." / "").string(), folders).Check, 5);
     EXPECT_EQ(CheckRunInputs(settings, (Destination() / ".." / "source").string(), folders).Check, 5);
-    fs::create_directory_symlink(Source(), root.Path() / "link");
-    EXPECT_EQ(CheckRunInputs(settings, (root.Path() / "link").string(), folders).Check, 5);
+    std::error_code noLinks;  // Wine makes no symbolic links
+    fs::create_directory_symlink(Source(), root.Path() / "link", noLinks);
+    if (!noLinks) {
+        EXPECT_EQ(CheckRunInputs(settings, (root.Path() / "link").string(), folders).Check, 5);
+    }
+#ifdef _WIN32
+    // Names match without regard to letter case: another case is the same folder.
+    std::string upper = Source().string();
+    for (char& c : upper)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    ASSERT_NE(upper, Source().string());
+    EXPECT_EQ(CheckRunInputs(settings, upper, folders).Check, 5);
+    EXPECT_TRUE(IsSameFolder(upper, Source()));
+#endif
     EXPECT_EQ(CheckRunInputs(settings, Destination().string(), folders).Check, 0);
     settings.ConversionMode = 1;
     const RunRefusal noRule = CheckRunInputs(settings, Destination().string(), folders);

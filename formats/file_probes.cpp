@@ -6,10 +6,12 @@
 #include <system_error>
 
 #include "formats/archive.h"
+#include "formats/file_attributes.h"
 #include "formats/drawing.h"
 #include "formats/jws.h"
 #include "formats/jww.h"
 #include "formats/local_time.h"
+#include "formats/utf8_path.h"
 
 namespace tolvane {
 
@@ -29,7 +31,7 @@ constexpr size_t kMemoLineSize = 32;
 constexpr size_t kJwcBlocks = 4;
 constexpr size_t kJwkBlocks = 2;
 
-std::string FileNameOf(const fs::path& path) { return path.filename().string(); }
+std::string FileNameOf(const fs::path& path) { return Utf8FromPath(path.filename()); }
 
 // The version as the list shows it: the stored word taken as a signed number.
 std::string VersionText(uint32_t version) { return std::to_string(static_cast<int32_t>(version)); }
@@ -175,8 +177,7 @@ std::string FileListTime(fs::file_time_type time) {
 bool IsHiddenName(std::string_view name) { return !name.empty() && name.front() == '.'; }
 
 bool IsListedFile(const fs::directory_entry& entry) {
-    const std::string name = FileNameOf(entry.path());
-    if (name.empty() || IsHiddenName(name)) return false;
+    if (entry.path().filename().empty() || IsHiddenEntry(entry.path())) return false;
     std::error_code error;
     return entry.is_regular_file(error);
 }
@@ -194,9 +195,7 @@ FileListRow MakeFileListRow(const fs::directory_entry& entry) {
     row.Memo = std::move(header.Memo);
     const fs::file_time_type time = entry.last_write_time(error);
     if (!error) row.Modified = FileListTime(time);
-    // No archive attribute exists here, so "A " never shows.
-    const fs::file_status status = entry.status(error);
-    if (!error && (status.permissions() & fs::perms::owner_write) == fs::perms::none) row.Attributes = "R ";
+    row.Attributes = AttributesText(path);
     return row;
 }
 

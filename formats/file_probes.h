@@ -42,13 +42,13 @@ bool MatchesFileFilter(std::string_view fileName, int filterIndex);
 
 // One row of the file list, columns 0 to 6.
 struct FileListRow {
-    std::string Name;        // as the directory gives it
+    std::string Name;        // as the directory gives it, in UTF-8 on Windows
     uint64_t Size = 0;       // in bytes
     std::string Kind;        // UpperExtension
     std::string Version;     // FileListVersion
     ArchiveString Memo;      // FileListMemo
     std::string Modified;    // local last-write time, even seconds, "yyyy/mm/dd hh:mm:ss"
-    std::string Attributes;  // "A " (never on Linux) then "R " when the owner cannot write
+    std::string Attributes;  // AttributesText
 };
 
 // The "更新日時" column: the local time, the seconds rounded down to even, as
@@ -58,8 +58,8 @@ std::string FileListTime(std::filesystem::file_time_type time);
 // Hidden files and folders are those whose names begin with a dot.
 bool IsHiddenName(std::string_view name);
 
-// Whether a directory entry belongs in the list: a file (not a folder), not hidden (a name
-// beginning with a dot).
+// Whether a directory entry belongs in the list: a file (not a folder), not hidden
+// (IsHiddenEntry).
 bool IsListedFile(const std::filesystem::directory_entry& entry);
 FileListRow MakeFileListRow(const std::filesystem::directory_entry& entry);
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "formats/utf8_path.h"
 #include "testsupport/jww_bytes.h"
 #include "testsupport/test_files.h"
 
@@ -234,14 +235,14 @@ TEST(FileProbes, FileListRows) {
     EXPECT_EQ(row.Memo, "1F");
     EXPECT_EQ(row.Modified, FileListTime(fs::last_write_time(drawing)));
     EXPECT_EQ(row.Modified.substr(17), "08");
-    EXPECT_EQ(row.Attributes, "");
+    EXPECT_EQ(row.Attributes, testing::kNewFileAttributes);
 
     const FileListRow fixed = MakeFileListRow(fs::directory_entry(readOnly));
     EXPECT_EQ(fixed.Kind, ".JWS");
     EXPECT_EQ(fixed.Version, "420");
     EXPECT_EQ(fixed.Memo, "");
     EXPECT_EQ(fixed.Size, 456u);
-    EXPECT_EQ(fixed.Attributes, "R ");
+    EXPECT_EQ(fixed.Attributes, testing::kNewFileAttributes + "R ");
 }
 
 // The legacy files of the corpus are listed with "---" and the memo of their first block.
@@ -255,7 +256,7 @@ TEST(FileProbes, LegacyCorpus) {
         {"\xe9\x81\xb8\xe6\x8a\x9e\xe6\x8b\xa1\xe5\xbc\xb5\xe5\xad\x90.jwk", std::string(65, ' ')},  // 選択拡張子
     };
     for (const auto& [name, memo] : expected) {
-        const fs::path file = corpus / name;
+        const fs::path file = corpus / PathFromUtf8(name);
         ASSERT_TRUE(fs::exists(file)) << name;
         EXPECT_EQ(FileListVersion(file), "---") << name;
         EXPECT_EQ(FileListMemo(file), memo) << name;

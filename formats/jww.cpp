@@ -8,6 +8,7 @@
 
 #include "formats/entity_stream.h"
 #include "formats/jww_header.h"
+#include "formats/utf8_path.h"
 
 namespace tolvane {
 
@@ -62,7 +63,7 @@ void ReadImages(ArchiveReader& in, DrawingData& drawing, const fs::path& imageFo
         if (!file) {
             fs::remove(target, ignored);
             throw ArchiveError("cannot extract embedded image " + std::to_string(index + 1) + " into " +
-                               imageFolder.string());
+                               Utf8FromPath(imageFolder));
         }
         image.FileName = fileName;
     }
@@ -108,8 +109,8 @@ std::vector<ImageToWrite> CollectImagesInUse(const DrawingData& drawing, const f
         if (!fs::is_regular_file(file, error)) continue;  // its file is gone: the image is dropped
         const uintmax_t size = fs::file_size(file, error);
         std::ifstream probe(file, std::ios::binary);
-        if (error || !probe) throw ArchiveError("cannot open the image file " + file.string());
-        if (size > 0xFFFFFFFFu) throw ArchiveError("the image file " + file.string() + " is too large");
+        if (error || !probe) throw ArchiveError("cannot open the image file " + Utf8FromPath(file));
+        if (size > 0xFFFFFFFFu) throw ArchiveError("the image file " + Utf8FromPath(file) + " is too large");
         images.push_back({&image, file, static_cast<uint32_t>(size)});
     }
     return images;
@@ -133,7 +134,7 @@ void WriteImages(ArchiveWriter& out, const DrawingData& drawing, const fs::path&
             out.WriteBytes(buffer.data(), got);
             left -= got;
         }
-        if (left > 0) throw ArchiveError("the image file " + image.File.string() + " could not be copied completely");
+        if (left > 0) throw ArchiveError("the image file " + Utf8FromPath(image.File) + " could not be copied completely");
     }
 }
 

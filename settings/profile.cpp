@@ -5,6 +5,8 @@
 #include <iterator>
 #include <random>
 
+#include "formats/utf8_path.h"
+
 namespace tolvane {
 
 namespace {
@@ -99,10 +101,11 @@ ProfileDocument ProfileDocument::Load(const std::string& file) {
 
 std::optional<ProfileDocument> ProfileDocument::LoadForUpdate(const std::string& file) {
     std::error_code error;
-    const fs::file_status status = fs::status(file, error);
+    const fs::path path = PathFromUtf8(file);
+    const fs::file_status status = fs::status(path, error);
     if (status.type() == fs::file_type::not_found) return ProfileDocument{};
     if (error || status.type() != fs::file_type::regular) return std::nullopt;
-    std::ifstream in(file, std::ios::binary);
+    std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad()) return std::nullopt;
@@ -189,7 +192,7 @@ std::string ProfileDocument::Bytes() const {
 
 bool ProfileDocument::Save(const std::string& file) const {
     std::error_code error;
-    fs::path target(file);
+    fs::path target = PathFromUtf8(file);
     // A link is followed, so that the file it points to is the one replaced.
     if (fs::is_symlink(fs::symlink_status(target, error))) {
         const fs::path resolved = fs::weakly_canonical(target, error);

@@ -15,15 +15,46 @@ namespace {
 
 #ifdef _WIN32
 
-std::string Convert(std::string_view in, UINT from, UINT to, const char* fallback) {
+constexpr UINT kShiftJis = 932;
+
+std::wstring Widen(std::string_view in, UINT codePage, DWORD flags) {
     if (in.empty()) return {};
-    const int wideLength = MultiByteToWideChar(from, 0, in.data(), static_cast<int>(in.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(wideLength), L'\0');
-    MultiByteToWideChar(from, 0, in.data(), static_cast<int>(in.size()), wide.data(), wideLength);
-    const int outLength = WideCharToMultiByte(to, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(outLength), '\0');
-    WideCharToMultiByte(to, 0, wide.data(), wideLength, out.data(), outLength, to == CP_UTF8 ? nullptr : fallback, nullptr);
+    const int length = MultiByteToWideChar(codePage, flags, in.data(), static_cast<int>(in.size()), nullptr, 0);
+    if (length <= 0) return {};
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(codePage, flags, in.data(), static_cast<int>(in.size()), wide.data(), length);
+    return wide;
+}
+
+std::string Narrow(std::wstring_view wide, UINT codePage, const char* fallback) {
+    if (wide.empty()) return {};
+    const int length =
+        WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, fallback, nullptr);
+    if (length <= 0) return {};
+    std::string out(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), out.data(), length, fallback, nullptr);
     return out;
+}
+
+// The code page functions map an invalid Shift-JIS byte to a look-alike character; these
+// texts show U+FFFD for it and go on with the next byte, as the Linux build does.
+std::wstring ShiftJisToWide(std::string_view in) {
+    std::wstring wide = Widen(in, kShiftJis, MB_ERR_INVALID_CHARS);
+    if (!wide.empty() || in.empty()) return wide;
+    for (size_t i = 0; i < in.size();) {
+        const auto lead = static_cast<unsigned char>(in[i]);
+        const bool doubleByte = (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC);
+        const size_t length = doubleByte && i + 1 < in.size() ? 2 : 1;
+        const std::wstring one = Widen(in.substr(i, length), kShiftJis, MB_ERR_INVALID_CHARS);
+        if (one.empty() || (doubleByte && length == 1)) {
+            wide += L'\xFFFD';
+            i += 1;
+        } else {
+            wide += one;
+            i += length;
+        }
+    }
+    return wide;
 }
 
 #else
@@ -69,7 +100,7 @@ std::string Convert(std::string_view in, const char* from, const char* to, std::
 
 std::string ShiftJisToUtf8(std::string_view shiftJis) {
 #ifdef _WIN32
-    return Convert(shiftJis, 932, CP_UTF8, nullptr);
+    return Narrow(ShiftJisToWide(shiftJis), CP_UTF8, nullptr);
 #else
     return Convert(shiftJis, "CP932", "UTF-8", "\xEF\xBF\xBD", false);
 #endif
@@ -77,7 +108,17 @@ std::string ShiftJisToUtf8(std::string_view shiftJis) {
 
 std::string Utf8ToShiftJis(std::string_view utf8) {
 #ifdef _WIN32
-    return Convert(utf8, CP_UTF8, 932, "?");
+    // A character outside the basic plane is one "?", not one for each of its two halves.
+    std::wstring wide = Widen(utf8, CP_UTF8, 0);
+    std::wstring single;
+    single.reserve(wide.size());
+    for (size_t i = 0; i < wide.size(); ++i) {
+        const bool pair = wide[i] >= 0xD800 && wide[i] <= 0xDBFF && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 &&
+                          wide[i + 1] <= 0xDFFF;
+        single += pair ? L'?' : wide[i];
+        if (pair) ++i;
+    }
+    return Narrow(single, kShiftJis, "?");
 #else
     return Convert(utf8, "UTF-8", "CP932", "?", true);
 #endif

@@ -46,6 +46,14 @@ inline std::string ReadFile(const std::filesystem::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// The attributes column of a file just written: Windows sets the archive attribute on every
+// new file.
+#ifdef _WIN32
+inline const std::string kNewFileAttributes = "A ";
+#else
+inline const std::string kNewFileAttributes = "";
+#endif
+
 // The corpus of real drawings, when the tests run beside it.
 inline std::filesystem::path CorpusFolder(const char* sub) {
     const char* corpus = std::getenv("TOLVANE_CORPUS");

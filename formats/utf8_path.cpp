@@ -1,0 +1,25 @@
+// The one place where paths meet narrow text.
+#include "formats/utf8_path.h"
+
+namespace tolvane {
+
+#ifdef _WIN32
+
+std::filesystem::path PathFromUtf8(std::string_view utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string Utf8FromPath(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+#else
+
+std::filesystem::path PathFromUtf8(std::string_view utf8) { return std::filesystem::path(utf8); }
+
+std::string Utf8FromPath(const std::filesystem::path& path) { return path.native(); }
+
+#endif
+
+}  // namespace tolvane
