@@ -1,7 +1,5 @@
 #include "app/conversion_run.h"
 
-#include <system_error>
-
 #include "app/path_text.h"
 
 namespace tolvane {
@@ -22,24 +20,13 @@ QString ConversionProgressText(const fs::path& source, const fs::path& destinati
            DisplayText(destination.string()) + QStringLiteral("」変換中です。");
 }
 
-std::vector<ConversionResult> ConvertSelection(ConversionSettings& settings, const std::string& sourceFolder,
-                                               const std::string& destFolder, const std::vector<std::string>& names,
-                                               const fs::path& imageFolder,
-                                               const ConversionProgress& progress) {
-    ResolveRuleSources(settings);
-    // JWW drawings of version 7 and later extract their images here while they are converted.
-    std::error_code ignored;
-    fs::create_directories(imageFolder, ignored);
-    ConversionContext context{settings, imageFolder, progress, {}};
-    std::vector<ConversionResult> results;
-    for (const std::string& name : names) {
-        if (name.empty()) {
-            results.push_back({});
-            continue;
-        }
-        results.push_back(ConvertSelectedFile(context, fs::path(sourceFolder) / name, fs::path(destFolder) / name));
-    }
-    return results;
+std::vector<BatchFile> SelectionFiles(const std::string& sourceFolder, const std::string& destFolder,
+                                      const std::vector<std::string>& names) {
+    std::vector<BatchFile> files;
+    files.reserve(names.size());
+    for (const std::string& name : names)
+        if (!name.empty()) files.push_back({fs::path(sourceFolder) / name, fs::path(destFolder) / name});
+    return files;
 }
 
 }  // namespace tolvane

@@ -1,15 +1,15 @@
 // The conversion run of the main window without the window: the checks before a run, in
-// their order, and the walk over the selected files.
+// their order, and the files of the selection.
 #pragma once
 
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include <QString>
 
 #include "app/platform.h"
+#include "conversion/batch.h"
 #include "conversion/conversion.h"
 #include "settings/conversion_settings.h"
 
@@ -35,19 +35,14 @@ RunCheck CheckConversionRun(const ConversionSettings& settings, const RunInputs&
 inline constexpr const char* kAskStartConversion = "変換を開始します。よろしいですか？";
 inline constexpr const char* kConversionCancelled = "変換作業をキャンセルしました。";
 inline constexpr const char* kConversionCompleted = "変換作業を完了しました。";
+inline constexpr const char* kConversionStopped = "変換作業を中止しました。";
 
 // The status text shown while one file is converted.
 QString ConversionProgressText(const std::filesystem::path& source, const std::filesystem::path& destination);
 
-using ConversionProgress =
-    std::function<void(const std::filesystem::path& source, const std::filesystem::path& destination)>;
-
-// Resolves the sources of the ten rules once, then converts the named files of the source
-// folder into the destination folder in the given order, each under its own name. Files that
-// are not drawings of their extension's kind are skipped. One result per name.
-std::vector<ConversionResult> ConvertSelection(ConversionSettings& settings, const std::string& sourceFolder,
-                                               const std::string& destFolder, const std::vector<std::string>& names,
-                                               const std::filesystem::path& imageFolder,
-                                               const ConversionProgress& progress);
+// The files of the selected names: the source folder's file and the destination folder's
+// file of the same name, in the order given. Empty names stand for no file.
+std::vector<BatchFile> SelectionFiles(const std::string& sourceFolder, const std::string& destFolder,
+                                      const std::vector<std::string>& names);
 
 }  // namespace tolvane

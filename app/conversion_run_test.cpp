@@ -9,6 +9,8 @@
 
 #include "app/app_test_support.h"
 #include "app/conversion_run.h"
+#include "app/results_window.h"
+#include "app/run_controller.h"
 
 namespace tolvane::testing {
 namespace {
@@ -41,6 +43,12 @@ protected:
     void SelectRows(int first, int last) {
         Form->StringGrid1->clearSelection();
         Form->StringGrid1->setRangeSelected(QTableWidgetSelectionRange(first - 1, 0, last - 1, 6), true);
+    }
+
+    // The click, and the run it started until its end is shown.
+    void Convert() {
+        Form->Button4Click();
+        Form->Run->Wait();
     }
 
     std::vector<QString> ProgressTexts() {
@@ -84,7 +92,7 @@ TEST_F(ConversionRunTest, EachCheckStopsTheRunWithItsOwnMessageInOrder) {
         Platform.Log.clear();
         Platform.Messages.clear();
 
-        Form->Button4Click();
+        Convert();
 
         EXPECT_EQ(Platform.Log, (std::vector<QString>{"beep", "message:" + c.Message}));
         ASSERT_EQ(Platform.Messages.size(), 1u);
@@ -104,7 +112,7 @@ TEST_F(ConversionRunTest, EachCheckStopsTheRunWithItsOwnMessageInOrder) {
     Platform.Log.clear();
     Platform.Messages.clear();
     Platform.Answers.push_back(MessageAnswer::No);
-    Form->Button4Click();
+    Convert();
     EXPECT_EQ(Platform.Log, (std::vector<QString>{QStringLiteral("message:変換を開始します。よろしいですか？")}));
     ASSERT_EQ(Platform.Messages.size(), 1u);
     EXPECT_EQ(Platform.Messages[0].Kind, MessageKind::Confirmation);
@@ -113,8 +121,8 @@ TEST_F(ConversionRunTest, EachCheckStopsTheRunWithItsOwnMessageInOrder) {
     EXPECT_TRUE(FilesIn(Dest).empty());
 }
 
-// The walk visits the selected rows only, in grid order, showing the progress text before
-// each file; the neutral individual-mode table still writes converted copies.
+// The walk visits the selected rows only, in grid order, showing the file's name before
+// each file is read; the neutral individual-mode table still writes converted copies.
 TEST_F(ConversionRunTest, SelectionOfRowsThreeToFiveConvertsExactlyThoseInOrder) {
     for (int n = 1; n <= 6; ++n) WriteDrawing(Source / ("plan" + std::to_string(n) + ".jww"), 351 + n);
     Start();
@@ -124,26 +132,27 @@ TEST_F(ConversionRunTest, SelectionOfRowsThreeToFiveConvertsExactlyThoseInOrder)
     ASSERT_EQ(Form->FileRowCount(), 6);
     SelectRows(3, 5);
     const std::vector<std::string> names = ListedNames();
+    Form->Run->Jobs = 1;  // one worker starts the files in the order of the selection
 
-    Form->Button4Click();
+    Convert();
 
     std::vector<std::string> expected = {names[2], names[3], names[4]};
     std::vector<QString> expectedProgress;
     for (const std::string& name : expected) {
-        expectedProgress.push_back(QStringLiteral("ファイル「") + Q(Source / name) + QStringLiteral("」→「") +
-                                   Q(Dest / name) + QStringLiteral("」変換中です。"));
+        expectedProgress.push_back(QStringLiteral("ファイル「") + Q(name) + QStringLiteral("」変換中です。"));
     }
     EXPECT_EQ(ProgressTexts(), expectedProgress);
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(FilesIn(Dest), expected);
-    EXPECT_EQ(Form->StatusText(), QStringLiteral("変換作業を完了しました。"));
+    EXPECT_EQ(Form->StatusText(), QStringLiteral("変換作業を完了しました。（変換：3件　スキップ：0件　失敗：0件）"));
+    EXPECT_EQ(Form->Run->Results(), nullptr);
     EXPECT_EQ(Platform.Beeps, 0);
 }
 
 // Rows that are not drawings of their extension's kind, or whose file went away after the
-// listing, are skipped without any message or status text; the others are converted under
-// their own names and letter case.
-TEST_F(ConversionRunTest, SkippedRowsLeaveNoTrace) {
+// listing, are skipped without any message box, counted in the status text and listed in the
+// results; the others are converted under their own names and letter case.
+TEST_F(ConversionRunTest, SkippedRowsAreCountedWithoutAMessage) {
     WriteDrawing(Source / "lower.jww", 420);
     WriteFigure(Source / "Figure.JWS", 600);
     WriteFile(Source / "fake.jww", std::string("not a drawing at all"));
@@ -161,12 +170,14 @@ TEST_F(ConversionRunTest, SkippedRowsLeaveNoTrace) {
     SelectRows(1, 8);
     Platform.Log.clear();
 
-    Form->Button4Click();
+    Convert();
 
     EXPECT_EQ(Platform.Log, (std::vector<QString>{QStringLiteral("message:変換を開始します。よろしいですか？")}));
     EXPECT_EQ(FilesIn(Dest), (std::vector<std::string>{"Figure.JWS", "lower.jww"}));
     EXPECT_EQ(ProgressTexts().size(), 2u);
-    EXPECT_EQ(Form->StatusText(), QStringLiteral("変換作業を完了しました。"));
+    EXPECT_EQ(Form->StatusText(), QStringLiteral("変換作業を完了しました。（変換：2件　スキップ：6件　失敗：0件）"));
+    ASSERT_NE(Form->Run->Results(), nullptr);
+    EXPECT_EQ(Form->Run->Results()->Rows().size(), 8u);
 }
 
 TEST_F(ConversionRunTest, EveryRowSkippedStillEndsWithTheCompletedText) {
@@ -178,11 +189,11 @@ TEST_F(ConversionRunTest, EveryRowSkippedStillEndsWithTheCompletedText) {
     ChooseDestination(Dest);
     SelectRows(1, 2);
 
-    Form->Button4Click();
+    Convert();
 
     EXPECT_TRUE(FilesIn(Dest).empty());
     EXPECT_TRUE(ProgressTexts().empty());
-    EXPECT_EQ(Form->StatusText(), QStringLiteral("変換作業を完了しました。"));
+    EXPECT_EQ(Form->StatusText(), QStringLiteral("変換作業を完了しました。（変換：0件　スキップ：2件　失敗：0件）"));
 }
 
 // The run converts the files the list shows: moving the tree's selection by keyboard after the
@@ -198,10 +209,11 @@ TEST_F(ConversionRunTest, SourceIsTheListedFolderAfterTheSelectionMoved) {
     Form->TreeView1->setCurrentItem(NodeOf(Bytes(Home / "other") + "/"));  // arrow keys: no click
     SelectRows(1, 1);
 
-    Form->Button4Click();
+    Convert();
 
     ASSERT_EQ(ProgressTexts().size(), 1u);
-    EXPECT_TRUE(ProgressTexts()[0].contains(Q(Source / "shown.jww")));
+    EXPECT_EQ(Form->Run->FileLabel->toolTip(), QStringLiteral("ファイル「") + Q(Source / "shown.jww") + QStringLiteral("」→「") +
+                                                   Q(Dest / "shown.jww") + QStringLiteral("」変換中です。"));
     EXPECT_EQ(FilesIn(Dest), (std::vector<std::string>{"shown.jww"}));
 }
 
@@ -219,7 +231,7 @@ TEST_F(ConversionRunTest, CombinedRunResolvesTheRuleSources) {
     Settings.Rules[0].TargetColor = 5;
     Settings.Rules[0].SourceColor = -99;
 
-    Form->Button4Click();
+    Convert();
 
     EXPECT_EQ(Settings.Rules[0].SourceColor, ColorOfSlot(2));
     EXPECT_EQ(Settings.Rules[0].SourceLineType, LineTypeOfSlot(1));

@@ -33,6 +33,7 @@
 #include "app/file_list.h"
 #include "app/folder_tree.h"
 #include "app/path_text.h"
+#include "app/run_controller.h"
 #include "settings/profile.h"
 #include "settings/settings_file.h"
 
@@ -56,6 +57,9 @@ const QString kOpenSettingsTitle = QStringLiteral("保存した設定ファイ�
 const QString kSettingsFilter = QStringLiteral("設定ファイル(*.set)");
 const QString kSettingsNotSaved = QStringLiteral("設定ファイルを保存できませんでした。");
 const QString kSettingsKeysRefused = QStringLiteral("設定ファイルの範囲外の値を読み込みませんでした：");
+const QString kBusyConverting = QStringLiteral("変換中は操作できません。変換が終わるまで待つか「中止」を押して下さい。");
+const QString kAskStopAndExit = QStringLiteral("変換中です。変換を中止して終了しますか？");
+const QString kExitAfterStop = QStringLiteral("変換を中止しています。変換中のファイルが終わると終了します。");
 
 // The fonts of the original program come first; the IPA fonts have the same metrics and are
 // there on Linux.
@@ -105,6 +109,11 @@ TForm1::TForm1(ConversionSettings& settings, Platform& platform, ProgramPaths pa
     IniFileName = paths_.StateFile;
     CreateMenus();
     CreateControls();
+    Run = new RunController(this, StatusBar1, StatusPanel, platform_);
+    Run->DisabledWhileRunning = {ComboBox1};
+    Run->Ended = [this] {
+        if (closeAfterRun_) close();
+    };
     move(state_.MainLeft, state_.MainTop);
     resize(state_.MainWidth, state_.MainHeight);
 }
@@ -282,6 +291,17 @@ void TForm1::showEvent(QShowEvent* event) {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+    // Closing waits for the files being converted: a write is never cut off.
+    if (Run && Run->Running()) {
+        event->ignore();
+        if (closeAfterRun_) return;
+        if (platform_.ShowMessage(this, MessageKind::Confirmation, kAskStopAndExit, MessageButtons::YesNo) != MessageAnswer::Yes)
+            return;
+        closeAfterRun_ = true;
+        Run->StopButtonClick();
+        SetStatusText(kExitAfterStop);
+        return;
+    }
     // A search that is still running stops at its next look at the keyboard.
     if (searching_) SearchAborted = true;
     if (!closed_) {
@@ -427,6 +447,7 @@ std::string TForm1::NodePath(int index) const {
 }
 
 void TForm1::TreeView1Click() {
+    if (RefuseWhileConverting()) return;
     if (!TreeReady) {
         ShowError(MessageKind::Error, kSpecifySearchFolder, true);
         return;
@@ -502,6 +523,7 @@ QString TForm1::CellText(int gridRow, int column) const {
 }
 
 void TForm1::SelectFileType(int index) {
+    if (RefuseWhileConverting()) return;
     {
         const QSignalBlocker quiet(ComboBox1);
         ComboBox1->setCurrentIndex(index);
@@ -519,6 +541,7 @@ void TForm1::MnuFileType2Click() { SelectFileType(2); }
 void TForm1::MnuFileType3Click() { SelectFileType(3); }
 
 void TForm1::StringGrid1MouseDown(Qt::MouseButton, int x, int y) {
+    if (RefuseWhileConverting()) return;
     QHeaderView* header = StringGrid1->horizontalHeader();
     if (!ListReady || y >= header->height()) return;
     std::vector<int> widths;
@@ -582,6 +605,10 @@ void TForm1::StringGrid1DblClick() {
 // --- Commands ------------------------------------------------------------------------------
 
 void TForm1::MnuExitClick() {
+    if (Run->Running()) {
+        close();
+        return;
+    }
     if (RefuseWhileSearching()) return;
     if (platform_.ShowMessage(this, MessageKind::Confirmation, kAskExit, MessageButtons::YesNo) == MessageAnswer::Yes) close();
 }
@@ -617,12 +644,8 @@ void TForm1::Button4Click() {
     const int top = ranges.isEmpty() ? StringGrid1->currentRow() : ranges.first().topRow();
     const int bottom = ranges.isEmpty() ? StringGrid1->currentRow() : ranges.first().bottomRow();
     for (int row = top; row >= 0 && row <= bottom; ++row) names.push_back(CellBytes(row + 1, 0));
-    ConvertSelection(settings_, ListFolder, DestFolder, names, paths_.ImageFolder,
-                     [this](const fs::path& source, const fs::path& destination) {
-                         SetStatusText(ConversionProgressText(source, destination));
-                         platform_.RepaintNow(StatusPanel);
-                     });
-    SetStatusText(QString::fromUtf8(kConversionCompleted));
+    ResolveRuleSources(settings_);
+    Run->Start(settings_, SelectionFiles(ListFolder, DestFolder, names), paths_.ImageFolder, DestFolder);
 }
 
 void TForm1::MnuSetSaveClick() {
@@ -659,8 +682,18 @@ void TForm1::ShowError(MessageKind kind, const QString& text, bool statusToo) {
 // The folder search lets events through while it runs; commands that would start other work
 // wait for it to end.
 bool TForm1::RefuseWhileSearching() {
+    if (RefuseWhileConverting()) return true;
     if (!searching_) return false;
     platform_.Beep();
+    return true;
+}
+
+// While a run goes, what it works on stays as it is: the tree, the list, the settings, the
+// destination.
+bool TForm1::RefuseWhileConverting() {
+    if (!Run || !Run->Running()) return false;
+    platform_.Beep();
+    SetStatusText(kBusyConverting);
     return true;
 }
 

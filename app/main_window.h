@@ -31,6 +31,8 @@ class QTreeWidgetItem;
 
 namespace tolvane {
 
+class RunController;
+
 class TForm1 : public QMainWindow {
     Q_OBJECT
 
@@ -85,6 +87,8 @@ public:
     QAction* MnuSetJWW = nullptr;
     QAction* MnuSetSave = nullptr;
     QAction* MnuSetOpen = nullptr;
+    // The conversion run on its worker thread, with its part of the status bar.
+    RunController* Run = nullptr;
 
     QString StatusText() const;
     void SetStatusText(const QString& text);
@@ -145,6 +149,7 @@ private:
     void SwapFileRows(int gridRowA, int gridRowB);
     void ShowError(MessageKind kind, const QString& text, bool statusToo);
     bool RefuseWhileSearching();
+    bool RefuseWhileConverting();
 
     ConversionSettings& settings_;
     Platform& platform_;
@@ -154,6 +159,7 @@ private:
     bool shown_ = false;
     bool closed_ = false;
     bool searching_ = false;
+    bool closeAfterRun_ = false;
 };
 
 }  // namespace tolvane

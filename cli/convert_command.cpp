@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <filesystem>
 
-
 #include "cli/json_output.h"
 #include "cli/temp_folder.h"
 #include "conversion/app_paths.h"
+#include "conversion/batch.h"
 #include "conversion/conversion.h"
 #include "formats/file_attributes.h"
 #include "formats/file_probes.h"
@@ -73,32 +73,6 @@ std::vector<Job> CollectJobs(const fs::path& path, const fs::path& destination, 
     return jobs;
 }
 
-const char* ResultName(ConversionOutcome outcome) {
-    switch (outcome) {
-        case ConversionOutcome::Converted: return "converted";
-        case ConversionOutcome::SkippedNotADrawing: return "skipped";
-        case ConversionOutcome::FailedRead:
-        case ConversionOutcome::FailedWrite: return "failed";
-    }
-    return "failed";
-}
-
-std::string Describe(const ConversionResult& r) {
-    switch (r.Outcome) {
-        case ConversionOutcome::Converted: {
-            std::string text = std::to_string(r.ChangedColors) + " colours, " + std::to_string(r.ChangedLineTypes) +
-                               " line types, " + std::to_string(r.ChangedWidths) + " widths changed";
-            if (r.VersionWritten != r.VersionRead)
-                text += "; version " + std::to_string(r.VersionRead) + " raised to " + std::to_string(r.VersionWritten);
-            return text;
-        }
-        case ConversionOutcome::SkippedNotADrawing: return r.Reason;
-        case ConversionOutcome::FailedRead: return "could not be read: " + r.Reason;
-        case ConversionOutcome::FailedWrite: return "could not be written: " + r.Reason;
-    }
-    return r.Reason;
-}
-
 int Refuse(std::ostream& err, const std::string& message) {
     err << "tolvane-cli: " << message << '\n';
     return 2;
@@ -132,7 +106,10 @@ int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
         jobs.insert(jobs.end(), found.begin(), found.end());
     }
     std::vector<fs::path> sourceFolders;
-    for (const Job& job : jobs) sourceFolders.push_back(job.Source.parent_path().empty() ? fs::path(".") : job.Source.parent_path());
+    for (const Job& job : jobs) {
+        const fs::path folder = job.Source.parent_path().empty() ? fs::path(".") : job.Source.parent_path();
+        if (sourceFolders.empty() || sourceFolders.back() != folder) sourceFolders.push_back(folder);
+    }
     const RunRefusal refusal = CheckRunInputs(settings, options.Destination, sourceFolders);
     if (refusal.Check != 0) {
         std::string detail;
@@ -147,32 +124,43 @@ int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
                 return Refuse(err, "保存先フォルダとファイルのフォルダが同じになっています。 (the destination lies inside " + path + ")");
         }
     }
-    for (const Job& job : jobs) {
+    for (size_t i = 0; i < jobs.size(); ++i) {
+        const Job& job = jobs[i];
+        // The files of one folder share the answer; asking the file system once per folder
+        // keeps large folders quick.
+        if (i > 0 && job.Source.parent_path() == jobs[i - 1].Source.parent_path() &&
+            job.Destination.parent_path() == jobs[i - 1].Destination.parent_path())
+            continue;
         if (IsSameFolder(job.Destination.parent_path(), job.Source.parent_path()))
             return Refuse(err, "保存先フォルダとファイルのフォルダが同じになっています。 (" + Utf8FromPath(job.Source) + ")");
     }
 
-    ScopedTempFolder images;
-    ResolveRuleSources(settings);
-    ConversionContext context{settings, images.Path(), {}, {}};
-    size_t converted = 0, skipped = 0, failed = 0;
-    for (size_t i = 0; i < jobs.size(); ++i) {
-        const Job& job = jobs[i];
-        if (options.Progress) err << "\r\033[K[" << i + 1 << "/" << jobs.size() << "] " << Utf8FromPath(job.Source) << std::flush;
+    std::vector<BatchFile> files;
+    files.reserve(jobs.size());
+    for (const Job& job : jobs) {
         std::error_code error;
         if (job.Destination.parent_path() != destination) fs::create_directories(job.Destination.parent_path(), error);
-        const ConversionResult result = ConvertSelectedFile(context, job.Source, job.Destination);
-        switch (result.Outcome) {
-            case ConversionOutcome::Converted: ++converted; break;
-            case ConversionOutcome::SkippedNotADrawing: ++skipped; break;
-            default: ++failed; break;
-        }
+        files.push_back({job.Source, job.Destination});
+    }
+
+    ScopedTempFolder images;
+    ResolveRuleSources(settings);
+    BatchOptions batch;
+    batch.Jobs = options.Jobs;
+    batch.ImageFolder = images.Path();
+    if (options.Progress) {
+        batch.Started = [&](size_t index, size_t finished) {
+            err << "\r\033[K[" << finished + 1 << "/" << jobs.size() << "] " << Utf8FromPath(jobs[index].Source) << std::flush;
+        };
+    }
+    batch.Reported = [&](size_t index, const ConversionResult& result, size_t) {
+        const Job& job = jobs[index];
         if (options.Progress) err << "\r\033[K" << std::flush;
         if (options.Json) {
             Json line{{"source", Utf8FromPath(job.Source)},
                       {"destination", Utf8FromPath(job.Destination)},
-                      {"result", ResultName(result.Outcome)},
-                      {"reason", result.Outcome == ConversionOutcome::Converted ? "" : Describe(result)}};
+                      {"result", OutcomeName(result.Outcome)},
+                      {"reason", result.Outcome == ConversionOutcome::Converted ? "" : DescribeResult(result)}};
             if (result.Outcome == ConversionOutcome::Converted) {
                 line["changedColors"] = result.ChangedColors;
                 line["changedLineTypes"] = result.ChangedLineTypes;
@@ -182,11 +170,13 @@ int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
             }
             out << Dump(line) << '\n';
         } else {
-            out << ResultName(result.Outcome) << ": " << Utf8FromPath(job.Source);
+            out << OutcomeName(result.Outcome) << ": " << Utf8FromPath(job.Source);
             if (result.Outcome == ConversionOutcome::Converted) out << " -> " << Utf8FromPath(job.Destination);
-            out << " (" << Describe(result) << ")\n";
+            out << " (" << DescribeResult(result) << ")\n";
         }
-    }
+    };
+    const BatchCounts counts = CountOutcomes(ConvertBatch(settings, files, batch));
+    const size_t converted = counts.Converted, skipped = counts.Skipped, failed = counts.Failed;
     if (options.Json)
         out << Dump(Json{{"converted", converted}, {"skipped", skipped}, {"failed", failed}}) << '\n';
     else

@@ -15,6 +15,7 @@ struct ConvertOptions {
     bool Json = false;
     bool Progress = false;  // a progress line on the error stream
     std::vector<std::string> Paths;
+    unsigned Jobs = 0;  // workers; 0 for one per core
 };
 
 // Exit status: 0 when no file failed, 1 when one did, 2 when the run was refused before

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
+#include <cstdlib>
+#include <map>
 #include <sstream>
 
 #include "formats/jws.h"
@@ -125,6 +127,47 @@ TEST_F(ConvertCommand, RefusesToStart) {
     EXPECT_EQ(Run({(root.Path() / "none.set").string(), Out().string(), false, false, false, {In().string()}}), 2);
     EXPECT_EQ(Run({{}, Out().string(), false, false, false, {(In() / "nothing.jww").string()}}), 2);
     EXPECT_TRUE(fs::is_empty(Out()));
+}
+
+std::map<std::string, std::string> TreeOf(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        if (entry.is_regular_file()) files[entry.path().lexically_relative(folder).string()] = ReadFile(entry.path());
+    return files;
+}
+
+// Two workers leave the destination byte for byte as one does, and print the same lines in
+// the same order: on the examples, and on the real drawings when they are here.
+TEST_F(ConvertCommand, TwoJobsGiveWhatOneJobGives) {
+    const char* sourceDir = std::getenv("TOLVANE_SOURCE_DIR");
+    if (!sourceDir) GTEST_SKIP() << "TOLVANE_SOURCE_DIR is not set";
+    const fs::path delivery = fs::path(sourceDir) / "examples" / "sxf-delivery.set";
+    std::vector<fs::path> folders = {fs::path(sourceDir) / "examples"};
+    if (const char* corpus = std::getenv("TOLVANE_CORPUS"); corpus && fs::is_directory(corpus)) folders.push_back(corpus);
+    for (const fs::path& folder : folders) {
+        SCOPED_TRACE(folder.string());
+        std::string lines[2];
+        std::map<std::string, std::string> trees[2];
+        for (const unsigned jobs : {1u, 2u}) {
+            const fs::path destination = root.Path() / ("jobs" + std::to_string(jobs));
+            fs::remove_all(destination);
+            fs::create_directories(destination);
+            // Twice over, so that every destination file is backed up by the second pass.
+            for (int pass = 0; pass < 2; ++pass) {
+                ConvertOptions options{delivery.string(), destination.string(), true, false, false, {folder.string()}, jobs};
+                // Drawings this build cannot read fail alike with either number of jobs.
+                EXPECT_NE(Run(options), 2) << err.str();
+            }
+            std::string text = out.str();
+            for (size_t at; (at = text.find(destination.string())) != std::string::npos;)
+                text.replace(at, destination.string().size(), "DEST");
+            lines[jobs - 1] = text;
+            trees[jobs - 1] = TreeOf(destination);
+        }
+        EXPECT_EQ(lines[0], lines[1]);
+        EXPECT_GT(trees[0].size(), 2u);
+        EXPECT_TRUE(trees[0] == trees[1]) << "the destination folders differ";
+    }
 }
 
 }  // namespace

@@ -32,6 +32,8 @@ int main(int argc, char** argv) {
     convert->add_option("--dest", convertOptions.Destination, "Destination folder")->required();
     convert->add_flag("--recursive", convertOptions.Recursive, "Convert the files of folders below the given ones too");
     convert->add_flag("--json", convertOptions.Json, "One JSON object per file and line, and a summary");
+    convert->add_option("--jobs", convertOptions.Jobs, "Files converted at once (default: one per core)")
+        ->check(CLI::Range(1u, 256u));
     convert->add_option("PATH", convertOptions.Paths, "Drawings, or folders of drawings")->required();
     std::string listFolder;
     int listFilter = 0;

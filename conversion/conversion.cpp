@@ -155,12 +155,13 @@ ConversionResult ConvertSelectedFile(ConversionContext& context, const fs::path&
         skipped.Reason = "not a .JWW or .JWS file";
         return skipped;
     }
-    if (!fs::exists(source, error)) {
+    const fs::file_status status = fs::status(source, error);
+    if (!fs::exists(status)) {
         skipped.Reason = "the file no longer exists";
         return skipped;
     }
     // A pipe or a device would block the probe or never end.
-    if (!fs::is_regular_file(source, error)) {
+    if (!fs::is_regular_file(status)) {
         skipped.Reason = "not a regular file";
         return skipped;
     }

@@ -19,6 +19,7 @@ enum class ConversionOutcome {
     SkippedNotADrawing,  // not ".JWW" or ".JWS", or its probe failed
     FailedRead,          // could not be read completely; nothing was written
     FailedWrite,         // could not be written; a previous destination file is kept as ".BAK"
+    Stopped,             // not started: the run was stopped before this file
 };
 
 struct ConversionContext {

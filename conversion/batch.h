@@ -1,0 +1,63 @@
+// The walk over a selection of files: converts them on several workers at once and reports
+// the results in selection order, whatever order the files finish in. Shared by the desktop
+// program and the command line.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "conversion/conversion.h"
+#include "settings/conversion_settings.h"
+
+namespace tolvane {
+
+struct BatchFile {
+    std::filesystem::path Source;
+    std::filesystem::path Destination;
+};
+
+struct BatchOptions {
+    // Workers; 0 takes one per core.
+    unsigned Jobs = 0;
+    // Images extracted from JWW drawings go here. One worker uses the folder itself; several
+    // use one subfolder each, so that two drawings holding images of the same name never meet.
+    std::filesystem::path ImageFolder;
+    // Set by another thread: no file starts after it is seen; files being converted finish.
+    const std::atomic<bool>* Stop = nullptr;
+    // Both callbacks run on the workers, one call at a time.
+    // A file that passed its probe starts, with the number of files finished so far.
+    std::function<void(size_t index, size_t finished)> Started;
+    // The result of a file, in selection order (each index once), with the number of files
+    // finished so far.
+    std::function<void(size_t index, const ConversionResult& result, size_t finished)> Reported;
+};
+
+struct BatchCounts {
+    size_t Converted = 0;
+    size_t Skipped = 0;
+    size_t Failed = 0;
+    size_t Stopped = 0;
+};
+
+// Workers when none are asked for: one per core.
+unsigned DefaultJobs();
+
+// Converts the files with the mode the settings give (their rule sources already resolved).
+// Files sharing a backup name (A.JWW and A.JWS, one file given twice) are converted one after
+// the other in selection order, so the destination ends as a serial run leaves it. A file
+// that throws is reported as failed and the others go on. One result per file, in order.
+std::vector<ConversionResult> ConvertBatch(const ConversionSettings& settings, const std::vector<BatchFile>& files,
+                                           const BatchOptions& options);
+
+BatchCounts CountOutcomes(const std::vector<ConversionResult>& results);
+
+// The words of the command line for a result: "converted", "skipped", "failed", "stopped";
+// and why, or what changed.
+const char* OutcomeName(ConversionOutcome outcome);
+std::string DescribeResult(const ConversionResult& result);
+
+}  // namespace tolvane
