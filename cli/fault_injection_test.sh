@@ -6,7 +6,9 @@
 set -uo pipefail
 cli=$1
 examples=$2
-work=$(mktemp -d "${TMPDIR:-/tmp}/tolvane-faults.XXXXXX")
+# As root the work folder must be reachable by nobody, so it goes under /tmp.
+if [ "$(id -u)" -eq 0 ]; then tmp=/tmp; else tmp=${TMPDIR:-/tmp}; fi
+work=$(mktemp -d "$tmp/tolvane-faults.XXXXXX")
 chmod 755 "$work"
 trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
 failures=0
@@ -42,8 +44,13 @@ grep -q "converted: .*fittings.jws" "$work/full.out" || fail "disk full: the sma
 mkdir "$work/locked"
 printf 'previous' > "$work/locked/plan-600.jww"
 if [ "$(id -u)" -eq 0 ]; then
+  # Root writes anywhere: the run goes as nobody instead, from a copy of the program that
+  # nobody can reach (the build folder may sit in a private home such as /root).
   chmod 755 "$work/locked"
-  run=(setpriv --reuid=65534 --regid=65534 --clear-groups env TMPDIR=/tmp "$cli")
+  mkdir "$work/bin"
+  cp "$cli" "$work/bin/tolvane-cli"
+  chmod 755 "$work/bin" "$work/bin/tolvane-cli"
+  run=(setpriv --reuid=65534 --regid=65534 --clear-groups env TMPDIR=/tmp "$work/bin/tolvane-cli")
 else
   chmod 555 "$work/locked"
   run=("$cli")
