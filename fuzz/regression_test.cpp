@@ -17,28 +17,38 @@ fs::path SourceFolder() {
     return source ? fs::path(source) : fs::path(".");
 }
 
+struct Replayed {
+    int Regressions = 0;
+    int Examples = 0;
+};
+
 template <class Body>
-int Replay(const std::string& target, Body body, std::initializer_list<const char*> exampleExtensions) {
-    int inputs = 0;
-    auto run = [&](const fs::path& file) {
+Replayed Replay(const std::string& target, Body body, std::initializer_list<const char*> exampleExtensions) {
+    Replayed replayed;
+    auto run = [&](const fs::path& file, int& count) {
         const std::string bytes = tolvane::testing::ReadFile(file);
         body(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-        ++inputs;
+        ++count;
     };
+    // A folder that is missing or misspelt must fail the test, not replay nothing.
     const fs::path regressions = SourceFolder() / "fuzz" / "regressions" / target;
     if (fs::is_directory(regressions))
-        for (const auto& entry : fs::directory_iterator(regressions)) run(entry.path());
+        for (const auto& entry : fs::directory_iterator(regressions)) run(entry.path(), replayed.Regressions);
     for (const auto& entry : fs::directory_iterator(SourceFolder() / "examples"))
         for (const char* extension : exampleExtensions)
-            if (entry.path().extension() == extension) run(entry.path());
-    return inputs;
+            if (entry.path().extension() == extension) run(entry.path(), replayed.Examples);
+    return replayed;
 }
 
 TEST(FuzzRegressions, Replay) {
-    EXPECT_GT(Replay("jww_read_fuzz", FuzzJwwRead, {".jww"}), 0);
-    EXPECT_GT(Replay("jws_read_fuzz", FuzzJwsRead, {".jws"}), 0);
-    EXPECT_GT(Replay("probes_fuzz", FuzzProbes, {".jww", ".jws"}), 0);
-    EXPECT_GT(Replay("profile_fuzz", FuzzProfile, {".set"}), 0);
+    const Replayed jww = Replay("jww_read_fuzz", FuzzJwwRead, {".jww"});
+    const Replayed jws = Replay("jws_read_fuzz", FuzzJwsRead, {".jws"});
+    const Replayed probes = Replay("probes_fuzz", FuzzProbes, {".jww", ".jws"});
+    const Replayed profile = Replay("profile_fuzz", FuzzProfile, {".set"});
+    for (const Replayed& r : {jww, jws, probes, profile}) {
+        EXPECT_GT(r.Regressions, 0);
+        EXPECT_GT(r.Examples, 0);
+    }
 }
 
 }  // namespace
