@@ -64,16 +64,20 @@ private:
 };
 
 // The first word of the dimension setting holds three colour numbers as its units, tens and
-// hundreds digits; the digits from the thousands up are something else and stay.
+// hundreds digits; the digits from the thousands up are something else and stay. The word is
+// a signed 32-bit value to the program, with truncating division (a negative word has
+// negative digits, which map as any colour outside the tables does).
 uint32_t MapDimensionSettingColors(const TableMapper& mapper, uint32_t word) {
-    int64_t v = word;
+    int64_t v = static_cast<int32_t>(word);
     for (int64_t unit : {1, 10, 100}) {
         const int64_t digit = (v / unit) % 10;
         int32_t mapped = 0;
         if (mapper.StandardColor(static_cast<int32_t>(digit), mapped)) v += (mapped - digit) * unit;
     }
-    // Only a word within 999 of the top of its range could overflow; it is left alone.
-    return v <= UINT32_MAX ? static_cast<uint32_t>(v) : word;
+    // A word within a few hundred of the top of the signed range can be pushed past it; it is
+    // left as it was rather than wrapped round.
+    if (v < INT32_MIN || v > INT32_MAX) return word;
+    return static_cast<uint32_t>(static_cast<int32_t>(v));
 }
 
 }  // namespace

@@ -321,9 +321,11 @@ TEST(RuleApplication, ApplyTablesDimensionSettingDigits) {
     };
     const Case cases[] = {{true, 123, 423},   {true, 1123, 1423}, {false, 5, 115},     {false, 0, 111},
                           {false, 123, 123},  {true, 999, 999},   {true, 3, 113},      {true, 70131, 70434},
-                          {true, 4294966295u, 4294966299u},
-                          // The top of the range cannot take a larger units digit; the word stays.
-                          {true, 4294967295u, 4294967295u}};
+                          // The word is signed: near the top of its range a larger digit would
+                          // leave it, and the word stays; just below, the digit is mapped.
+                          {true, 2147483641u, 2147483644u}, {true, 2147483645u, 2147483645u},
+                          // -5: the negative digits map as colours outside the tables do.
+                          {true, 4294967291u, 111u}};
     for (const Case& c : cases) {
         ConversionSettings s = Defaults();
         s.ConversionOptions[ChangeDimensionSettingColors] = 1;
