@@ -6,6 +6,7 @@
 #include <numbers>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 
 #include "render/pens.h"
 #include "settings/text_encoding.h"
@@ -303,12 +304,16 @@ Bounds DisplayList::Extent() const {
                 break;
             }
             case ItemKind::Text: {
-                // Every character takes at most its width and the gap, a full-width one twice
-                // the width (a UTF-8 byte count is a generous character count).
+                // A full-width character takes the character width, a half-width one half of
+                // it; every character is followed by the gap.
                 const TextShape& t = Texts[item.First];
-                const double reach = static_cast<double>(t.Text.size()) * (2 * t.Width + t.Spacing) + t.Height;
-                b.Add(t.Position.X - reach, t.Position.Y - reach);
-                b.Add(t.Position.X + reach, t.Position.Y + reach);
+                size_t characters = 0;
+                for (char c : t.Text) characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+                const double length = static_cast<double>(characters) * (t.Width + t.Spacing);
+                const double radians = t.Angle * std::numbers::pi / 180;
+                const double ax = std::cos(radians), ay = std::sin(radians);
+                for (const auto& [u, v] : {std::pair{0.0, 0.0}, {length, 0.0}, {0.0, t.Height}, {length, t.Height}})
+                    b.Add(t.Position.X + u * ax - v * ay, t.Position.Y + u * ay + v * ax);
                 break;
             }
         }
