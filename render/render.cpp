@@ -75,9 +75,7 @@ public:
         for (const EntityRef& ref : drawing_.EntityOrder) {
             const EntityBase* base = BaseOf(drawing_, ref);
             if (base == nullptr || !Visible(*base)) continue;
-            const double scale = GroupScale(base->LayerGroup);
-            const Affine toPaper{1 / scale, 0, 0, 1 / scale, 0, 0};
-            Draw(drawing_, ref, toPaper, 1.0, 0);
+            Draw(drawing_, ref, Affine{}, 1.0, 0);
         }
         return std::move(list_);
     }
@@ -106,13 +104,6 @@ private:
         if (format_ == DrawingFormat::Jws) return true;
         const LayerGroupInfo& group = drawing_.Header.LayerGroups[base.LayerGroup];
         return group.State != 0 && group.Layers[base.Layer].State != 0;
-    }
-
-    // A layer group's scale is the denominator of its drawing scale (100 for 1:100).
-    double GroupScale(uint16_t group) const {
-        if (format_ == DrawingFormat::Jws) return 1;
-        const double scale = drawing_.Header.LayerGroups[group].Scale;
-        return scale > 0 && std::isfinite(scale) ? scale : 1;
     }
 
     bool Room() {
@@ -168,8 +159,7 @@ private:
         list_.Points.push_back(p);
     }
 
-    // Text sizes are paper millimetres whatever the layer group's scale; a block insertion's
-    // scale enlarges them, textScale carries it. The angle is in degrees.
+    // A block insertion's scale enlarges a text, textScale carries it. The angle is in degrees.
     void Text(const TextRecord& r, const Affine& m, double textScale) {
         const PaperPoint p = m.Apply(r.StartX, r.StartY);
         const double angle = r.Angle + std::atan2(m.B, m.A) * kDegrees;

@@ -1,6 +1,11 @@
 // One walk over a decoded drawing that produces its display list, as the CAD program shows
-// it: world coordinates to paper through each layer group's scale, hidden layers and layer
-// groups left out, block insertions expanded with their position, scales and angle.
+// it: hidden layers and layer groups left out, block insertions expanded with their
+// position, scales and angle.
+//
+// A drawing stores its coordinates as paper millimetres; a layer group's scale (100 for
+// 1:100) only relates them to the real size, so it does not move anything on paper. Real
+// drawings show it: at 1:100 a corner rounded "at 5 m" has the radius 50, and the shapes of
+// every layer group, whatever its scale, fit the paper the header names.
 #pragma once
 
 #include <cstddef>
@@ -22,8 +27,8 @@ struct RenderLimits {
     size_t MaxItems = 0;
 };
 
-// A JWW drawing is drawn in paper millimetres; a JWS figure file has no paper, layer states
-// or pen tables, and is drawn in its own coordinates with the default pens.
+// A JWS figure file has no layer states or pen tables: everything is drawn, in its own
+// coordinates, with the default pens.
 DisplayList BuildDisplayList(const DrawingData& drawing, DrawingFormat format, const RenderLimits& limits = {});
 
 }  // namespace tolvane::render

@@ -92,23 +92,26 @@ TEST(RenderPlacement, NestedInsertionWithScalesAndAngleLandsWhereItShould) {
     EXPECT_EQ(list.SkippedInsertions, 0u);
 }
 
-TEST(RenderPlacement, LayerGroupScaleMapsWorldToPaperButNotTextSizes) {
+// Coordinates are paper millimetres already: a layer group at 1:100 and one at 1:1 put the
+// same coordinates at the same place, texts keep their size, block members follow the
+// insertion.
+TEST(RenderPlacement, LayerGroupScaleDoesNotMoveShapesOnPaper) {
     DrawingData d = ShownDrawing();
     d.Header.LayerGroups[3].Scale = 100;
-    AddLine(d, Pen(2, 1, 3), 1000, 0, 2000, 500);
-    AddLine(d, Pen(2, 1, 0), 1000, 0, 2000, 500);
-    AddLine(AddBlock(d, 7), Pen(2, 1, 0), 0, 0, 100, 0);
-    AddInsert(d, 7, 500, 500, 1, 1, 0, 3);  // members follow the insertion's group
+    AddLine(d, Pen(2, 1, 3), 10, 0, 20, 5);
+    AddLine(d, Pen(2, 1, 0), 10, 0, 20, 5);
+    AddLine(AddBlock(d, 7), Pen(2, 1, 0), 0, 0, 1, 0);
+    AddInsert(d, 7, 5, 5, 1, 1, 0, 3);
     TextRecord text;
     static_cast<EntityBase&>(text) = Pen(3, 1, 3);
-    text.StartX = 300, text.SizeX = 5, text.SizeY = 5, text.Text = "S=1/100";
+    text.StartX = 3, text.SizeX = 5, text.SizeY = 5, text.Text = "S=1/100";
     d.EntityOrder.push_back({uint32_t(EntityKind::Text), 0});
     d.Texts.push_back(text);
 
     const DisplayList list = BuildDisplayList(d, DrawingFormat::Jww);
     ASSERT_EQ(list.Items.size(), 4u);
     ExpectPoint(list.Points[list.Items[0].First + 1], 20, 5);
-    ExpectPoint(list.Points[list.Items[1].First + 1], 2000, 500);
+    ExpectPoint(list.Points[list.Items[1].First + 1], 20, 5);
     ExpectPoint(list.Points[list.Items[2].First], 5, 5);
     ExpectPoint(list.Points[list.Items[2].First + 1], 6, 5);
     const TextShape& t = list.Texts[list.Items[3].First];
