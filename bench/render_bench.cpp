@@ -39,7 +39,7 @@ size_t ListBytes(const render::DisplayList& list) {
     size_t bytes = list.Items.capacity() * sizeof(render::DisplayItem) +
                    list.Points.capacity() * sizeof(render::PaperPoint) + list.Arcs.capacity() * sizeof(render::ArcShape) +
                    list.Texts.capacity() * sizeof(render::TextShape);
-    for (const render::TextShape& t : list.Texts) bytes += t.Text.capacity() + t.Font.capacity();
+    for (const render::TextShape& t : list.Texts) bytes += t.Text.capacity();
     return bytes;
 }
 

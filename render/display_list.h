@@ -56,7 +56,7 @@ struct TextShape {
     double Angle = 0;     // degrees, counter-clockwise
     double Width = 0, Height = 0, Spacing = 0;  // character width and height, gap; millimetres
     std::string Text;     // UTF-8
-    std::string Font;     // UTF-8; empty when the drawing names none
+    uint32_t Font = 0;    // index into DisplayList::Fonts
 };
 
 struct Bounds {
@@ -70,6 +70,8 @@ struct DisplayList {
     std::vector<PaperPoint> Points;
     std::vector<ArcShape> Arcs;
     std::vector<TextShape> Texts;
+    // The font names the texts use, once each, in UTF-8; entry 0 is empty (no font named).
+    std::vector<std::string> Fonts;
     // Dash patterns in millimetres, alternately drawn and left out; entry 0 is empty (solid).
     std::vector<std::vector<double>> DashPatterns;
     // Insertions not drawn: a block that is not defined, one that inserts itself through

@@ -69,6 +69,7 @@ public:
         }
         maxItems_ = limits.MaxItems != 0 ? limits.MaxItems : std::max<size_t>(1'000'000, 8 * records);
         list_.DashPatterns = pens_.Patterns();
+        list_.Fonts.emplace_back();
     }
 
     DisplayList Run() {
@@ -177,13 +178,20 @@ private:
             list_.Points.push_back({p.X + along.X, p.Y + along.Y});
             list_.Points.push_back({p.X + along.X + up.X, p.Y + along.Y + up.Y});
             list_.Points.push_back({p.X + up.X, p.Y + up.Y});
-            list_.Texts.push_back({p, angle, 0, 0, 0, std::move(image.Name), {}});
+            list_.Texts.push_back({p, angle, 0, 0, 0, std::move(image.Name), 0});
             return;
         }
         auto size = [&](double v) { return std::isfinite(v) && std::abs(v) < 1e6 ? std::abs(v) * textScale : 0.0; };
         NewItem(ItemKind::Text, r, static_cast<uint32_t>(list_.Texts.size()), 1);
         list_.Texts.push_back(
-            {p, angle, size(r.SizeX), size(r.SizeY), size(r.Spacing), std::move(text), ArchiveStringToUtf8(r.FontName)});
+            {p, angle, size(r.SizeX), size(r.SizeY), size(r.Spacing), std::move(text), FontIndex(r.FontName)});
+    }
+
+    uint32_t FontIndex(const ArchiveString& name) {
+        if (name.empty()) return 0;
+        const auto [found, added] = fonts_.try_emplace(name.Stored(), static_cast<uint32_t>(list_.Fonts.size()));
+        if (added) list_.Fonts.push_back(ArchiveStringToUtf8(name));
+        return found->second;
     }
 
     // Files before version 4.20 store only the dimension line and text; the reader leaves the
@@ -250,6 +258,7 @@ private:
     DisplayList list_;
     std::unordered_map<uint32_t, size_t> blocks_;  // first definition of each number
     std::vector<uint32_t> active_;                 // the blocks being drawn, outermost first
+    std::unordered_map<std::string, uint32_t> fonts_;  // stored name to index in Fonts
     size_t maxItems_ = 0;
 };
 

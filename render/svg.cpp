@@ -90,7 +90,7 @@ void ArcPoints(SvgText& s, const ArcShape& a) {
 
 // The text at its base point, turned counter-clockwise on paper (clockwise in SVG's axes),
 // stretched to its character width: a full-width character is as wide as its size.
-void TextElement(SvgText& s, const TextShape& t, Color paint, double height) {
+void TextElement(SvgText& s, const TextShape& t, const std::string& family, Color paint, double height) {
     s << "<text transform=\"translate(";
     s.Number(t.Position.X) << " ";
     s.Number(-t.Position.Y) << ") rotate(";
@@ -105,9 +105,7 @@ void TextElement(SvgText& s, const TextShape& t, Color paint, double height) {
         s << " letter-spacing=\"";
         s.Number(t.Spacing) << "\"";
     }
-    s << " font-family=\"";
-    if (!t.Font.empty()) s << EscapeXml("'" + t.Font + "', ");
-    s << EscapeXml(kFallbackFonts) << "\" fill=\"";
+    s << " font-family=\"" << family << "\" fill=\"";
     s.Paint(paint) << "\">" << EscapeXml(t.Text) << "</text>\n";
 }
 
@@ -135,6 +133,11 @@ void WriteSvg(const DisplayList& list, std::ostream& out) {
     if (extent.Empty) extent = {0, 0, 10, 10, false};
     const double margin = std::max({extent.MaxX - extent.MinX, extent.MaxY - extent.MinY, 1.0}) * 0.02;
     const double width = extent.MaxX - extent.MinX + 2 * margin, height = extent.MaxY - extent.MinY + 2 * margin;
+    // Each font's family list, escaped once: its own name first, then the fallbacks.
+    std::vector<std::string> families;
+    for (const std::string& font : list.Fonts)
+        families.push_back(EscapeXml(font.empty() ? std::string(kFallbackFonts) : "'" + font + "', " + std::string(kFallbackFonts)));
+    if (families.empty()) families.push_back(EscapeXml(kFallbackFonts));
     SvgText s(out);
     s << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"";
     s.Number(width) << "mm\" height=\"";
@@ -180,7 +183,7 @@ void WriteSvg(const DisplayList& list, std::ostream& out) {
             }
             case ItemKind::Text: {
                 const TextShape& t = list.Texts[item.First];
-                if (t.Height > 0) TextElement(s, t, item.Paint, t.Height);
+                if (t.Height > 0 && t.Font < families.size()) TextElement(s, t, families[t.Font], item.Paint, t.Height);
                 break;
             }
             case ItemKind::ImageFrame: {
@@ -199,7 +202,7 @@ void WriteSvg(const DisplayList& list, std::ostream& out) {
                 TextShape label = name;
                 label.Text = "[" + name.Text + "]";
                 label.Position = {a.X + size / 2, a.Y + size / 2};
-                TextElement(s, label, item.Paint, size);
+                TextElement(s, label, families.front(), item.Paint, size);
                 break;
             }
         }
