@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
+#include <charconv>
 #include <numbers>
 #include <string_view>
 #include <unordered_map>
@@ -49,10 +49,11 @@ bool ParseImageReference(const std::string& utf8, ImageReference& image) {
     for (double* field : fields) {
         if (at == std::string_view::npos) break;
         const size_t next = rest.find(',', at + 1);
-        const std::string number(rest.substr(at + 1, next == std::string_view::npos ? std::string_view::npos : next - at - 1));
-        char* end = nullptr;
-        const double value = std::strtod(number.c_str(), &end);
-        if (end != number.c_str() && std::isfinite(value) && value > 0 && value < 1e6) *field = value;
+        const std::string_view number = rest.substr(at + 1, next == std::string_view::npos ? std::string_view::npos : next - at - 1);
+        double value = 0;
+        // from_chars, unlike strtod, does not follow the locale a front end may set.
+        const auto parsed = std::from_chars(number.data(), number.data() + number.size(), value);
+        if (parsed.ec == std::errc{} && std::isfinite(value) && value > 0 && value < 1e6) *field = value;
         at = next;
     }
     return true;

@@ -195,13 +195,13 @@ TEST(RenderShapes, ImageReferenceBecomesAFrameWithItsName) {
     TextRecord text;
     static_cast<EntityBase&>(text) = Pen(2);
     text.StartX = 10, text.StartY = 20;
-    text.Text = "^@BM%temp%photo.bmp,100,75,0,0,1,0";
+    text.Text = "^@BM%temp%photo.bmp,100,75.5,0,0,1,0";
     d.Texts.push_back(text);
     d.EntityOrder = {{uint32_t(EntityKind::Text), 0}};
     const DisplayList list = BuildDisplayList(d, DrawingFormat::Jww);
     ASSERT_EQ(list.Items.size(), 1u);
     ASSERT_EQ(list.Items[0].Kind, ItemKind::ImageFrame);
-    ExpectPoint(list.Points[list.Items[0].First + 2], 110, 95);
+    ExpectPoint(list.Points[list.Items[0].First + 2], 110, 95.5);
     EXPECT_EQ(list.Texts[list.Items[0].Count].Text, "photo.bmp");
 }
 

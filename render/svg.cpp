@@ -25,7 +25,7 @@ public:
     SvgText& Number(double value) {
         if (!std::isfinite(value)) value = 0;
         if (std::abs(value) < 0.0005) value = 0;
-        char digits[64];
+        char digits[400];  // the largest double has 309 digits before the point
         const auto result = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, 3);
         char* end = result.ptr;
         while (end[-1] == '0') --end;

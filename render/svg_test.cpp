@@ -124,6 +124,17 @@ TEST(Svg, FloorPlanIsWellFormedWithEveryElementInsideTheViewBox) {
     EXPECT_NE(OutsideViewBox("<svg viewBox=\"0 0 1 1\"><circle cx=\"2\" cy=\"0\"/></svg>"), "");
 }
 
+TEST(Svg, HugeCoordinatesAreWrittenInFull) {
+    DisplayList list;
+    list.Points = {{-1e300, 0}, {1e300, 1}};
+    list.Items.push_back({ItemKind::Polyline, false, 1, 0, 2, {}, 0.1f, 0, 2});
+    const std::string svg = Svg(list);
+    EXPECT_EQ(XmlProblem(svg), "");
+    EXPECT_EQ(OutsideViewBox(svg), "");
+    const size_t at = svg.find("points=\"") + 8;
+    EXPECT_EQ(std::strtod(svg.c_str() + at, nullptr), -1e300) << svg.substr(at, 40);
+}
+
 // A 10 mm square with the margin of 2 % on every side.
 TEST(Svg, EmptyDrawingStillHasAViewBox) {
     const std::string svg = Svg(DisplayList{});
