@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <utility>
 
 
 #include "cli/json_output.h"
@@ -239,7 +240,8 @@ int RunRender(const RenderCommand& command, std::ostream& out, std::ostream& err
     const render::View view = !command.SettingsFile ? render::View::Before
                               : command.ChangesOnly ? render::View::ChangesOnly
                                                     : render::View::After;
-    const render::DisplayList list = render::RenderView(drawing, format, settings, view);
+    // The drawing is not needed afterwards: converted in place, without a copy.
+    const render::DisplayList list = render::RenderView(std::move(drawing), format, settings, view);
     drawing.Release();
 
     const fs::path output = PathFromUtf8(command.Output);

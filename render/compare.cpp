@@ -4,15 +4,32 @@
 
 namespace tolvane::render {
 
-DrawingData ConvertedCopy(const DrawingData& drawing, DrawingFormat format, const ConversionSettings& settings) {
+void Convert(DrawingData& drawing, DrawingFormat format, const ConversionSettings& settings) {
     ConversionSettings resolved = settings;
     ResolveRuleSources(resolved);
+    drawing.Header.FileVersion = RaiseVersion(resolved, drawing.Header.FileVersion);
+    if (resolved.ConversionMode == 1) ApplyRules(resolved, drawing);
+    else ApplyTables(resolved, drawing, format == DrawingFormat::Jww);
+}
+
+DrawingData ConvertedCopy(const DrawingData& drawing, DrawingFormat format, const ConversionSettings& settings) {
     DrawingData copy = drawing;
-    copy.Header.FileVersion = RaiseVersion(resolved, copy.Header.FileVersion);
-    if (resolved.ConversionMode == 1) ApplyRules(resolved, copy);
-    else ApplyTables(resolved, copy, format == DrawingFormat::Jww);
+    Convert(copy, format, settings);
     return copy;
 }
+
+namespace {
+
+// Only the pens of the list before are compared: its shapes can go before the list after is
+// made, which keeps a large drawing's memory to one list of shapes.
+DisplayList PensOnly(DisplayList list) {
+    list.Points = {};
+    list.Arcs = {};
+    list.Texts = {};
+    return list;
+}
+
+}  // namespace
 
 void MarkChanges(const DisplayList& before, DisplayList& after) {
     const bool comparable = before.Items.size() == after.Items.size();
@@ -39,9 +56,25 @@ void ShowChangesOnly(DisplayList& list) {
 DisplayList RenderView(const DrawingData& drawing, DrawingFormat format, const ConversionSettings& settings, View view,
                        const RenderLimits& limits) {
     if (view == View::Before) return BuildDisplayList(drawing, format, limits);
+    DisplayList before;
+    if (view == View::ChangesOnly) before = PensOnly(BuildDisplayList(drawing, format, limits));
     DisplayList after = BuildDisplayList(ConvertedCopy(drawing, format, settings), format, limits);
     if (view == View::ChangesOnly) {
-        MarkChanges(BuildDisplayList(drawing, format, limits), after);
+        MarkChanges(before, after);
+        ShowChangesOnly(after);
+    }
+    return after;
+}
+
+DisplayList RenderView(DrawingData&& drawing, DrawingFormat format, const ConversionSettings& settings, View view,
+                       const RenderLimits& limits) {
+    if (view == View::Before) return BuildDisplayList(drawing, format, limits);
+    DisplayList before;
+    if (view == View::ChangesOnly) before = PensOnly(BuildDisplayList(drawing, format, limits));
+    Convert(drawing, format, settings);
+    DisplayList after = BuildDisplayList(drawing, format, limits);
+    if (view == View::ChangesOnly) {
+        MarkChanges(before, after);
         ShowChangesOnly(after);
     }
     return after;

@@ -10,7 +10,9 @@
 
 namespace tolvane::render {
 
-// The converted copy. The settings' rule sources are resolved here, as a conversion run does.
+// Converts the drawing in memory. The settings' rule sources are resolved here, as a
+// conversion run does.
+void Convert(DrawingData& drawing, DrawingFormat format, const ConversionSettings& settings);
 DrawingData ConvertedCopy(const DrawingData& drawing, DrawingFormat format, const ConversionSettings& settings);
 
 // Marks each shape of after whose pen (colour number, line type, colour, width, dashes)
@@ -24,8 +26,11 @@ inline constexpr Color kUnchangedColor = {0xD0, 0xD0, 0xD0};
 
 enum class View { Before, After, ChangesOnly };
 
-// The display list of one of the three views.
+// The display list of one of the three views. The first converts a copy; the second, for a
+// caller that needs the drawing no more, converts the drawing itself and needs no copy.
 DisplayList RenderView(const DrawingData& drawing, DrawingFormat format, const ConversionSettings& settings, View view,
+                       const RenderLimits& limits = {});
+DisplayList RenderView(DrawingData&& drawing, DrawingFormat format, const ConversionSettings& settings, View view,
                        const RenderLimits& limits = {});
 
 }  // namespace tolvane::render

@@ -355,6 +355,14 @@ TEST(RenderCompare, ChangesOnlyGreysWhatTheSettingsKeep) {
     EXPECT_EQ(changes.Items[0].Paint, DefaultColor(8));
     EXPECT_TRUE(changes.Items[1].Changed);
 
+    // The drawing given up is converted itself, to the same view.
+    DrawingData given = d;
+    const DisplayList inPlace = RenderView(std::move(given), DrawingFormat::Jww, settings, View::ChangesOnly);
+    ASSERT_EQ(inPlace.Items.size(), 2u);
+    EXPECT_TRUE(inPlace.Items[0].Changed);
+    EXPECT_EQ(inPlace.Items[0].Paint, DefaultColor(8));
+    EXPECT_FLOAT_EQ(inPlace.Items[1].Width, 0.5f);
+
     settings.WidthTable[3] = -1;
     ComputeVersionRaise(settings);
     const DisplayList colourOnly = RenderView(d, DrawingFormat::Jww, settings, View::ChangesOnly);
