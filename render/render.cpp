@@ -108,8 +108,10 @@ private:
         return group.State != 0 && group.Layers[base.Layer].State != 0;
     }
 
+    // Expanded insertions count too: blocks that hold only insertions of each other draw
+    // nothing, yet could keep the walk going for ever.
     bool Room() {
-        if (list_.Items.size() < maxItems_) return true;
+        if (list_.Items.size() + expanded_ < maxItems_) return true;
         list_.ItemLimitReached = true;
         return false;
     }
@@ -232,6 +234,7 @@ private:
             return;
         }
         const BlockDefinition& block = drawing_.BlockDefinitions[found->second];
+        ++expanded_;
         active_.push_back(r.BlockNumber);
         const Affine inner = m.Then(insert);
         for (const EntityRef& ref : block.EntityOrder) Draw(block, ref, inner, scale, depth + 1);
@@ -261,6 +264,7 @@ private:
     std::vector<uint32_t> active_;                 // the blocks being drawn, outermost first
     std::unordered_map<std::string, uint32_t> fonts_;  // stored name to index in Fonts
     size_t maxItems_ = 0;
+    size_t expanded_ = 0;
 };
 
 }  // namespace

@@ -21,8 +21,9 @@ enum class DrawingFormat { Jww, Jws };
 struct RenderLimits {
     // Insertions nested inside block definitions, counted from the drawing's own.
     uint32_t MaxBlockDepth = 16;
-    // Shapes in all; a few blocks inserted into each other many times over could otherwise
-    // ask for more shapes than memory holds. 0: eight times the drawing's records, at least
+    // Shapes and expanded insertions in all; a few blocks inserted into each other many
+    // times over could otherwise ask for more shapes than memory holds, or more time than
+    // anyone waits. 0: eight times the drawing's records, at least
     // a million.
     size_t MaxItems = 0;
 };

@@ -316,7 +316,20 @@ TEST(RenderLimits, DeepNestingAndExponentialInsertionsAreCut) {
     limits.MaxItems = 20000;
     const DisplayList cut = BuildDisplayList(wide, DrawingFormat::Jww, limits);
     EXPECT_TRUE(cut.ItemLimitReached);
-    EXPECT_EQ(cut.Items.size(), 20000u);
+    // Every expanded block draws one line, and expansions count against the limit too.
+    EXPECT_LE(cut.Items.size(), 10000u);
+    EXPECT_GT(cut.Items.size(), 9900u);
+
+    // Blocks of nothing but insertions draw nothing, and still stop.
+    DrawingData empty = ShownDrawing();
+    for (uint32_t n = 1; n <= 12; ++n) {
+        BlockDefinition& b = AddBlock(empty, n);
+        for (int i = 0; i < 100; ++i) AddInsert(b, n + 1, i, 0, 1, 1, 0);
+    }
+    AddInsert(empty, 1, 0, 0, 1, 1, 0);
+    const DisplayList nothing = BuildDisplayList(empty, DrawingFormat::Jww, limits);
+    EXPECT_TRUE(nothing.ItemLimitReached);
+    EXPECT_TRUE(nothing.Items.empty());
 }
 
 TEST(RenderLimits, NonFiniteCoordinatesAndBadReferencesAreLeftOut) {
