@@ -3,8 +3,10 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QScreen>
 #include <QUrl>
 
 namespace tolvane {
@@ -95,6 +97,21 @@ public:
     void ProcessPendingEvents() override {
         Tracker();
         QCoreApplication::processEvents();
+    }
+
+    QMargins FrameMargins(const QWidget* window) override {
+        const QRect frame = window->frameGeometry();
+        const QRect client = window->geometry();
+        return {client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+                frame.bottom() - client.bottom()};
+    }
+
+    std::vector<QRect> ScreenAreas() override {
+        std::vector<QRect> areas;
+        if (QScreen* primary = QGuiApplication::primaryScreen()) areas.push_back(primary->availableGeometry());
+        for (QScreen* screen : QGuiApplication::screens())
+            if (screen != QGuiApplication::primaryScreen()) areas.push_back(screen->availableGeometry());
+        return areas;
     }
 
 private:
