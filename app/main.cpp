@@ -9,8 +9,6 @@
 #include <cstring>
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QTranslator>
 #include <QTimer>
 #include <QWindow>
 
@@ -42,11 +40,7 @@ void ExitAfterShow(tolvane::TForm1& form, int triesLeft) {
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tolvane"));
-    // The program's own texts are Japanese whatever the locale, so Qt's are too (the buttons of
-    // the message boxes, the folder chooser). Without the translation Qt's texts stay English.
-    QTranslator qtTranslation;
-    if (qtTranslation.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTranslation);
+    tolvane::InstallQtJapanese();
 
     tolvane::ConversionSettings settings;
     tolvane::ResetConversionSettings(settings);

@@ -5,8 +5,10 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QScreen>
+#include <QTranslator>
 #include <QUrl>
 
 namespace tolvane {
@@ -137,6 +139,16 @@ private:
 };
 
 }  // namespace
+
+bool InstallQtJapanese() {
+    auto* translator = new QTranslator(qApp);
+    if (!translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    QCoreApplication::installTranslator(translator);
+    return true;
+}
 
 Platform& RealPlatform() {
     static QtPlatform platform;

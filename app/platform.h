@@ -54,6 +54,11 @@ public:
     virtual std::vector<QRect> ScreenAreas() = 0;
 };
 
+// Qt's own texts (the buttons of message boxes, the folder chooser) in Japanese, as the
+// program's own texts are whatever the locale. False, and Qt's texts stay English, when Qt's
+// translations are not installed.
+bool InstallQtJapanese();
+
 // The real platform: QMessageBox, QApplication::beep, QFileDialog, an application-wide event
 // filter that tracks the Escape key, QDesktopServices.
 Platform& RealPlatform();

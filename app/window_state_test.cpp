@@ -2,7 +2,9 @@
 #include <string>
 #include <vector>
 
+#include <QApplication>
 #include <QComboBox>
+#include <QPushButton>
 #include <QDialog>
 #include <QFontMetrics>
 #include <QHeaderView>
@@ -170,6 +172,16 @@ TEST_F(WindowStateTest, OneRunsStateComesBackAtTheNextStart) {
     Platform.Folders.clear();
     next.MnuFileSFolderClick();
     EXPECT_EQ(Platform.FileChoices.back().InitialFolder, Q(Home / "drawings") + "/");
+}
+
+// Neither a wide folder panel nor a narrow window hides the settings and convert buttons.
+TEST_F(WindowStateTest, ButtonsStayInSight) {
+    Start();
+    Form->Splitter1->setSizes({Form->width(), 0});
+    EXPECT_GE(Form->Panel3->width(), Form->Button4->geometry().right());
+    Form->resize(200, 478);
+    QApplication::processEvents();
+    EXPECT_GE(Form->Panel3->width(), Form->Button4->geometry().right());
 }
 
 // The frame's corner and the outer size are kept, not the client area's: under a window
