@@ -185,7 +185,8 @@ void TForm1::CreateControls() {
     Edit1 = new QLineEdit(Panel2);
     Edit1->setObjectName("Edit1");
     Edit1->setReadOnly(true);
-    Edit1->setPlaceholderText(QStringLiteral("クリックして検索フォルダを指定"));
+    Edit1->setPlaceholderText(QStringLiteral("クリックでフォルダを指定"));
+    Edit1->setToolTip(QStringLiteral("クリックして検索フォルダを指定します"));
     Edit1->setFocusPolicy(Qt::ClickFocus);
     Edit1->installEventFilter(this);
     folderLayout->addWidget(Edit1);

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <string>
 
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QMessageBox>
@@ -71,6 +73,10 @@ TEST_F(ScreenshotTest, MainWindowWithDrawingsListed) {
     chooser.setOption(QFileDialog::ShowDirsOnly);
     chooser.setOption(QFileDialog::DontUseNativeDialog);
     chooser.show();
+    // The chooser reads the folder in the background.
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 1000) QApplication::processEvents(QEventLoop::AllEvents, 50);
     EXPECT_TRUE(chooser.grab().save(Q(folder / "folder_chooser.png")));
     QMessageBox question(QMessageBox::Question, QStringLiteral("Tolvane"), QStringLiteral("変換を開始します。よろしいですか？"),
                          QMessageBox::Yes | QMessageBox::No, &fresh);
