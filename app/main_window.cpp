@@ -34,6 +34,7 @@
 #include "app/file_list.h"
 #include "app/folder_tree.h"
 #include "app/path_text.h"
+#include "app/preview_pane.h"
 #include "app/run_controller.h"
 #include "settings/profile.h"
 #include "settings/settings_file.h"
@@ -154,6 +155,13 @@ void TForm1::CreateMenus() {
     MnuSetSave->setObjectName("MnuSetSave");
     MnuSetOpen = MnuSet->addAction(QStringLiteral("保存した設定を開く(&O)..."), this, [this] { MnuSetOpenClick(); });
     MnuSetOpen->setObjectName("MnuSetOpen");
+
+    MnuView = menuBar()->addMenu(QStringLiteral("表示 (&V)"));
+    MnuView->setObjectName("MnuView");
+    MnuViewPreview = MnuView->addAction(QStringLiteral("プレビュー (&P)"), this, [this] { MnuViewPreviewClick(); });
+    MnuViewPreview->setObjectName("MnuViewPreview");
+    MnuViewPreview->setCheckable(true);
+    MnuViewPreview->setChecked(true);
 }
 
 void TForm1::CreateControls() {
@@ -242,7 +250,11 @@ void TForm1::CreateControls() {
     Button4->setFont(MakeFont(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"), 19));
     connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
 
-    StringGrid1 = new QTableWidget(4, kFileListColumns, Panel3);
+    Splitter2 = new QSplitter(Qt::Horizontal, Panel3);
+    Splitter2->setObjectName("Splitter2");
+    Splitter2->setHandleWidth(3);
+    Splitter2->setChildrenCollapsible(false);
+    StringGrid1 = new QTableWidget(4, kFileListColumns, Splitter2);
     StringGrid1->setObjectName("StringGrid1");
     StringGrid1->setFont(MakeFont(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"), 13));
     StringGrid1->setShowGrid(false);
@@ -269,7 +281,12 @@ void TForm1::CreateControls() {
     // The buttons stand at fixed places; the list side never gets narrower than they need.
     Panel3->setMinimumWidth(Button4->geometry().right() + 5);
     rightLayout->addWidget(Panel4);
-    rightLayout->addWidget(StringGrid1);
+    // Extracted images of the preview stay apart from those of a conversion run.
+    Preview = new PreviewPane(paths_.ImageFolder / "preview", Splitter2);
+    Splitter2->setStretchFactor(0, 1);
+    Splitter2->setStretchFactor(1, 1);
+    connect(StringGrid1, &QTableWidget::currentCellChanged, this, [this] { StringGrid1SelectCell(); });
+    rightLayout->addWidget(Splitter2);
 
     Splitter1->setStretchFactor(0, 0);
     Splitter1->setStretchFactor(1, 1);
@@ -400,6 +417,8 @@ void TForm1::ApplyWindowState() {
     }
     SearchFolder = state_.SearchFolder;
     DestFolder = state_.DestFolder;
+    MnuViewPreview->setChecked(state_.PreviewVisible);
+    Preview->setVisible(state_.PreviewVisible);
     const QSignalBlocker quiet(ComboBox1);
     ComboBox1->setCurrentIndex(state_.FilterIndex >= 0 && state_.FilterIndex < ComboBox1->count() ? state_.FilterIndex : -1);
 }
@@ -422,10 +441,12 @@ WindowState TForm1::CurrentWindowState() const {
     state.DestFolder = DestFolder;
     state.LastSettingsFile = settings_.LastSettingsFile;
     state.FilterIndex = ComboBox1->currentIndex();
+    state.PreviewVisible = MnuViewPreview->isChecked();
     return state;
 }
 
 void TForm1::FormClose() {
+    Preview->Stop();
     std::error_code ignored;
     if (fs::is_directory(paths_.ImageFolder, ignored) && fs::is_empty(paths_.ImageFolder, ignored))
         fs::remove(paths_.ImageFolder, ignored);
@@ -507,6 +528,7 @@ void TForm1::TreeView1Click() {
 // --- File list -----------------------------------------------------------------------------
 
 void TForm1::ClearFileList(int rows) {
+    Preview->Clear();
     StringGrid1->clearContents();
     StringGrid1->setRowCount(rows);
 }
@@ -549,6 +571,7 @@ void TForm1::FillFileList(const std::string& folder) {
     else
         SetStatusText(kListingStopped);
     ListReady = count > 0;
+    StringGrid1SelectCell();
     StringGrid1DrawCell(kSizeColumn, 0);
 }
 
@@ -661,6 +684,16 @@ void TForm1::StringGrid1DblClick() {
     platform_.OpenWithAssociatedApplication(QFile::decodeName(ByteArrayOf(ListFolder + name)));
 }
 
+void TForm1::StringGrid1SelectCell() {
+    if (!ListReady || !MnuViewPreview->isChecked()) return;
+    const std::string name = CellBytes(StringGrid1->currentRow() + 1, 0);
+    if (name.empty()) {
+        Preview->Clear();
+        return;
+    }
+    Preview->ShowFile(fs::path(ListFolder + name), settings_);
+}
+
 // --- Commands ------------------------------------------------------------------------------
 
 void TForm1::MnuExitClick() {
@@ -675,6 +708,8 @@ void TForm1::MnuExitClick() {
 void TForm1::Button1Click() {
     if (RefuseWhileSearching() || !settingsDialog_) return;
     settingsDialog_->exec();
+    // The after view follows the settings just chosen.
+    StringGrid1SelectCell();
 }
 
 void TForm1::Button3Click() {
@@ -736,6 +771,12 @@ void TForm1::MnuSetOpenClick() {
         for (const std::string& key : refused) keys << QString::fromStdString(key);
         SetStatusText(kSettingsKeysRefused + keys.join(QStringLiteral(", ")));
     }
+    StringGrid1SelectCell();
+}
+
+void TForm1::MnuViewPreviewClick() {
+    Preview->setVisible(MnuViewPreview->isChecked());
+    StringGrid1SelectCell();
 }
 
 // --- Helpers -------------------------------------------------------------------------------

@@ -31,6 +31,7 @@ class QTreeWidgetItem;
 
 namespace tolvane {
 
+class PreviewPane;
 class RunController;
 
 class TForm1 : public QMainWindow {
@@ -74,6 +75,9 @@ public:
     QPushButton* Button3 = nullptr;
     QPushButton* Button4 = nullptr;
     QTableWidget* StringGrid1 = nullptr;
+    // The file list and the preview of the file under its cursor, side by side.
+    QSplitter* Splitter2 = nullptr;
+    PreviewPane* Preview = nullptr;
     QMenu* MnuFile = nullptr;
     QAction* MnuFileSFolder = nullptr;
     QMenu* MnuFileType = nullptr;
@@ -87,6 +91,8 @@ public:
     QAction* MnuSetJWW = nullptr;
     QAction* MnuSetSave = nullptr;
     QAction* MnuSetOpen = nullptr;
+    QMenu* MnuView = nullptr;
+    QAction* MnuViewPreview = nullptr;
     // The conversion run on its worker thread, with its part of the status bar.
     RunController* Run = nullptr;
 
@@ -117,6 +123,8 @@ public:
     // Keeps the sizes right-aligned whenever the size column's header is drawn anew.
     void StringGrid1DrawCell(int column, int row);
     void StringGrid1DblClick();
+    // The cursor of the list moved: the preview shows the file under it.
+    void StringGrid1SelectCell();
     int FileRowCount() const;
     // The bytes of a cell: the file-system bytes of a name, the Shift-JIS bytes of a memo.
     std::string CellBytes(int gridRow, int column) const;
@@ -129,6 +137,8 @@ public:
     void Button4Click();
     void MnuSetSaveClick();
     void MnuSetOpenClick();
+    // Shows or hides the preview pane as the menu item's check says.
+    void MnuViewPreviewClick();
 
     bool Searching() const { return searching_; }
 

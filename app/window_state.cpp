@@ -65,6 +65,9 @@ void ReadWindowState(const ProfileDocument& file, WindowState& state) {
     ReadText(file, "Set", "FLD2", state.DestFolder);
     ReadText(file, "Set", "FNAM", state.LastSettingsFile);
     ReadNumber(file, "Set", "FTYP", state.FilterIndex);
+    int preview = state.PreviewVisible ? 1 : 0;
+    ReadNumber(file, "Set", "PREVIEW", preview);
+    state.PreviewVisible = preview != 0;
 }
 
 void WriteWindowState(ProfileDocument& file, const WindowState& state) {
@@ -82,6 +85,7 @@ void WriteWindowState(ProfileDocument& file, const WindowState& state) {
     file.Set("Set", "FLD2", KeepableText(state.DestFolder));
     file.Set("Set", "FNAM", KeepableText(state.LastSettingsFile));
     file.Set("Set", "FTYP", std::to_string(state.FilterIndex));
+    file.Set("Set", "PREVIEW", state.PreviewVisible ? "1" : "0");
 }
 
 ScreenRect KeepOnScreen(const ScreenRect& frame, const std::vector<ScreenRect>& screens) {

@@ -45,6 +45,9 @@ struct WindowState {
     std::string DestFolder;
     std::string LastSettingsFile;
     int FilterIndex = 0;
+    // Whether the preview pane beside the file list shows; a key the original program
+    // did not have.
+    bool PreviewVisible = true;
 };
 
 // The design values, with the home folder as the search folder.

@@ -26,7 +26,7 @@ namespace fs = std::filesystem;
 const std::vector<std::pair<std::string, std::string>> kWindowKeys = {
     {"Form", "F1_X"}, {"Form", "F1_Y"}, {"Form", "F1_W"}, {"Form", "F1_H"}, {"Form", "F3_X"}, {"Form", "F3_Y"},
     {"Comp", "F1P1"}, {"Comp", "F1S0"}, {"Comp", "F1S1"}, {"Comp", "F1S2"}, {"Comp", "F1S3"}, {"Comp", "F1S4"},
-    {"Comp", "F1S5"}, {"Comp", "F1S6"}, {"Set", "FLD1"},  {"Set", "FLD2"},  {"Set", "FNAM"}, {"Set", "FTYP"}};
+    {"Comp", "F1S5"}, {"Comp", "F1S6"}, {"Set", "FLD1"},  {"Set", "FLD2"},  {"Set", "FNAM"}, {"Set", "FTYP"}, {"Set", "PREVIEW"}};
 
 // Reading: present keys replace the defaults, missing and empty ones keep them, numbers are
 // lenient (not wholly an integer reads as 0), paths are read whole.
@@ -34,7 +34,7 @@ TEST(WindowStateFile, ReadsPresentKeysLeniently) {
     const std::string longPath = "/" + std::string(700, 'd') + "/";
     const ProfileDocument file = ProfileDocument::Parse(
         "[Form]\r\nF1_X=10\r\nF1_W=abc\r\nF1_H=\r\nF3_Y=-5\r\n[Comp]\r\nF1S2=12px\r\nF1S3=90\r\n"
-        "[Set]\r\nFLD1=" + longPath + "\r\nFTYP=7\r\n");
+        "[Set]\r\nFLD1=" + longPath + "\r\nFTYP=7\r\nPREVIEW=0\r\n");
     WindowState state = DefaultWindowState("/home/user/");
     ReadWindowState(file, state);
     EXPECT_EQ(state.MainLeft, 10);
@@ -48,6 +48,8 @@ TEST(WindowStateFile, ReadsPresentKeysLeniently) {
     EXPECT_EQ(state.SearchFolder, longPath);
     EXPECT_EQ(state.DestFolder, "");
     EXPECT_EQ(state.FilterIndex, 7);
+    EXPECT_FALSE(state.PreviewVisible);
+    EXPECT_TRUE(DefaultWindowState("/home/user/").PreviewVisible);
 }
 
 // Writing: every key in its order; a path with a line break is not written into the file.
@@ -59,7 +61,7 @@ TEST(WindowStateFile, WritesEveryKeyInOrder) {
     EXPECT_EQ(file.Bytes(),
               "[Form]\r\nF1_X=192\r\nF1_Y=107\r\nF1_W=696\r\nF1_H=478\r\nF3_X=192\r\nF3_Y=107\r\n"
               "[Comp]\r\nF1P1=160\r\nF1S0=64\r\nF1S1=64\r\nF1S2=64\r\nF1S3=64\r\nF1S4=64\r\nF1S5=64\r\nF1S6=64\r\n"
-              "[Set]\r\nFLD1=/home/user/\r\nFLD2=\r\nFNAM=\r\nFTYP=0\r\n");
+              "[Set]\r\nFLD1=/home/user/\r\nFLD2=\r\nFNAM=\r\nFTYP=0\r\nPREVIEW=1\r\n");
 }
 
 class WindowStateTest : public WindowTest {

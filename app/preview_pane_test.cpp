@@ -1,0 +1,183 @@
+// The preview pane in the main window: the file under the list's cursor is drawn after the
+// worker finishes, the three views switch, hiding the pane lasts to the next start, and a
+// late result never replaces a newer one.
+#include <chrono>
+#include <filesystem>
+#include <functional>
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTabBar>
+#include <QTableWidget>
+#include <QWheelEvent>
+#include <gtest/gtest.h>
+
+#include "app/app_test_support.h"
+#include "app/preview_pane.h"
+#include "settings/profile.h"
+
+namespace tolvane::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Lets events through until the condition holds, for at most ten seconds.
+bool WaitFor(const std::function<bool()>& condition) {
+    QElapsedTimer waited;
+    waited.start();
+    while (!condition()) {
+        if (waited.elapsed() > 10000) return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+void LetEventsThrough(int milliseconds) {
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < milliseconds) QApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+class PreviewPaneTest : public WindowTest {
+protected:
+    fs::path Drawings = Home / "図面";
+
+    PreviewPaneTest() {
+        fs::create_directories(Drawings);
+        WriteDrawing(Drawings / "a-plan.jww", 600);
+        WriteFigure(Drawings / "b-part.jws", 600);
+        WriteFile(Drawings / "c-broken.jww", std::string("JwwData.") + std::string(40, '\xff'));
+    }
+
+    void ListDrawings() {
+        ChooseSearchFolder(Home);
+        ClickFolder(Drawings);
+        ASSERT_EQ(Form->FileRowCount(), 3);
+    }
+
+    bool Shows(const std::string& name) {
+        return WaitFor([&] { return Form->Preview->ShownFile() == fs::path(Bytes(Drawings) + "/" + name); });
+    }
+};
+
+TEST_F(PreviewPaneTest, TheRowUnderTheCursorIsDrawnInEachView) {
+    Start();
+    // After the start, which reads the settings from the state file.
+    Settings.ColorTable[static_cast<size_t>(*ColorSlotOf(2))] = 8;
+    ListDrawings();
+    // Listing puts the cursor on the first file.
+    ASSERT_TRUE(Shows("a-plan.jww"));
+    PreviewPane& pane = *Form->Preview;
+    const PreviewDrawing* shown = pane.Shown();
+    ASSERT_TRUE(shown && shown->Ok);
+    EXPECT_FALSE(shown->Before.Items.empty());
+    EXPECT_EQ(pane.Canvas->List(), &shown->Before);
+
+    // The legend: colour 2 before, colour 8 after.
+    ASSERT_EQ(pane.Legend->rowCount(), static_cast<int>(shown->Legend.size()));
+    int row2 = -1, row8 = -1;
+    for (int row = 0; row < pane.Legend->rowCount(); ++row) {
+        if (pane.Legend->item(row, 0)->text() == "2") row2 = row;
+        if (pane.Legend->item(row, 0)->text() == "8") row8 = row;
+    }
+    ASSERT_GE(row2, 0);
+    ASSERT_GE(row8, 0);
+    EXPECT_NE(pane.Legend->item(row2, 1)->text(), "0");
+    EXPECT_EQ(pane.Legend->item(row2, 2)->text(), "0");
+    EXPECT_GT(pane.Legend->item(row8, 2)->text().toInt(), pane.Legend->item(row8, 1)->text().toInt());
+
+    pane.Tabs->setCurrentIndex(1);
+    EXPECT_EQ(pane.CurrentView(), render::View::After);
+    EXPECT_EQ(pane.Canvas->List(), &shown->After);
+    pane.Tabs->setCurrentIndex(2);
+    EXPECT_EQ(pane.Canvas->List(), &shown->ChangesOnly);
+    size_t changed = 0, greyed = 0;
+    for (const render::DisplayItem& item : shown->ChangesOnly.Items) {
+        if (item.Changed) ++changed;
+        else if (item.Paint == render::kUnchangedColor) ++greyed;
+    }
+    EXPECT_GT(changed, 0u);
+    EXPECT_GT(greyed, 0u);
+    pane.SetView(render::View::Before);
+    EXPECT_EQ(pane.Canvas->List(), &shown->Before);
+
+    // The wheel zooms around the cursor; a double click fits again.
+    const PaperView fitted = pane.Canvas->View();
+    const QPointF at(30, 40);
+    QWheelEvent wheel(at, pane.Canvas->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(pane.Canvas, &wheel);
+    EXPECT_DOUBLE_EQ(pane.Canvas->View().PixelsPerMm, fitted.PixelsPerMm * 1.25);
+    EXPECT_NEAR(pane.Canvas->View().ToPaper(at).x(), fitted.ToPaper(at).x(), 1e-9);
+    EXPECT_NEAR(pane.Canvas->View().ToPaper(at).y(), fitted.ToPaper(at).y(), 1e-9);
+    QMouseEvent click(QEvent::MouseButtonDblClick, at, pane.Canvas->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(pane.Canvas, &click);
+    EXPECT_DOUBLE_EQ(pane.Canvas->View().PixelsPerMm, fitted.PixelsPerMm);
+
+    // A figure file, then a file that cannot be read: a message, no drawing.
+    Form->StringGrid1->setCurrentCell(1, 0);
+    ASSERT_TRUE(Shows("b-part.jws"));
+    ASSERT_TRUE(pane.Shown() && pane.Shown()->Ok);
+    EXPECT_EQ(pane.Canvas->List(), &pane.Shown()->Before);
+    Form->StringGrid1->setCurrentCell(2, 0);
+    ASSERT_TRUE(Shows("c-broken.jww"));
+    EXPECT_EQ(pane.Canvas->List(), nullptr);
+    EXPECT_TRUE(pane.Canvas->Message().startsWith(QStringLiteral("図面を読み込めません")));
+    EXPECT_EQ(pane.Legend->rowCount(), 0);
+}
+
+TEST_F(PreviewPaneTest, HidingLastsToTheNextStart) {
+    Start();
+    ListDrawings();
+    ASSERT_TRUE(Shows("a-plan.jww"));
+    Form->MnuViewPreview->trigger();
+    EXPECT_FALSE(Form->MnuViewPreview->isChecked());
+    EXPECT_FALSE(Form->Preview->isVisible());
+    // Hidden, it draws nothing.
+    Form->StringGrid1->setCurrentCell(1, 0);
+    LetEventsThrough(300);
+    EXPECT_EQ(Form->Preview->ShownFile(), fs::path(Bytes(Drawings) + "/a-plan.jww"));
+    Form->close();
+    EXPECT_EQ(ProfileDocument::Load(Paths.StateFile).Get("Set", "PREVIEW", 22).second, "0");
+
+    Start();
+    EXPECT_FALSE(Form->MnuViewPreview->isChecked());
+    EXPECT_FALSE(Form->Preview->isVisible());
+    ListDrawings();
+    Form->MnuViewPreview->trigger();
+    EXPECT_TRUE(Form->Preview->isVisible());
+    EXPECT_TRUE(Shows("a-plan.jww"));
+    Form->close();
+    EXPECT_EQ(ProfileDocument::Load(Paths.StateFile).Get("Set", "PREVIEW", 22).second, "1");
+}
+
+TEST_F(PreviewPaneTest, ALateResultDoesNotReplaceANewerOne) {
+    PreviewPane pane(Temp.Path() / "images");
+    pane.resize(300, 300);
+    pane.show();
+    const fs::path plan = Drawings / "a-plan.jww", part = Drawings / "b-part.jws";
+    const uint64_t first = pane.ShowFile(plan, Settings);
+    pane.ShowFile(part, Settings);
+    ASSERT_TRUE(WaitFor([&] { return pane.ShownFile() == part; }));
+    LetEventsThrough(300);
+    EXPECT_EQ(pane.ShownFile(), part);
+    const PreviewDrawing* shown = pane.Shown();
+
+    auto late = std::make_shared<PreviewDrawing>();
+    late->Ok = true;
+    pane.Deliver(first, plan, late);
+    EXPECT_EQ(pane.ShownFile(), part);
+    EXPECT_EQ(pane.Shown(), shown);
+
+    // A request after Clear is the newest again.
+    pane.Clear();
+    EXPECT_EQ(pane.Canvas->List(), nullptr);
+    pane.ShowFile(plan, Settings);
+    EXPECT_TRUE(WaitFor([&] { return pane.ShownFile() == plan; }));
+    pane.Stop();
+}
+
+}  // namespace
+}  // namespace tolvane::testing
