@@ -4,17 +4,22 @@
 #include <filesystem>
 #include <string>
 
+#include <cstdlib>
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSplitter>
 #include <QPixmap>
 #include <QTableWidget>
 #include <gtest/gtest.h>
 
 #include "app/app_test_support.h"
+#include "app/preview_pane.h"
+#include "settings/settings_file.h"
 
 namespace tolvane::testing {
 namespace {
@@ -84,6 +89,38 @@ TEST_F(ScreenshotTest, MainWindowWithDrawingsListed) {
     EXPECT_TRUE(question.button(QMessageBox::Yes)->text().startsWith(QStringLiteral("はい")));
     EXPECT_TRUE(question.button(QMessageBox::No)->text().startsWith(QStringLiteral("いいえ")));
     EXPECT_TRUE(question.grab().save(Q(folder / "question.png")));
+}
+
+// A real drawing in the preview before and after the SXF delivery settings of examples/, and
+// only what they change.
+TEST_F(ScreenshotTest, PreviewOfARealDrawing) {
+    const fs::path corpus = CorpusFolder("jww");
+    const char* source = std::getenv("TOLVANE_SOURCE_DIR");
+    if (corpus.empty() || !source) GTEST_SKIP() << "the corpus of real drawings is not there";
+    Start();
+    ASSERT_TRUE(LoadConversionSettings(Settings, std::string(source) + "/examples/sxf-delivery.set").empty());
+    ChooseSearchFolder(corpus);
+    ClickFolder(corpus);
+    int row = 0;
+    while (row < Form->FileRowCount() && Form->CellBytes(row + 1, 0) != "Test1.jww") ++row;
+    ASSERT_LT(row, Form->FileRowCount());
+    Form->StringGrid1->setCurrentCell(row, 0);
+    Form->resize(1280, 720);
+    Form->Splitter2->setSizes({420, 780});
+    QElapsedTimer waited;
+    waited.start();
+    while (Form->Preview->ShownFile() != corpus / "Test1.jww" && waited.elapsed() < 10000)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    ASSERT_TRUE(Form->Preview->Shown() && Form->Preview->Shown()->Ok);
+    Form->Preview->Canvas->Fit();
+
+    const fs::path folder = fs::path(TOLVANE_SCREENSHOT_DIR);
+    fs::create_directories(folder);
+    const char* const names[] = {"preview_before.png", "preview_after.png", "preview_changes_only.png"};
+    for (const render::View view : {render::View::Before, render::View::After, render::View::ChangesOnly}) {
+        Form->Preview->SetView(view);
+        EXPECT_TRUE(Form->grab().save(Q(folder / names[static_cast<int>(view)])));
+    }
 }
 
 }  // namespace
