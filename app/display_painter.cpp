@@ -76,7 +76,8 @@ void PaintText(QPainter& painter, const render::TextShape& text, const QFont& fo
     painter.rotate(-text.Angle);
     painter.scale(scale * stretch, scale);
     QFont spaced = font;
-    if (text.Spacing > 0) spaced.setLetterSpacing(QFont::AbsoluteSpacing, text.Spacing / height * kTextPixels);
+    // The gap is paper millimetres, not stretched with the characters.
+    if (text.Spacing > 0) spaced.setLetterSpacing(QFont::AbsoluteSpacing, text.Spacing / height / stretch * kTextPixels);
     painter.setFont(spaced);
     painter.setPen(color);
     painter.drawText(QPointF(0, 0), QString::fromUtf8(text.Text.data(), static_cast<qsizetype>(text.Text.size())));
