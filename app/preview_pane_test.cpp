@@ -8,6 +8,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QImage>
+#include <QPainter>
 #include <QTabBar>
 #include <QTableWidget>
 #include <QWheelEvent>
@@ -177,6 +179,31 @@ TEST_F(PreviewPaneTest, ALateResultDoesNotReplaceANewerOne) {
     pane.ShowFile(plan, Settings);
     EXPECT_TRUE(WaitFor([&] { return pane.ShownFile() == plan; }));
     pane.Stop();
+}
+
+// The painter puts paper y upwards, each shape in its own colour, with its dashes.
+TEST(DisplayPainter, PaintsShapesWhereThePaperHasThem) {
+    render::DisplayList list;
+    list.Points = {{0, 0}, {100, 0}, {100, 100}, {0, 50}, {100, 50}};
+    list.DashPatterns = {{}, {10, 10}};
+    list.Items.push_back({render::ItemKind::Polyline, false, 0, 0, 1, {255, 0, 0}, 2, 0, 2});
+    list.Items.push_back({render::ItemKind::Dot, false, 0, 0, 2, {0, 0, 255}, 10, 2, 1});
+    list.Items.push_back({render::ItemKind::Polyline, false, 0, 1, 3, {0, 160, 0}, 2, 3, 2});
+    QImage image(220, 220, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    const PaperView view = FitView(list.Extent(), QRectF(image.rect()));
+    {
+        QPainter painter(&image);
+        PaintDisplayList(painter, list, view);
+    }
+    const auto pixel = [&](double x, double y) { return image.pixelColor(view.ToPixels(x, y).toPoint()); };
+    EXPECT_GT(view.ToPixels(0, 0).y(), view.ToPixels(0, 100).y());
+    EXPECT_EQ(pixel(50, 0), QColor(255, 0, 0));
+    EXPECT_EQ(pixel(100, 100), QColor(0, 0, 255));
+    // The dashed line: drawn from 0 to 10 mm, left out from 10 to 20.
+    EXPECT_EQ(pixel(5, 50), QColor(0, 160, 0));
+    EXPECT_EQ(pixel(15, 50), QColor(Qt::white));
+    EXPECT_EQ(pixel(50, 25), QColor(Qt::white));
 }
 
 }  // namespace
