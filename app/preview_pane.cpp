@@ -18,7 +18,7 @@ namespace {
 
 const QString kNoDrawing = QStringLiteral("図面を選択して下さい。");
 const QString kRendering = QStringLiteral("表示中…");
-const QString kCannotRead = QStringLiteral("図面を読み込めません：");
+const QString kCannotRead = QStringLiteral("図面を読み込めません。");
 
 }  // namespace
 
@@ -238,7 +238,8 @@ void PreviewPane::ShowCurrentView(bool fitAnew) {
         return;
     }
     if (!shown_->Ok) {
-        Canvas->SetMessage(kCannotRead + QString::fromStdString(shown_->Error));
+        // The reader's reason, as tolvane-cli gives it, below the short message.
+        Canvas->SetMessage(kCannotRead + QStringLiteral("\n") + QString::fromStdString(shown_->Error));
         return;
     }
     switch (CurrentView()) {

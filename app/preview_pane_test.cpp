@@ -128,6 +128,8 @@ TEST_F(PreviewPaneTest, TheRowUnderTheCursorIsDrawnInEachView) {
     EXPECT_EQ(pane.Canvas->List(), nullptr);
     EXPECT_TRUE(pane.Canvas->Message().startsWith(QStringLiteral("図面を読み込めません")));
     EXPECT_EQ(pane.Legend->rowCount(), 0);
+    fs::create_directories(TOLVANE_SCREENSHOT_DIR);
+    EXPECT_TRUE(pane.grab().save(Q(fs::path(TOLVANE_SCREENSHOT_DIR) / "preview_unreadable.png")));
 }
 
 TEST_F(PreviewPaneTest, HidingLastsToTheNextStart) {
