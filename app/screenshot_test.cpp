@@ -55,6 +55,10 @@ TEST_F(ScreenshotTest, MainWindowWithDrawingsListed) {
 
     // Wider than the design size, so that every column shows.
     Form->resize(980, 520);
+    // The preview has had its answer for the selected file.
+    QElapsedTimer rendered;
+    rendered.start();
+    while (Form->Preview->ShownFile().empty() && rendered.elapsed() < 10000) QApplication::processEvents(QEventLoop::AllEvents, 20);
     const fs::path folder = fs::path(TOLVANE_SCREENSHOT_DIR);
     fs::create_directories(folder);
     const QPixmap listed = Form->grab();
