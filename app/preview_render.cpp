@@ -5,9 +5,9 @@
 #include <system_error>
 #include <utility>
 
-#include "formats/jws.h"
 #include "formats/jww.h"
 #include "render/compare.h"
+#include "render/read_drawing.h"
 #include "render/render.h"
 
 namespace tolvane {
@@ -17,29 +17,17 @@ namespace fs = std::filesystem;
 PreviewDrawing RenderPreview(const fs::path& file, const ConversionSettings& settings, const fs::path& imageFolder) {
     PreviewDrawing result;
     try {
-        std::error_code error;
-        if (!fs::is_regular_file(file, error)) {
-            result.Error = "ファイルがありません";
-            return result;
-        }
         DrawingData drawing;
-        render::DrawingFormat format = render::DrawingFormat::Jww;
-        bool read = false;
-        if (ProbeJww(file)) {
-            fs::create_directories(imageFolder, error);
-            read = ReadJww(file, drawing, imageFolder, &result.Error);
-            DeleteExtractedImages(drawing, imageFolder);
-        } else if (ProbeJws(file)) {
-            format = render::DrawingFormat::Jws;
-            read = ReadJws(file, drawing, &result.Error);
-        } else {
-            result.Error = "JWW/JWS の図面ではありません";
+        std::error_code ignored;
+        fs::create_directories(imageFolder, ignored);
+        const render::ReadOutcome read = render::ReadDrawingFile(file, drawing, imageFolder);
+        // The extracted images are not drawn (a frame with the name stands for each).
+        DeleteExtractedImages(drawing, imageFolder);
+        if (!read.Ok) {
+            result.Error = read.Error;
             return result;
         }
-        if (!read) {
-            if (result.Error.empty()) result.Error = "読み込めません";
-            return result;
-        }
+        const render::DrawingFormat format = read.Format;
         result.Before = render::BuildDisplayList(drawing, format);
         // The drawing is not needed afterwards: converted in place, without a copy.
         result.After = render::RenderView(std::move(drawing), format, settings, render::View::After);
@@ -53,7 +41,7 @@ PreviewDrawing RenderPreview(const fs::path& file, const ConversionSettings& set
         result.Error = e.what();
     } catch (...) {
         result = PreviewDrawing{};
-        result.Error = "読み込めません";
+        result.Error = "unknown error";
     }
     return result;
 }

@@ -15,6 +15,7 @@
 #include "formats/jww.h"
 #include "formats/utf8_path.h"
 #include "render/compare.h"
+#include "render/read_drawing.h"
 #include "render/svg.h"
 #include "settings/settings_file.h"
 #include "settings/text_encoding.h"
@@ -35,22 +36,11 @@ struct Decoded {
 
 // Reads a drawing completely by its signature (not its name).
 Decoded Decode(const fs::path& file, DrawingData& drawing, const fs::path& imageFolder) {
+    const render::ReadOutcome read = render::ReadDrawingFile(file, drawing, imageFolder);
     Decoded d;
-    std::error_code error;
-    if (!fs::is_regular_file(file, error)) {
-        d.Error = fs::exists(file, error) ? "not a regular file" : "no such file";
-        return d;
-    }
-    if (ProbeJww(file)) {
-        d.FileKind = Kind::Jww;
-        d.Ok = ReadJww(file, drawing, imageFolder, &d.Error);
-    } else if (ProbeJws(file)) {
-        d.FileKind = Kind::Jws;
-        drawing.EmbeddedImageList.clear();  // figure files have no images
-        d.Ok = ReadJws(file, drawing, &d.Error);
-    } else {
-        d.Error = "neither a JWW drawing nor a JWS figure file (it begins with neither \"JwwData.\" nor \"JwsData\")";
-    }
+    d.Ok = read.Ok;
+    d.Error = read.Error;
+    if (read.Recognised) d.FileKind = read.Format == render::DrawingFormat::Jws ? Kind::Jws : Kind::Jww;
     return d;
 }
 
