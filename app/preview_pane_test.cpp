@@ -117,6 +117,16 @@ TEST_F(PreviewPaneTest, TheRowUnderTheCursorIsDrawnInEachView) {
                       Qt::NoModifier);
     QApplication::sendEvent(pane.Canvas, &click);
     EXPECT_DOUBLE_EQ(pane.Canvas->View().PixelsPerMm, fitted.PixelsPerMm);
+    // Dragging moves the drawing with the mouse.
+    const auto mouse = [&](QEvent::Type type, QPointF to, Qt::MouseButtons buttons) {
+        QMouseEvent event(type, to, pane.Canvas->mapToGlobal(to), Qt::LeftButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(pane.Canvas, &event);
+    };
+    mouse(QEvent::MouseButtonPress, at, Qt::LeftButton);
+    mouse(QEvent::MouseMove, at + QPointF(20, -10), Qt::LeftButton);
+    mouse(QEvent::MouseButtonRelease, at + QPointF(20, -10), Qt::NoButton);
+    EXPECT_DOUBLE_EQ(pane.Canvas->View().OriginX, fitted.OriginX + 20);
+    EXPECT_DOUBLE_EQ(pane.Canvas->View().OriginY, fitted.OriginY - 10);
 
     // A figure file, then a file that cannot be read: a message, no drawing.
     Form->StringGrid1->setCurrentCell(1, 0);
