@@ -18,6 +18,7 @@
 #include "app/app_test_support.h"
 #include "app/preview_pane.h"
 #include "settings/profile.h"
+#include "settings/settings_file.h"
 
 namespace tolvane::testing {
 namespace {
@@ -140,6 +141,31 @@ TEST_F(PreviewPaneTest, TheRowUnderTheCursorIsDrawnInEachView) {
     EXPECT_EQ(pane.Legend->rowCount(), 0);
     fs::create_directories(TOLVANE_SCREENSHOT_DIR);
     EXPECT_TRUE(pane.grab().save(Q(fs::path(TOLVANE_SCREENSHOT_DIR) / "preview_unreadable.png")));
+}
+
+// Settings opened while a drawing shows: its after view is made again with them.
+TEST_F(PreviewPaneTest, OpenedSettingsRedrawTheAfterView) {
+    Start();
+    ListDrawings();
+    ASSERT_TRUE(Shows("a-plan.jww"));
+    const auto afterCount = [&](uint16_t color) -> size_t {
+        const PreviewDrawing* shown = Form->Preview->Shown();
+        if (!shown) return 0;
+        for (const LegendRow& row : shown->Legend)
+            if (row.ColorNumber == color) return row.After;
+        return 0;
+    };
+    const size_t colour2 = afterCount(2);
+    ASSERT_GT(colour2, 0u);
+    ConversionSettings chosen;
+    ResetConversionSettings(chosen);
+    chosen.ColorTable[static_cast<size_t>(*ColorSlotOf(2))] = 8;
+    const fs::path file = Home / "rules.set";
+    ASSERT_TRUE(SaveConversionSettings(chosen, Bytes(file)));
+    Platform.Files.push_back(Q(file));
+    Form->MnuSetOpenClick();
+    EXPECT_TRUE(WaitFor([&] { return afterCount(2) == 0; }));
+    EXPECT_GE(afterCount(8), colour2);
 }
 
 TEST_F(PreviewPaneTest, HidingLastsToTheNextStart) {
