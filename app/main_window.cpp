@@ -283,8 +283,10 @@ void TForm1::CreateControls() {
     rightLayout->addWidget(Panel4);
     // Extracted images of the preview stay apart from those of a conversion run.
     Preview = new PreviewPane(paths_.ImageFolder / "preview", Splitter2);
-    Splitter2->setStretchFactor(0, 1);
-    Splitter2->setStretchFactor(1, 1);
+    // The list keeps the larger part: at the design size its name, size and type columns show.
+    Splitter2->setStretchFactor(0, 3);
+    Splitter2->setStretchFactor(1, 2);
+    Splitter2->setSizes({300, 200});
     connect(StringGrid1, &QTableWidget::currentCellChanged, this, [this] { StringGrid1SelectCell(); });
     rightLayout->addWidget(Splitter2);
 
