@@ -693,7 +693,7 @@ void TForm1::StringGrid1SelectCell() {
         Preview->Clear();
         return;
     }
-    Preview->ShowFile(fs::path(ListFolder + name), settings_);
+    Preview->ShowFile(fs::path(ListFolder) / name, settings_);
 }
 
 // --- Commands ------------------------------------------------------------------------------
