@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <utility>
 
 
 #include "cli/json_output.h"
@@ -13,6 +14,9 @@
 #include "formats/jws.h"
 #include "formats/jww.h"
 #include "formats/utf8_path.h"
+#include "render/compare.h"
+#include "render/svg.h"
+#include "settings/settings_file.h"
 #include "settings/text_encoding.h"
 
 namespace tolvane::cli {
@@ -204,6 +208,61 @@ int RunCheck(const std::vector<std::string>& files, bool json, std::ostream& out
         }
     }
     return status;
+}
+
+int RunRender(const RenderCommand& command, std::ostream& out, std::ostream& err) {
+    ConversionSettings settings;
+    ResetConversionSettings(settings);
+    if (command.SettingsFile) {
+        std::error_code error;
+        if (!fs::is_regular_file(PathFromUtf8(*command.SettingsFile), error)) {
+            err << "tolvane-cli: the settings file does not exist: " << *command.SettingsFile << '\n';
+            return 2;
+        }
+        for (const std::string& key : LoadConversionSettings(settings, *command.SettingsFile))
+            err << "tolvane-cli: warning: the value of " << key << " in " << *command.SettingsFile
+                << " is out of range and was not used\n";
+    } else if (command.ChangesOnly) {
+        err << "tolvane-cli: --changed shows what the settings change and needs --settings\n";
+        return 2;
+    }
+
+    ScopedTempFolder images;
+    DrawingData drawing;
+    const Decoded d = Decode(PathFromUtf8(command.File), drawing, images.Path());
+    // The extracted images are not drawn (a frame with the name stands for each).
+    DeleteExtractedImages(drawing, images.Path());
+    if (!d.Ok) {
+        out << command.File << ": cannot be read: " << d.Error << '\n';
+        return 1;
+    }
+    const render::DrawingFormat format = d.FileKind == Kind::Jws ? render::DrawingFormat::Jws : render::DrawingFormat::Jww;
+    const render::View view = !command.SettingsFile ? render::View::Before
+                              : command.ChangesOnly ? render::View::ChangesOnly
+                                                    : render::View::After;
+    // The drawing is not needed afterwards: converted in place, without a copy.
+    const render::DisplayList list = render::RenderView(std::move(drawing), format, settings, view);
+    drawing.Release();
+
+    const fs::path output = PathFromUtf8(command.Output);
+    {
+        std::ofstream svg(output, std::ios::binary | std::ios::trunc);
+        if (svg) render::WriteSvg(list, svg);
+        svg.close();
+        if (!svg) {
+            std::error_code ignored;
+            fs::remove(output, ignored);
+            err << "tolvane-cli: cannot write " << command.Output << '\n';
+            return 2;
+        }
+    }
+    if (list.SkippedInsertions > 0)
+        err << "tolvane-cli: warning: " << command.File << ": " << list.SkippedInsertions
+            << " block insertions not drawn (undefined, cyclic or nested too deep)\n";
+    if (list.ItemLimitReached)
+        err << "tolvane-cli: warning: " << command.File << ": the blocks would draw more shapes than the limit; the rest is left out\n";
+    out << command.File << ": " << list.Items.size() << " shapes written to " << command.Output << '\n';
+    return 0;
 }
 
 int RunList(const std::string& folder, int filterIndex, bool json, std::ostream& out) {

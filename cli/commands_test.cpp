@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -268,6 +271,56 @@ TEST_F(CliTest, ListOfMissingAndEmptyFolders) {
     const std::vector<std::string> lines = Lines(text.str());
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[1].rfind("0 Files", 0), 0u);
+}
+
+}  // namespace
+}  // namespace tolvane::cli
+
+namespace tolvane::cli {
+namespace {
+
+std::string ReadText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Render writes the drawing as it is, as converted, or only the changes; bad input gets the
+// errors of info, and a settings problem or an unwritable output the status 2.
+TEST_F(CliTest, RenderWritesSvgAndRefusesBadInput) {
+    const char* source = std::getenv("TOLVANE_SOURCE_DIR");
+    ASSERT_NE(source, nullptr);
+    const std::string settings = std::string(source) + "/examples/sxf-delivery.set";
+    std::ostringstream out, err;
+    RenderCommand command{Path("plan.jww").string(), std::nullopt, false, Path("before.svg").string()};
+    EXPECT_EQ(RunRender(command, out, err), 0) << err.str();
+    const std::string before = ReadText(Path("before.svg"));
+    EXPECT_TRUE(before.starts_with("<?xml")) << before.substr(0, 100);
+    EXPECT_TRUE(before.ends_with("</svg>\n"));
+    EXPECT_EQ(before.find("#d0d0d0"), std::string::npos);
+
+    command.SettingsFile = settings;
+    command.ChangesOnly = true;
+    command.Output = Path("changes.svg").string();
+    EXPECT_EQ(RunRender(command, out, err), 0) << err.str();
+    const std::string changes = ReadText(Path("changes.svg"));
+    EXPECT_NE(changes.find("#d0d0d0"), std::string::npos);
+    EXPECT_NE(changes, before);
+
+    WriteFile(Path("notes.txt"), std::string("hello"));
+    command.File = Path("notes.txt").string();
+    std::ostringstream bad;
+    EXPECT_EQ(RunRender(command, bad, err), 1);
+    EXPECT_NE(bad.str().find("cannot be read: neither a JWW drawing"), std::string::npos) << bad.str();
+
+    command.File = Path("Part.jws").string();
+    command.SettingsFile = Path("missing.set").string();
+    EXPECT_EQ(RunRender(command, out, err), 2);
+    command.SettingsFile.reset();
+    EXPECT_EQ(RunRender(command, out, err), 2);  // --changed without settings
+    command.ChangesOnly = false;
+    command.Output = (Path("no-such-folder") / "out.svg").string();
+    EXPECT_EQ(RunRender(command, out, err), 2);
+    EXPECT_NE(err.str().find("cannot write"), std::string::npos) << err.str();
 }
 
 }  // namespace

@@ -45,6 +45,14 @@ int main(int argc, char** argv) {
         ->default_val(0);
     list->add_flag("--json", listJson, "One JSON object per file and line");
 
+    tolvane::cli::RenderCommand renderCommand;
+    std::string renderSettings;
+    CLI::App* render = app.add_subcommand("render", "Draw a drawing as SVG in paper millimetres");
+    render->add_option("FILE", renderCommand.File, "The drawing or figure file")->required();
+    render->add_option("--settings", renderSettings, "Settings file (.set): draw the drawing as converted with it");
+    render->add_flag("--changed", renderCommand.ChangesOnly, "Only the changes in colour; the rest in light grey");
+    render->add_option("-o,--output", renderCommand.Output, "The SVG file to write")->required();
+
     const std::vector<std::string> arguments = tolvane::cli::Utf8Arguments(argc, argv);
     std::vector<const char*> pointers;
     for (const std::string& argument : arguments) pointers.push_back(argument.c_str());
@@ -62,6 +70,10 @@ int main(int argc, char** argv) {
             if (!settingsFile.empty()) convertOptions.SettingsFile = settingsFile;
             convertOptions.Progress = tolvane::cli::StandardErrorIsTerminal();
             return tolvane::cli::RunConvert(convertOptions, std::cout, std::cerr);
+        }
+        if (render->parsed()) {
+            if (!renderSettings.empty()) renderCommand.SettingsFile = renderSettings;
+            return tolvane::cli::RunRender(renderCommand, std::cout, std::cerr);
         }
         if (list->parsed()) return tolvane::cli::RunList(listFolder, listFilter, listJson, std::cout);
     } catch (const std::exception& e) {

@@ -5,11 +5,14 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <sstream>
 #include <string>
 
 #include "formats/file_probes.h"
 #include "formats/jws.h"
 #include "formats/jww.h"
+#include "render/render.h"
+#include "render/svg.h"
 #include "settings/profile.h"
 
 namespace tolvane::fuzz {
@@ -31,6 +34,17 @@ const fs::path& ScratchFolder() {
 [[noreturn]] void Broken(const char* what, const std::string& detail) {
     std::fprintf(stderr, "invariant broken: %s: %s\n", what, detail.c_str());
     std::abort();
+}
+
+// Whatever was read can be drawn: the walk ends, and the SVG holds every shape it made.
+void Render(const DrawingData& drawing, render::DrawingFormat format) {
+    render::RenderLimits limits;
+    limits.MaxItems = 200'000;  // the fuzzer's inputs are small; keep each run quick
+    const render::DisplayList list = render::BuildDisplayList(drawing, format, limits);
+    if (list.Items.size() > limits.MaxItems) Broken("the display list passed its limit", std::to_string(list.Items.size()));
+    std::ostringstream svg;
+    render::WriteSvg(list, svg);
+    if (!svg.str().ends_with("</svg>\n")) Broken("the SVG is unfinished", "");
 }
 
 bool SameEntities(const DrawingData& a, const DrawingData& b) {
@@ -58,6 +72,7 @@ void FuzzJwwRead(const uint8_t* data, size_t size) {
     } catch (const ArchiveError& e) {
         Broken("a drawing that was read cannot be written", e.what());
     }
+    Render(drawing, render::DrawingFormat::Jww);
     DeleteExtractedImages(drawing, images);
     DrawingData again;
     try {
@@ -84,6 +99,7 @@ void FuzzJwsRead(const uint8_t* data, size_t size) {
     } catch (const ArchiveError& e) {
         Broken("a figure file that was read cannot be written", e.what());
     }
+    Render(drawing, render::DrawingFormat::Jws);
     DrawingData again;
     try {
         ArchiveReader in(sink.bytes.data(), sink.bytes.size());

@@ -7,9 +7,9 @@
 
 namespace tolvane::fuzz {
 
-// Any bytes as a drawing; what could be read is written back and must read again.
+// Any bytes as a drawing; what could be read is drawn, written back and must read again.
 void FuzzJwwRead(const uint8_t* data, size_t size);
-// Any bytes as a figure file; the same round trip.
+// Any bytes as a figure file; the same drawing and round trip.
 void FuzzJwsRead(const uint8_t* data, size_t size);
 // The header reads and probes of the file list, under every extension class.
 void FuzzProbes(const uint8_t* data, size_t size);

@@ -1,0 +1,83 @@
+#include "render/compare.h"
+
+#include "settings/rule_application.h"
+
+namespace tolvane::render {
+
+void Convert(DrawingData& drawing, DrawingFormat format, const ConversionSettings& settings) {
+    ConversionSettings resolved = settings;
+    ResolveRuleSources(resolved);
+    drawing.Header.FileVersion = RaiseVersion(resolved, drawing.Header.FileVersion);
+    if (resolved.ConversionMode == 1) ApplyRules(resolved, drawing);
+    else ApplyTables(resolved, drawing, format == DrawingFormat::Jww);
+}
+
+DrawingData ConvertedCopy(const DrawingData& drawing, DrawingFormat format, const ConversionSettings& settings) {
+    DrawingData copy = drawing;
+    Convert(copy, format, settings);
+    return copy;
+}
+
+namespace {
+
+// Only the pens of the list before are compared: its shapes can go before the list after is
+// made, which keeps a large drawing's memory to one list of shapes.
+DisplayList PensOnly(DisplayList list) {
+    list.Points = {};
+    list.Arcs = {};
+    list.Texts = {};
+    return list;
+}
+
+}  // namespace
+
+void MarkChanges(const DisplayList& before, DisplayList& after) {
+    const bool comparable = before.Items.size() == after.Items.size();
+    for (size_t i = 0; i < after.Items.size(); ++i) {
+        DisplayItem& a = after.Items[i];
+        if (!comparable) {
+            a.Changed = true;
+            continue;
+        }
+        const DisplayItem& b = before.Items[i];
+        const bool sameDashes = (a.Dash == 0 && b.Dash == 0) ||
+                                (a.Dash < after.DashPatterns.size() && b.Dash < before.DashPatterns.size() &&
+                                 after.DashPatterns[a.Dash] == before.DashPatterns[b.Dash]);
+        a.Changed = a.ColorNumber != b.ColorNumber || a.LineType != b.LineType || !(a.Paint == b.Paint) ||
+                    a.Width != b.Width || !sameDashes;
+    }
+}
+
+void ShowChangesOnly(DisplayList& list) {
+    for (DisplayItem& item : list.Items)
+        if (!item.Changed) item.Paint = kUnchangedColor;
+}
+
+DisplayList RenderView(const DrawingData& drawing, DrawingFormat format, const ConversionSettings& settings, View view,
+                       const RenderLimits& limits) {
+    if (view == View::Before) return BuildDisplayList(drawing, format, limits);
+    DisplayList before;
+    if (view == View::ChangesOnly) before = PensOnly(BuildDisplayList(drawing, format, limits));
+    DisplayList after = BuildDisplayList(ConvertedCopy(drawing, format, settings), format, limits);
+    if (view == View::ChangesOnly) {
+        MarkChanges(before, after);
+        ShowChangesOnly(after);
+    }
+    return after;
+}
+
+DisplayList RenderView(DrawingData&& drawing, DrawingFormat format, const ConversionSettings& settings, View view,
+                       const RenderLimits& limits) {
+    if (view == View::Before) return BuildDisplayList(drawing, format, limits);
+    DisplayList before;
+    if (view == View::ChangesOnly) before = PensOnly(BuildDisplayList(drawing, format, limits));
+    Convert(drawing, format, settings);
+    DisplayList after = BuildDisplayList(drawing, format, limits);
+    if (view == View::ChangesOnly) {
+        MarkChanges(before, after);
+        ShowChangesOnly(after);
+    }
+    return after;
+}
+
+}  // namespace tolvane::render

@@ -1,0 +1,332 @@
+#include "render/render.h"
+
+#include <algorithm>
+#include <cmath>
+#include <charconv>
+#include <numbers>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+
+#include "render/pens.h"
+#include "settings/text_encoding.h"
+
+namespace tolvane::render {
+
+namespace {
+
+// x' = A x + C y + E, y' = B x + D y + F.
+struct Affine {
+    double A = 1, B = 0, C = 0, D = 1, E = 0, F = 0;
+
+    PaperPoint Apply(double x, double y) const { return {A * x + C * y + E, B * x + D * y + F}; }
+    PaperPoint Linear(double x, double y) const { return {A * x + C * y, B * x + D * y}; }
+    Affine Then(const Affine& inner) const {
+        return {A * inner.A + C * inner.B, B * inner.A + D * inner.B, A * inner.C + C * inner.D,
+                B * inner.C + D * inner.D, A * inner.E + C * inner.F + E, B * inner.E + D * inner.F + F};
+    }
+};
+
+bool Finite(const PaperPoint& p) { return std::isfinite(p.X) && std::isfinite(p.Y); }
+
+constexpr double kDegrees = 180.0 / std::numbers::pi;
+
+// "^@BM%temp%name,width,height,..." in a drawing, "^@BMname,width,height,..." in a figure file.
+struct ImageReference {
+    std::string Name;
+    double Width = 0, Height = 0;
+};
+
+bool ParseImageReference(const std::string& utf8, ImageReference& image) {
+    std::string_view rest(utf8);
+    if (!rest.starts_with(kImageTextMarker)) return false;
+    rest.remove_prefix(kImageTextMarker.size());
+    if (rest.starts_with("%temp%")) rest.remove_prefix(6);
+    const size_t comma = rest.find(',');
+    image.Name = std::string(rest.substr(0, comma));
+    double* fields[] = {&image.Width, &image.Height};
+    size_t at = comma;
+    for (double* field : fields) {
+        if (at == std::string_view::npos) break;
+        const size_t next = rest.find(',', at + 1);
+        const std::string_view number = rest.substr(at + 1, next == std::string_view::npos ? std::string_view::npos : next - at - 1);
+        double value = 0;
+        // from_chars, unlike strtod, does not follow the locale a front end may set.
+        const auto parsed = std::from_chars(number.data(), number.data() + number.size(), value);
+        if (parsed.ec == std::errc{} && std::isfinite(value) && value > 0 && value < 1e6) *field = value;
+        at = next;
+    }
+    return true;
+}
+
+class Walker {
+public:
+    Walker(const DrawingData& drawing, DrawingFormat format, const RenderLimits& limits)
+        : drawing_(drawing), format_(format), limits_(limits), pens_(drawing.Header, format == DrawingFormat::Jww) {
+        size_t records = drawing.EntityOrder.size();
+        for (size_t i = 0; i < drawing.BlockDefinitions.size(); ++i) {
+            records += drawing.BlockDefinitions[i].EntityOrder.size();
+            blocks_.try_emplace(drawing.BlockDefinitions[i].Number, i);
+        }
+        maxItems_ = limits.MaxItems != 0 ? limits.MaxItems : std::max<size_t>(1'000'000, 8 * records);
+        list_.DashPatterns = pens_.Patterns();
+        list_.Fonts.emplace_back();
+    }
+
+    DisplayList Run() {
+        for (const EntityRef& ref : drawing_.EntityOrder) {
+            const EntityBase* base = BaseOf(drawing_, ref);
+            if (base == nullptr || !Visible(*base)) continue;
+            Draw(drawing_, ref, Affine{}, 1.0, 0);
+        }
+        return std::move(list_);
+    }
+
+private:
+    static const EntityBase* BaseOf(const EntityLists& l, const EntityRef& ref) {
+        auto at = [&](const auto& records) -> const EntityBase* {
+            return ref.Index < records.size() ? &records[ref.Index] : nullptr;
+        };
+        switch (static_cast<EntityKind>(ref.Kind)) {
+            case EntityKind::Line: return at(l.Lines);
+            case EntityKind::Arc: return at(l.Arcs);
+            case EntityKind::Point: return at(l.Points);
+            case EntityKind::Text: return at(l.Texts);
+            case EntityKind::Dimension: return at(l.Dimensions);
+            case EntityKind::Solid: return at(l.Solids);
+            case EntityKind::BlockInsert: return at(l.BlockInserts);
+            case EntityKind::BlockDefinition: break;
+        }
+        return nullptr;
+    }
+
+    // Members of a block are shown with the insertion: its layer decides, not theirs.
+    bool Visible(const EntityBase& base) const {
+        if (base.LayerGroup > 15 || base.Layer > 15) return false;
+        if (format_ == DrawingFormat::Jws) return true;
+        const LayerGroupInfo& group = drawing_.Header.LayerGroups[base.LayerGroup];
+        return group.State != 0 && group.Layers[base.Layer].State != 0;
+    }
+
+    // Expanded insertions count too: blocks that hold only insertions of each other draw
+    // nothing, yet could keep the walk going for ever.
+    bool Room() {
+        if (list_.Items.size() + expanded_ < maxItems_) return true;
+        list_.ItemLimitReached = true;
+        return false;
+    }
+
+    DisplayItem& NewItem(ItemKind kind, const EntityBase& pen, uint32_t first, uint32_t count) {
+        DisplayItem& item = list_.Items.emplace_back();
+        item.Kind = kind;
+        item.LineType = pen.PenStyle;
+        item.ColorNumber = pen.PenColor;
+        item.Paint = pens_.ColorOf(pen.PenColor);
+        item.Width = static_cast<float>(pens_.WidthOf(pen));
+        item.Dash = pens_.DashOf(pen.PenStyle);
+        item.First = first;
+        item.Count = count;
+        return item;
+    }
+
+    void Line(const LineRecord& r, const Affine& m) {
+        const PaperPoint a = m.Apply(r.StartX, r.StartY), b = m.Apply(r.EndX, r.EndY);
+        if (!Finite(a) || !Finite(b) || !Room()) return;
+        NewItem(ItemKind::Polyline, r, static_cast<uint32_t>(list_.Points.size()), 2);
+        list_.Points.push_back(a);
+        list_.Points.push_back(b);
+    }
+
+    // The arc's angles are in radians; StartAngle and ArcAngle are parameters of the ellipse in
+    // its own (tilted) frame, Flatness the ratio of its second axis to its first.
+    void Arc(const ArcRecord& r, const Affine& m) {
+        const double tilt = r.TiltAngle, minor = r.Radius * r.Flatness;
+        ArcShape shape;
+        shape.Center = m.Apply(r.CenterX, r.CenterY);
+        shape.AxisA = m.Linear(r.Radius * std::cos(tilt), r.Radius * std::sin(tilt));
+        shape.AxisB = m.Linear(-minor * std::sin(tilt), minor * std::cos(tilt));
+        shape.Start = r.FullCircle != 0 ? 0 : r.StartAngle;
+        shape.Sweep = r.FullCircle != 0 ? 2 * std::numbers::pi : r.ArcAngle;
+        if (!Finite(shape.Center) || !Finite(shape.AxisA) || !Finite(shape.AxisB) || !std::isfinite(shape.Start) ||
+            !std::isfinite(shape.Sweep) || !Room())
+            return;
+        shape.Sweep = std::clamp(shape.Sweep, -2 * std::numbers::pi, 2 * std::numbers::pi);
+        NewItem(ItemKind::Arc, r, static_cast<uint32_t>(list_.Arcs.size()), 1);
+        list_.Arcs.push_back(shape);
+    }
+
+    void Point(const PointRecord& r, const Affine& m) {
+        const PaperPoint p = m.Apply(r.X, r.Y);
+        if (!Finite(p) || !Room()) return;
+        DisplayItem& item = NewItem(ItemKind::Dot, r, static_cast<uint32_t>(list_.Points.size()), 1);
+        item.Width = static_cast<float>(pens_.PointDiameterOf(r.PenColor));
+        list_.Points.push_back(p);
+    }
+
+    // A block insertion's scale enlarges a text, textScale carries it. The angle is in degrees.
+    void Text(const TextRecord& r, const Affine& m, double textScale) {
+        const PaperPoint p = m.Apply(r.StartX, r.StartY);
+        const double angle = r.Angle + std::atan2(m.B, m.A) * kDegrees;
+        if (!Finite(p) || !std::isfinite(angle) || !Room()) return;
+        std::string text = ArchiveStringToUtf8(r.Text);
+        ImageReference image;
+        if (ParseImageReference(text, image)) {
+            const double radians = angle / kDegrees;
+            const double w = image.Width * textScale, h = image.Height * textScale;
+            const PaperPoint along{std::cos(radians) * w, std::sin(radians) * w};
+            const PaperPoint up{-std::sin(radians) * h, std::cos(radians) * h};
+            NewItem(ItemKind::ImageFrame, r, static_cast<uint32_t>(list_.Points.size()),
+                    static_cast<uint32_t>(list_.Texts.size()));
+            list_.Points.push_back(p);
+            list_.Points.push_back({p.X + along.X, p.Y + along.Y});
+            list_.Points.push_back({p.X + along.X + up.X, p.Y + along.Y + up.Y});
+            list_.Points.push_back({p.X + up.X, p.Y + up.Y});
+            list_.Texts.push_back({p, angle, 0, 0, 0, std::move(image.Name), 0});
+            return;
+        }
+        auto size = [&](double v) { return std::isfinite(v) && std::abs(v) < 1e6 ? std::abs(v) * textScale : 0.0; };
+        NewItem(ItemKind::Text, r, static_cast<uint32_t>(list_.Texts.size()), 1);
+        list_.Texts.push_back(
+            {p, angle, size(r.SizeX), size(r.SizeY), size(r.Spacing), std::move(text), FontIndex(r.FontName)});
+    }
+
+    uint32_t FontIndex(const ArchiveString& name) {
+        if (name.empty()) return 0;
+        const auto [found, added] = fonts_.try_emplace(name.Stored(), static_cast<uint32_t>(list_.Fonts.size()));
+        if (added) list_.Fonts.push_back(ArchiveStringToUtf8(name));
+        return found->second;
+    }
+
+    // Files before version 4.20 store only the dimension line and text; the reader leaves the
+    // auxiliary lines at zero and the points with line type 0, and those are not drawn.
+    void Dimension(const DimensionRecord& r, const Affine& m, double textScale) {
+        Line(r.DimensionLine, m);
+        for (const LineRecord* aux : {&r.AuxLine1, &r.AuxLine2})
+            if (aux->StartX != 0 || aux->StartY != 0 || aux->EndX != 0 || aux->EndY != 0) Line(*aux, m);
+        for (const PointRecord* p : {&r.Point1, &r.Point2, &r.AuxPoint1, &r.AuxPoint2})
+            if (p->PenStyle != 0) Point(*p, m);
+        Text(r.DimensionText, m, textScale);
+    }
+
+    // Colour 10 paints a solid in its own colour, a COLORREF like the tables'.
+    void Solid(const SolidRecord& r, const Affine& m) {
+        const PaperPoint corners[] = {m.Apply(r.Corner1X, r.Corner1Y), m.Apply(r.Corner2X, r.Corner2Y),
+                                      m.Apply(r.Corner3X, r.Corner3Y), m.Apply(r.Corner4X, r.Corner4Y)};
+        for (const PaperPoint& c : corners)
+            if (!Finite(c)) return;
+        if (!Room()) return;
+        DisplayItem& item = NewItem(ItemKind::Polygon, r, static_cast<uint32_t>(list_.Points.size()), 4);
+        if (r.PenColor == 10) item.Paint = FromColorRef(r.Rgb);
+        list_.Points.insert(list_.Points.end(), std::begin(corners), std::end(corners));
+    }
+
+    // The insertion maps the definition's coordinates: scaled, turned by Angle (radians),
+    // then moved to (X, Y).
+    void Insert(const BlockInsertRecord& r, const Affine& m, double textScale, uint32_t depth) {
+        const auto found = blocks_.find(r.BlockNumber);
+        const bool cyclic = std::find(active_.begin(), active_.end(), r.BlockNumber) != active_.end();
+        const double c = std::cos(r.Angle), s = std::sin(r.Angle);
+        const Affine insert{c * r.ScaleX, s * r.ScaleX, -s * r.ScaleY, c * r.ScaleY, r.X, r.Y};
+        const double scale = textScale * std::sqrt(std::abs(r.ScaleX * r.ScaleY));
+        if (found == blocks_.end() || cyclic || depth >= limits_.MaxBlockDepth || !Room() || !std::isfinite(scale) ||
+            !std::isfinite(r.X) || !std::isfinite(r.Y) || !std::isfinite(c)) {
+            ++list_.SkippedInsertions;
+            return;
+        }
+        const BlockDefinition& block = drawing_.BlockDefinitions[found->second];
+        ++expanded_;
+        active_.push_back(r.BlockNumber);
+        const Affine inner = m.Then(insert);
+        for (const EntityRef& ref : block.EntityOrder) Draw(block, ref, inner, scale, depth + 1);
+        active_.pop_back();
+    }
+
+    void Draw(const EntityLists& l, const EntityRef& ref, const Affine& m, double textScale, uint32_t depth) {
+        if (BaseOf(l, ref) == nullptr) return;
+        switch (static_cast<EntityKind>(ref.Kind)) {
+            case EntityKind::Line: Line(l.Lines[ref.Index], m); break;
+            case EntityKind::Arc: Arc(l.Arcs[ref.Index], m); break;
+            case EntityKind::Point: Point(l.Points[ref.Index], m); break;
+            case EntityKind::Text: Text(l.Texts[ref.Index], m, textScale); break;
+            case EntityKind::Dimension: Dimension(l.Dimensions[ref.Index], m, textScale); break;
+            case EntityKind::Solid: Solid(l.Solids[ref.Index], m); break;
+            case EntityKind::BlockInsert: Insert(l.BlockInserts[ref.Index], m, textScale, depth); break;
+            case EntityKind::BlockDefinition: break;
+        }
+    }
+
+    const DrawingData& drawing_;
+    DrawingFormat format_;
+    RenderLimits limits_;
+    PenTables pens_;
+    DisplayList list_;
+    std::unordered_map<uint32_t, size_t> blocks_;  // first definition of each number
+    std::vector<uint32_t> active_;                 // the blocks being drawn, outermost first
+    std::unordered_map<std::string, uint32_t> fonts_;  // stored name to index in Fonts
+    size_t maxItems_ = 0;
+    size_t expanded_ = 0;
+};
+
+}  // namespace
+
+void Bounds::Add(double x, double y) {
+    if (Empty) {
+        MinX = MaxX = x;
+        MinY = MaxY = y;
+        Empty = false;
+        return;
+    }
+    MinX = std::min(MinX, x);
+    MaxX = std::max(MaxX, x);
+    MinY = std::min(MinY, y);
+    MaxY = std::max(MaxY, y);
+}
+
+Bounds DisplayList::Extent() const {
+    Bounds b;
+    for (const DisplayItem& item : Items) {
+        switch (item.Kind) {
+            case ItemKind::Polyline:
+            case ItemKind::Polygon:
+            case ItemKind::ImageFrame: {
+                const uint32_t count = item.Kind == ItemKind::ImageFrame ? 4 : item.Count;
+                for (uint32_t i = 0; i < count; ++i) b.Add(Points[item.First + i].X, Points[item.First + i].Y);
+                break;
+            }
+            case ItemKind::Dot: {
+                const PaperPoint& p = Points[item.First];
+                b.Add(p.X - item.Width, p.Y - item.Width);
+                b.Add(p.X + item.Width, p.Y + item.Width);
+                break;
+            }
+            case ItemKind::Arc: {
+                // The ellipse lies inside the box of its centre plus and minus both half-axes.
+                const ArcShape& a = Arcs[item.First];
+                const double dx = std::abs(a.AxisA.X) + std::abs(a.AxisB.X), dy = std::abs(a.AxisA.Y) + std::abs(a.AxisB.Y);
+                b.Add(a.Center.X - dx, a.Center.Y - dy);
+                b.Add(a.Center.X + dx, a.Center.Y + dy);
+                break;
+            }
+            case ItemKind::Text: {
+                // A full-width character takes the character width, a half-width one half of
+                // it; every character is followed by the gap.
+                const TextShape& t = Texts[item.First];
+                size_t characters = 0;
+                for (char c : t.Text) characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+                const double length = static_cast<double>(characters) * (t.Width + t.Spacing);
+                const double radians = t.Angle * std::numbers::pi / 180;
+                const double ax = std::cos(radians), ay = std::sin(radians);
+                for (const auto& [u, v] : {std::pair{0.0, 0.0}, {length, 0.0}, {0.0, t.Height}, {length, t.Height}})
+                    b.Add(t.Position.X + u * ax - v * ay, t.Position.Y + u * ay + v * ax);
+                break;
+            }
+        }
+    }
+    return b;
+}
+
+DisplayList BuildDisplayList(const DrawingData& drawing, DrawingFormat format, const RenderLimits& limits) {
+    return Walker(drawing, format, limits).Run();
+}
+
+}  // namespace tolvane::render

@@ -1,0 +1,213 @@
+#include "render/svg.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <numbers>
+
+namespace tolvane::render {
+
+namespace {
+
+// Collects the document in a buffer that goes to the stream in large pieces; formatting
+// numbers with to_chars keeps it independent of the locale a front end sets.
+class SvgText {
+public:
+    explicit SvgText(std::ostream& out) : out_(out) { buffer_.reserve(kChunk + 4096); }
+    ~SvgText() { Flush(); }
+
+    SvgText& operator<<(std::string_view text) {
+        buffer_ += text;
+        if (buffer_.size() >= kChunk) Flush();
+        return *this;
+    }
+    // Millimetres to a thousandth, trailing zeros dropped.
+    SvgText& Number(double value) {
+        if (!std::isfinite(value)) value = 0;
+        if (std::abs(value) < 0.0005) value = 0;
+        char digits[400];  // the largest double has 309 digits before the point
+        const auto result = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, 3);
+        char* end = result.ptr;
+        while (end[-1] == '0') --end;
+        if (end[-1] == '.') --end;
+        buffer_.append(digits, end);
+        return *this;
+    }
+    SvgText& Paint(Color c) {
+        static constexpr char kHex[] = "0123456789abcdef";
+        const char text[] = {'#', kHex[c.R >> 4], kHex[c.R & 15], kHex[c.G >> 4], kHex[c.G & 15],
+                             kHex[c.B >> 4], kHex[c.B & 15]};
+        buffer_.append(text, sizeof text);
+        return *this;
+    }
+    void Flush() {
+        out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+        buffer_.clear();
+    }
+
+private:
+    static constexpr size_t kChunk = 1 << 16;
+    std::ostream& out_;
+    std::string buffer_;
+};
+
+void Stroke(SvgText& s, const DisplayList& list, const DisplayItem& item) {
+    s << " fill=\"none\" stroke=\"";
+    s.Paint(item.Paint) << "\" stroke-width=\"";
+    s.Number(item.Width) << "\"";
+    if (item.Dash != 0 && item.Dash < list.DashPatterns.size()) {
+        s << " stroke-dasharray=\"";
+        const std::vector<double>& dashes = list.DashPatterns[item.Dash];
+        for (size_t i = 0; i < dashes.size(); ++i) {
+            if (i > 0) s << " ";
+            s.Number(dashes[i]);
+        }
+        s << "\"";
+    }
+}
+
+// SVG's y axis points down: every y is written negated.
+void PointList(SvgText& s, const DisplayList& list, uint32_t first, uint32_t count) {
+    for (uint32_t i = 0; i < count; ++i) {
+        const PaperPoint& p = list.Points[first + i];
+        if (i > 0) s << " ";
+        s.Number(p.X) << ",";
+        s.Number(-p.Y);
+    }
+}
+
+// An arc as a polyline of at most 5 degrees a step, enough for paper at any zoom the
+// preview offers; the exact shape stays in the display list for painters that draw arcs.
+void ArcPoints(SvgText& s, const ArcShape& a) {
+    const int steps = std::clamp(static_cast<int>(std::ceil(std::abs(a.Sweep) / (std::numbers::pi / 36))), 2, 72);
+    for (int i = 0; i <= steps; ++i) {
+        const double t = a.Start + a.Sweep * i / steps;
+        if (i > 0) s << " ";
+        s.Number(a.Center.X + std::cos(t) * a.AxisA.X + std::sin(t) * a.AxisB.X) << ",";
+        s.Number(-(a.Center.Y + std::cos(t) * a.AxisA.Y + std::sin(t) * a.AxisB.Y));
+    }
+}
+
+// The text at its base point, turned counter-clockwise on paper (clockwise in SVG's axes),
+// stretched to its character width: a full-width character is as wide as its size.
+void TextElement(SvgText& s, const TextShape& t, const std::string& family, Color paint, double height) {
+    s << "<text transform=\"translate(";
+    s.Number(t.Position.X) << " ";
+    s.Number(-t.Position.Y) << ") rotate(";
+    s.Number(-t.Angle) << ")";
+    if (t.Width > 0 && height > 0 && std::abs(t.Width - height) > 1e-9) {
+        s << " scale(";
+        s.Number(t.Width / height) << " 1)";
+    }
+    s << "\" font-size=\"";
+    s.Number(height) << "\"";
+    if (t.Spacing > 0) {
+        s << " letter-spacing=\"";
+        s.Number(t.Spacing) << "\"";
+    }
+    s << " font-family=\"" << family << "\" fill=\"";
+    s.Paint(paint) << "\">" << EscapeXml(t.Text) << "</text>\n";
+}
+
+}  // namespace
+
+std::string EscapeXml(std::string_view utf8) {
+    std::string escaped;
+    escaped.reserve(utf8.size());
+    for (char c : utf8) {
+        switch (c) {
+            case '&': escaped += "&amp;"; break;
+            case '<': escaped += "&lt;"; break;
+            case '>': escaped += "&gt;"; break;
+            case '"': escaped += "&quot;"; break;
+            case '\'': escaped += "&apos;"; break;
+            default:
+                if (static_cast<unsigned char>(c) >= 0x20 || c == '\t') escaped += c;
+        }
+    }
+    return escaped;
+}
+
+void WriteSvg(const DisplayList& list, std::ostream& out) {
+    Bounds extent = list.Extent();
+    if (extent.Empty) extent = {0, 0, 10, 10, false};
+    const double margin = std::max({extent.MaxX - extent.MinX, extent.MaxY - extent.MinY, 1.0}) * 0.02;
+    const double width = extent.MaxX - extent.MinX + 2 * margin, height = extent.MaxY - extent.MinY + 2 * margin;
+    // Each font's family list, escaped once: its own name first, then the fallbacks.
+    std::vector<std::string> families;
+    for (const std::string& font : list.Fonts)
+        families.push_back(EscapeXml(font.empty() ? std::string(kFallbackFonts) : "'" + font + "', " + std::string(kFallbackFonts)));
+    if (families.empty()) families.push_back(EscapeXml(kFallbackFonts));
+    SvgText s(out);
+    s << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"";
+    s.Number(width) << "mm\" height=\"";
+    s.Number(height) << "mm\" viewBox=\"";
+    s.Number(extent.MinX - margin) << " ";
+    s.Number(-extent.MaxY - margin) << " ";
+    s.Number(width) << " ";
+    s.Number(height) << "\" stroke-linecap=\"round\" stroke-linejoin=\"round\">\n<rect x=\"";
+    s.Number(extent.MinX - margin) << "\" y=\"";
+    s.Number(-extent.MaxY - margin) << "\" width=\"";
+    s.Number(width) << "\" height=\"";
+    s.Number(height) << "\" fill=\"#ffffff\"/>\n";
+    for (const DisplayItem& item : list.Items) {
+        switch (item.Kind) {
+            case ItemKind::Polyline:
+                s << "<polyline points=\"";
+                PointList(s, list, item.First, item.Count);
+                s << "\"";
+                Stroke(s, list, item);
+                s << "/>\n";
+                break;
+            case ItemKind::Polygon:
+                s << "<polygon points=\"";
+                PointList(s, list, item.First, item.Count);
+                s << "\" fill=\"";
+                s.Paint(item.Paint) << "\"/>\n";
+                break;
+            case ItemKind::Arc:
+                s << "<polyline points=\"";
+                ArcPoints(s, list.Arcs[item.First]);
+                s << "\"";
+                Stroke(s, list, item);
+                s << "/>\n";
+                break;
+            case ItemKind::Dot: {
+                const PaperPoint& p = list.Points[item.First];
+                s << "<circle cx=\"";
+                s.Number(p.X) << "\" cy=\"";
+                s.Number(-p.Y) << "\" r=\"";
+                s.Number(item.Width / 2) << "\" fill=\"";
+                s.Paint(item.Paint) << "\"/>\n";
+                break;
+            }
+            case ItemKind::Text: {
+                const TextShape& t = list.Texts[item.First];
+                if (t.Height > 0 && t.Font < families.size()) TextElement(s, t, families[t.Font], item.Paint, t.Height);
+                break;
+            }
+            case ItemKind::ImageFrame: {
+                // The picture itself is not embedded: a frame with the image's name.
+                s << "<polygon points=\"";
+                PointList(s, list, item.First, 4);
+                s << "\"";
+                DisplayItem frame = item;
+                frame.Dash = 0;
+                Stroke(s, list, frame);
+                s << "/>\n";
+                const TextShape& name = list.Texts[item.Count];
+                const PaperPoint& a = list.Points[item.First];
+                const PaperPoint& c = list.Points[item.First + 2];
+                const double size = std::clamp(std::hypot(c.X - a.X, c.Y - a.Y) / 20, 1.0, 10.0);
+                TextShape label = name;
+                label.Text = "[" + name.Text + "]";
+                label.Position = {a.X + size / 2, a.Y + size / 2};
+                TextElement(s, label, families.front(), item.Paint, size);
+                break;
+            }
+        }
+    }
+    s << "</svg>\n";
+}
+
+}  // namespace tolvane::render
