@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <system_error>
 
+#include "formats/text.h"
 
 namespace tolvane {
 
@@ -49,16 +50,7 @@ uint64_t ParseSizeCell(std::string_view cell) {
 }
 
 std::string SortKey(std::string_view cell, bool shiftJis) {
-    std::string key(cell);
-    for (size_t i = 0; i < key.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(key[i]);
-        if (shiftJis && ((byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC))) {
-            ++i;
-            continue;
-        }
-        if (byte >= 'a' && byte <= 'z') key[i] = static_cast<char>(byte - 'a' + 'A');
-    }
-    return key;
+    return shiftJis ? ShiftJisAsciiUpperCase(cell, LeadBytes::CodePage932) : AsciiUpperCase(cell);
 }
 
 std::vector<std::pair<int, int>> SelectionSortSwaps(std::vector<std::string> keys, bool descending) {

@@ -630,7 +630,7 @@ void TForm1::Button4Click() {
     if (RefuseWhileSearching()) return;
     const RunInputs inputs{TreeReady, ListReady, DestFolder, ListFolder};
     const RunCheck check = CheckConversionRun(settings_, inputs);
-    if (check.Check != 0) {
+    if (check.Check != RunCheckNumber::Passed) {
         ShowError(check.Kind, QString::fromStdString(check.Message), check.StatusToo);
         return;
     }

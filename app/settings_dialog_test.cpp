@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -149,7 +150,7 @@ TEST(DialogChecks, BadRuleLeavesTablesStoredAndRulesUntouched) {
     ResetConversionSettings(settings);
     settings.Rules[0].Enabled = true;
     settings.Rules[0].TargetColor = 3;
-    settings.ConversionMode = 0;
+    settings.ConversionMode = ConversionModeKind::Individual;
     DialogValues values = DialogValuesOf(settings);
     values.ColorCells[12] = "102";
     values.Options[ChangeBlockLineTypes] = true;
@@ -161,8 +162,8 @@ TEST(DialogChecks, BadRuleLeavesTablesStoredAndRulesUntouched) {
     EXPECT_EQ(settings.ColorTable[12], 102);
     EXPECT_EQ(settings.ConversionOptions[ChangeBlockLineTypes], 1);
     EXPECT_EQ(settings.Rules[0].TargetColor, 3);
-    EXPECT_EQ(settings.ConversionMode, 0);
-    EXPECT_EQ(settings.VersionRaise, 0);  // the SXF colour is not yet counted
+    EXPECT_EQ(settings.ConversionMode, ConversionModeKind::Individual);
+    EXPECT_EQ(settings.VersionRaise, VersionRaiseLevel::None);  // the SXF colour is not yet counted
 }
 
 // The mode is the page showing; the rules are stored either way.
@@ -171,12 +172,12 @@ TEST(DialogChecks, ModeIsThePageShowing) {
         SCOPED_TRACE(page);
         ConversionSettings settings;
         ResetConversionSettings(settings);
-        settings.ConversionMode = 1 - page;
+        settings.ConversionMode = page == 1 ? ConversionModeKind::Individual : ConversionModeKind::Combined;
         DialogValues values = DialogValuesOf(settings);
         values.Page = page;
         values.Rules[9] = {false, 264, 48, "356", "62", "30000"};
         EXPECT_EQ(ConfirmDialog(values, settings), std::nullopt);
-        EXPECT_EQ(settings.ConversionMode, page);
+        EXPECT_EQ(settings.ConversionMode, page == 1 ? ConversionModeKind::Combined : ConversionModeKind::Individual);
         EXPECT_EQ(settings.Rules[9].SourceColorIndex, 264);
         EXPECT_EQ(settings.Rules[9].SourceLineTypeIndex, 48);
         EXPECT_EQ(settings.Rules[9].TargetWidth, 30000);
@@ -233,8 +234,9 @@ TEST(DialogChecks, RangeSetting) {
 // ---------------------------------------------------------------------------------------------
 // Settings files from the dialog.
 
-// What the dialog reads from a file differs from the main menu: boxes only take 1, the page
-// only 0 or 1, list positions must lie in the list.
+// The dialog reads a file as the main menu and the command line do (FL3=TRUE enables rule 3,
+// C317=2 leaves an option off, CVNO=5 converts individually); it shows values out of range
+// as they stand, for OK to point at, and list positions outside the list select nothing.
 TEST(DialogFiles, LoadTakesOnlyWhatTheControlsCanShow) {
     TempFolder folder;
     const std::string file = Path(folder, "hand.set");
@@ -262,9 +264,9 @@ TEST(DialogFiles, LoadTakesOnlyWhatTheControlsCanShow) {
     EXPECT_TRUE(values.Options[ChangeTextSettingColors]);
     EXPECT_FALSE(values.Options[ChangeSolidColors]);  // C317=2
     EXPECT_FALSE(values.Options[ChangeExistingWidths]);
-    EXPECT_EQ(values.Page, 1);  // CVNO=5
+    EXPECT_EQ(values.Page, 0);  // CVNO=5
     EXPECT_TRUE(values.Rules[0].Enabled);
-    EXPECT_FALSE(values.Rules[2].Enabled);  // FL3=TRUE
+    EXPECT_TRUE(values.Rules[2].Enabled);  // FL3=TRUE
     EXPECT_EQ(values.Rules[0].SourceColorIndex, 264);
     EXPECT_EQ(values.Rules[0].SourceLineTypeIndex, 48);
     EXPECT_EQ(values.Rules[1].SourceColorIndex, -1);
@@ -281,6 +283,38 @@ TEST(DialogFiles, LoadTakesOnlyWhatTheControlsCanShow) {
         values.Page = 1 - page;
         ASSERT_TRUE(LoadSettingsIntoDialog(values, file));
         EXPECT_EQ(values.Page, page) << text;
+    }
+}
+
+// The dialog and the command line read one hand-edited file to settings that convert alike.
+TEST(DialogFiles, DialogAndCommandLineReadAFileAlike) {
+    TempFolder folder;
+    const std::string file = Path(folder, "hand.set");
+    for (const std::string mode : {"1", "5"}) {
+        WriteFile(file, "[JWW]\r\nC5=abc\r\nC6=356\r\nW7=25\r\nC266=46\r\nC315=1\r\nC317=2\r\nC322=3\r\n[Set]\r\nCVNO=" +
+                            mode + "\r\n[JWW1]\r\nFL1=TRUE\r\nFL2=on\r\nFL3=2\r\nCN1=4\r\nLN1=7\r\nCL1=101\r\nWD1=0\r\n");
+        ConversionSettings cli;
+        ASSERT_TRUE(LoadConversionSettings(cli, file).empty());
+        DialogValues values = DefaultValues();
+        ASSERT_TRUE(LoadSettingsIntoDialog(values, file));
+        ConversionSettings dialog = SettingsOfDialog(values);
+        ComputeVersionRaise(dialog);
+        EXPECT_EQ(dialog.ColorTable, cli.ColorTable);
+        EXPECT_EQ(dialog.WidthTable, cli.WidthTable);
+        EXPECT_EQ(dialog.LineTypeTable, cli.LineTypeTable);
+        for (int i = 0; i < kOptionCount; ++i)
+            EXPECT_EQ(IsOptionOn(dialog, ConversionOption(i)), IsOptionOn(cli, ConversionOption(i))) << "option " << i;
+        EXPECT_EQ(dialog.ConversionMode == ConversionModeKind::Combined, cli.ConversionMode == ConversionModeKind::Combined) << mode;
+        EXPECT_EQ(dialog.VersionRaise, cli.VersionRaise);
+        for (int r = 0; r < kRuleCount; ++r) {
+            const CombinationRule &a = dialog.Rules[r], &b = cli.Rules[r];
+            EXPECT_EQ(std::tie(a.Enabled, a.SourceColorIndex, a.SourceLineTypeIndex, a.TargetColor, a.TargetLineType, a.TargetWidth),
+                      std::tie(b.Enabled, b.SourceColorIndex, b.SourceLineTypeIndex, b.TargetColor, b.TargetLineType, b.TargetWidth))
+                << "rule " << r + 1;
+        }
+        EXPECT_TRUE(cli.Rules[0].Enabled);
+        EXPECT_TRUE(cli.Rules[1].Enabled);
+        EXPECT_FALSE(cli.Rules[2].Enabled);
     }
 }
 
@@ -308,7 +342,7 @@ ConversionSettings SampleSettings() {
     settings.LineTypeTable[49] = 11;
     settings.ConversionOptions[ChangeSolidColors] = 1;
     settings.ConversionOptions[ChangeExistingWidths] = 1;
-    settings.ConversionMode = 1;
+    settings.ConversionMode = ConversionModeKind::Combined;
     settings.Rules[0] = {true, 9, 18, 5, 31, 70, 0, 0};
     settings.Rules[9] = {false, 264, 48, 0, 0, -1, 0, 0};
     ComputeVersionRaise(settings);
@@ -399,13 +433,16 @@ TEST_F(SettingsDialogTest, FormShowFillsFromTheStoredSettings) {
     EXPECT_EQ(dialog.Fram[9]->CB1->currentIndex(), 264);
     EXPECT_EQ(dialog.Fram[5]->Edit3->text(), "-1");
 
-    // A hand-edited option of 2 is on for one option only, but every box shows it as ticked;
-    // a mode other than 0 or 1 is individual mode.
+    // A hand-edited option of 2 is off for a run, and its box shows it so, but for the
+    // existing widths, which any non-zero value switches on; a mode other than 0 or 1 is
+    // individual mode.
     settings.ConversionOptions[ChangeDimensionLineTypes] = 2;
-    settings.ConversionMode = 5;
+    settings.ConversionOptions[ChangeExistingWidths] = 2;
+    settings.ConversionMode = static_cast<ConversionModeKind>(5);
     settings.Rules[0].SourceColorIndex = 400;
     dialog.FormShow();
-    EXPECT_TRUE(dialog.CheckBox[5]->isChecked());
+    EXPECT_FALSE(dialog.CheckBox[5]->isChecked());
+    EXPECT_TRUE(dialog.CheckBox[7]->isChecked());
     EXPECT_EQ(dialog.PageControl1->currentIndex(), 0);
     EXPECT_EQ(dialog.Fram[0]->CB1->currentIndex(), -1);
 }
@@ -453,7 +490,7 @@ TEST_F(SettingsDialogTest, RefusedCellStopsOkOnTheIndividualPage) {
         EXPECT_EQ(grid->Text(c.row, c.column), c.text);
         EXPECT_EQ(dialog.StringGrid1->Text(2, 1), "0");  // rewritten before the stop
         EXPECT_EQ(settings.ColorTable[1], 2);
-        EXPECT_EQ(settings.ConversionMode, 1);
+        EXPECT_EQ(settings.ConversionMode, ConversionModeKind::Combined);
         EXPECT_TRUE(platform.Messages.empty());
     }
 }
@@ -570,14 +607,14 @@ TEST_F(SettingsDialogTest, BadDisabledRuleRowBlocksOkAfterTablesAreStored) {
     EXPECT_EQ(settings.ColorTable[3], 9);
     EXPECT_EQ(settings.ConversionOptions[ChangeTextSettingColors], 1);
     EXPECT_EQ(settings.Rules[0].TargetColor, 5);
-    EXPECT_EQ(settings.ConversionMode, 1);
+    EXPECT_EQ(settings.ConversionMode, ConversionModeKind::Combined);
 }
 
 TEST_F(SettingsDialogTest, OkStoresTheModeOfThePageShowing) {
     for (TFram* row : dialog.Fram) row->CheckBox1->setChecked(false);
     dialog.PageControl1->setCurrentIndex(1);
     dialog.Button3Click();
-    EXPECT_EQ(settings.ConversionMode, 1);
+    EXPECT_EQ(settings.ConversionMode, ConversionModeKind::Combined);
     EXPECT_EQ(EnabledRuleCount(settings), 0);
 
     dialog.FormShow();
@@ -586,7 +623,7 @@ TEST_F(SettingsDialogTest, OkStoresTheModeOfThePageShowing) {
     dialog.PageControl1->setCurrentIndex(0);
     dialog.Button3Click();
     EXPECT_EQ(accepted, 2);
-    EXPECT_EQ(settings.ConversionMode, 0);
+    EXPECT_EQ(settings.ConversionMode, ConversionModeKind::Individual);
     EXPECT_TRUE(settings.Rules[2].Enabled);
     EXPECT_EQ(settings.Rules[2].SourceLineTypeIndex, 33);
 }
@@ -769,18 +806,17 @@ TEST_F(SettingsDialogTest, SaveKeepsOtherSectionsAndReportsFailure) {
     EXPECT_EQ(settings.LastSettingsFile, unwritable);
 }
 
-// Loading in the dialog takes only what its controls can show.
-TEST_F(SettingsDialogTest, OpenTicksOnlyForOneAndKeepsThePageForOtherModes) {
+// Opening a file in the dialog shows what the file says to a run.
+TEST_F(SettingsDialogTest, OpenShowsTheFileAsARunReadsIt) {
     const std::string file = Path(folder, "hand.set");
     WriteFile(file, std::string("[JWW]\r\nC317=2\r\nC318=1\r\n[Set]\r\nCVNO=5\r\n[JWW1]\r\nFL3=TRUE\r\nFL4=1\r\n"));
     dialog.PageControl1->setCurrentIndex(1);
-    dialog.Fram[2]->CheckBox1->setChecked(true);
     platform.Files.push_back(QString::fromStdString(file));
     dialog.Button7Click();
     EXPECT_FALSE(dialog.CheckBox[2]->isChecked());
     EXPECT_TRUE(dialog.CheckBox[3]->isChecked());
-    EXPECT_EQ(dialog.PageControl1->currentIndex(), 1);
-    EXPECT_FALSE(dialog.Fram[2]->CheckBox1->isChecked());
+    EXPECT_EQ(dialog.PageControl1->currentIndex(), 0);  // CVNO=5 converts individually
+    EXPECT_TRUE(dialog.Fram[2]->CheckBox1->isChecked());  // FL3=TRUE
     EXPECT_TRUE(dialog.Fram[3]->CheckBox1->isChecked());
     EXPECT_EQ(platform.Beeps, 0);
 

@@ -8,13 +8,12 @@ namespace tolvane {
 
 namespace {
 
-// Numbers were read through a buffer of 22 bytes. Folder paths were limited to 511 bytes on
-// Windows; Linux paths may be far longer, and a path cut short names another folder.
-constexpr size_t kNumberBuffer = 22;
+// Folder paths were limited to 511 bytes on Windows; Linux paths may be far longer, and a path
+// cut short names another folder.
 constexpr size_t kPathBuffer = 4096;
 
 void ReadNumber(const ProfileDocument& file, const char* section, const std::string& key, int& value) {
-    const auto [present, text] = file.Get(section, key, kNumberBuffer);
+    const auto [present, text] = file.Get(section, key, kNumberValueBuffer);
     if (present) value = ParseInt(text);
 }
 

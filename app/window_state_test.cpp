@@ -124,7 +124,7 @@ TEST_F(WindowStateTest, OneRunsStateComesBackAtTheNextStart) {
     dialog.move(50, 60);
     Settings.ColorTable[3] = 104;
     Settings.WidthTable[3] = 35;
-    Settings.ConversionMode = 1;
+    Settings.ConversionMode = ConversionModeKind::Combined;
     Settings.Rules[2].Enabled = true;
     Settings.Rules[2].TargetColor = 7;
     Settings.LastSettingsFile = Bytes(Home / "rules.set");
@@ -149,7 +149,7 @@ TEST_F(WindowStateTest, OneRunsStateComesBackAtTheNextStart) {
     EXPECT_EQ(next.TreeView1->topLevelItemCount(), 0);
     EXPECT_EQ(fresh.ColorTable[3], 104);
     EXPECT_EQ(fresh.WidthTable[3], 35);
-    EXPECT_EQ(fresh.ConversionMode, 1);
+    EXPECT_EQ(fresh.ConversionMode, ConversionModeKind::Combined);
     EXPECT_TRUE(fresh.Rules[2].Enabled);
     EXPECT_EQ(fresh.Rules[2].TargetColor, 7);
     EXPECT_EQ(fresh.LastSettingsFile, Bytes(Home / "rules.set"));
