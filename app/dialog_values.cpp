@@ -146,12 +146,34 @@ bool SaveDialogSettings(const DialogValues& values, const std::string& file) {
     return SaveConversionSettings(SettingsOfDialog(values), file);
 }
 
+std::string RangeReason(RangeTarget target) {
+    switch (target) {
+        case RangeTarget::Color: return "線色番号が正しくありません（0、1～9、101～356）。";
+        case RangeTarget::Width: return "線幅が正しくありません（-1、0、1～30000）。";
+        case RangeTarget::LineType: return "線種番号が正しくありません（0、1～9、11～19、31～62）。";
+    }
+    return {};
+}
+
+std::string BadValueReason(const BadValue& bad) {
+    switch (bad.Where) {
+        case BadValue::Place::ColorGrid:
+            return std::to_string(bad.Row) + "行目の" + RangeReason(bad.Column == 1 ? RangeTarget::Color : RangeTarget::Width);
+        case BadValue::Place::LineTypeGrid: return std::to_string(bad.Row) + "行目の" + RangeReason(RangeTarget::LineType);
+        case BadValue::Place::RuleField: {
+            static const RangeTarget targets[] = {RangeTarget::Color, RangeTarget::LineType, RangeTarget::Width};
+            return "設定" + std::to_string(bad.Row) + "の変換先の" + RangeReason(targets[std::clamp(bad.Column, 1, 3) - 1]);
+        }
+    }
+    return {};
+}
+
 bool LoadSettingsIntoDialog(DialogValues& values, const std::string& file) {
     // The profile reader gives an empty document for a file it cannot read, which would
     // silently reset every control; such a file is refused instead.
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(file, error) || !std::ifstream(file, std::ios::binary)) return false;
-    const SettingsFileKeys keys = ReadSettingsKeys(ProfileDocument::Load(file));
+    const std::optional<ProfileDocument> read = ProfileDocument::LoadExisting(file);
+    if (!read) return false;
+    const SettingsFileKeys keys = ReadSettingsKeys(*read);
     const auto show = [](const std::optional<int32_t>& value, std::string& text) {
         if (value) text = Decimal(*value);
     };

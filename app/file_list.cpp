@@ -23,6 +23,7 @@ FileListing ListFolderFiles(const fs::path& folder, int filterIndex, const std::
         }
         listing.Rows.push_back(MakeFileListRow(entry));
     }
+    SortFileListRows(listing.Rows);
     return listing;
 }
 

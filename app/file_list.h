@@ -20,11 +20,12 @@ inline constexpr int kMemoColumn = 4;
 inline constexpr int kAttributesColumn = 6;
 
 struct FileListing {
-    std::vector<FileListRow> Rows;  // in the order the folder lists them
+    std::vector<FileListRow> Rows;  // sorted by name (SortFileListRows)
     bool Completed = true;          // false when Escape stopped the listing
 };
 
-// The files of the folder that pass the filter (hidden files and folders never do). Before
+// The files of the folder that pass the filter (hidden files and folders never do), in the
+// order of their names. Before
 // every entry, the first included, escapeDown is asked; true stops the listing and keeps the
 // rows found so far. A folder that cannot be listed gives no rows.
 FileListing ListFolderFiles(const std::filesystem::path& folder, int filterIndex, const std::function<bool()>& escapeDown);

@@ -184,34 +184,56 @@ TEST_F(FileListTest, FilterWithoutSelectedNodeKeepsTheList) {
 // A header click sorts ascending, the next one descending; the attributes header lists the
 // folder again in its own order without turning the direction.
 TEST_F(FileListTest, HeaderSortsAndAttributesRestoreTheOrder) {
-    // Each file as long as its place in the ascending order, to see that whole rows move.
-    const std::vector<std::pair<const char*, size_t>> files = {{"m.jww", 4}, {"B.jww", 2}, {"z.jww", 5}, {"a.jww", 1}, {"K.jww", 3}};
+    // Sizes in the reverse of the name order, to see that whole rows move.
+    const std::vector<std::pair<const char*, size_t>> files = {{"m.jww", 2}, {"B.jww", 4}, {"z.jww", 1}, {"a.jww", 5}, {"K.jww", 3}};
     for (const auto& [name, size] : files) WriteFile(Folder / name, std::string(size, 'x'));
     List();
-    const std::vector<std::string> folderOrder = ListedNames();
     const std::vector<std::string> ascending = {"a.jww", "B.jww", "K.jww", "m.jww", "z.jww"};
     const std::vector<std::string> descending(ascending.rbegin(), ascending.rend());
-
-    ClickHeader(0);
+    // The list comes sorted by name.
     EXPECT_EQ(ListedNames(), ascending);
+
+    ClickHeader(1);
+    EXPECT_EQ(ListedNames(), descending);
     EXPECT_TRUE(Form->SortDescending);
+    ClickHeader(1);
+    EXPECT_EQ(ListedNames(), ascending);
+    EXPECT_FALSE(Form->SortDescending);
+    ClickHeader(1);
+    EXPECT_EQ(ListedNames(), descending);
     ClickHeader(0);
     EXPECT_EQ(ListedNames(), descending);
     EXPECT_FALSE(Form->SortDescending);
-    ClickHeader(0);
-    EXPECT_TRUE(Form->SortDescending);
 
     ClickHeader(6);
-    EXPECT_EQ(ListedNames(), folderOrder);
-    EXPECT_TRUE(Form->SortDescending);
-    ClickHeader(0);
+    EXPECT_EQ(ListedNames(), ascending);
+    EXPECT_FALSE(Form->SortDescending);
+    ClickHeader(1);
     EXPECT_EQ(ListedNames(), descending);
 
-    for (int row = 1; row <= Form->FileRowCount(); ++row) EXPECT_EQ(Form->CellText(row, 1).trimmed().toInt(), 6 - row);
+    for (int row = 1; row <= Form->FileRowCount(); ++row) EXPECT_EQ(Form->CellText(row, 1).trimmed().toInt(), row);
 
     // Below the header nothing happens.
     Form->StringGrid1MouseDown(Qt::LeftButton, 30, Form->StringGrid1->horizontalHeader()->height() + 5);
     EXPECT_EQ(ListedNames(), descending);
+}
+
+// A sort keeps the selection and the cursor with the files, even where they then lie apart.
+TEST_F(FileListTest, SortKeepsTheSelectedFiles) {
+    for (const auto& [name, size] : std::vector<std::pair<const char*, size_t>>{{"f1.jww", 3}, {"f2.jww", 1}, {"f10.jww", 2}})
+        WriteFile(Folder / name, std::string(size, 'x'));
+    List();
+    ASSERT_EQ(ListedNames(), (std::vector<std::string>{"f1.jww", "f2.jww", "f10.jww"}));
+    Form->StringGrid1->setCurrentCell(1, 0);
+    Form->StringGrid1->setRangeSelected(QTableWidgetSelectionRange(0, 0, 1, kFileListColumns - 1), true);
+    ClickHeader(1);
+    ASSERT_EQ(ListedNames(), (std::vector<std::string>{"f2.jww", "f10.jww", "f1.jww"}));
+    std::vector<std::string> selected;
+    for (const QModelIndex& index : Form->StringGrid1->selectionModel()->selectedRows())
+        selected.push_back(Form->CellBytes(index.row() + 1, 0));
+    std::sort(selected.begin(), selected.end());
+    EXPECT_EQ(selected, (std::vector<std::string>{"f1.jww", "f2.jww"}));
+    EXPECT_EQ(Form->CellBytes(Form->StringGrid1->currentRow() + 1, 0), "f2.jww");
 }
 
 // The size column keeps right-aligned sizes after its width changes, and never pads to fewer
@@ -222,6 +244,7 @@ TEST_F(FileListTest, SizesFollowTheColumnWidth) {
     List();
     const int small = RowOf("small.txt");
     const int large = RowOf("large.txt");
+    const int startWidth = Form->StringGrid1->columnWidth(1);
     const QString wide = Form->CellText(small, 1);
     EXPECT_GT(wide.size(), 3);
     EXPECT_TRUE(wide.endsWith(" 5"));
@@ -230,7 +253,7 @@ TEST_F(FileListTest, SizesFollowTheColumnWidth) {
     EXPECT_EQ(Form->CellText(small, 1), "  5");
     EXPECT_EQ(Form->CellText(large, 1), "123456");
 
-    Form->StringGrid1->setColumnWidth(1, 64);
+    Form->StringGrid1->setColumnWidth(1, startWidth);
     EXPECT_EQ(Form->CellText(small, 1), wide);
 }
 

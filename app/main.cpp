@@ -40,6 +40,7 @@ void ExitAfterShow(tolvane::TForm1& form, int triesLeft) {
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tolvane"));
+    tolvane::InstallQtJapanese();
 
     tolvane::ConversionSettings settings;
     tolvane::ResetConversionSettings(settings);

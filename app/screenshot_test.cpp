@@ -1,9 +1,15 @@
-// Pictures of the main window with a folder of drawings listed, written into the build folder
+// Pictures of the main window with a folder of drawings listed, of its first start and of the
+// folder chooser and a question in Qt's Japanese texts, written into the build folder
 // (screenshots/) for a reviewer to look at.
 #include <filesystem>
 #include <string>
 
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileDialog>
 #include <QHeaderView>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QPixmap>
 #include <QTableWidget>
 #include <gtest/gtest.h>
@@ -39,9 +45,7 @@ TEST_F(ScreenshotTest, MainWindowWithDrawingsListed) {
     Platform.Folders.push_back(Q(project / "提出用"));
     Form->Button3Click();
     ASSERT_EQ(Form->FileRowCount(), 8);
-    Form->StringGrid1->setColumnWidth(0, 120);
-    Form->StringGrid1->setColumnWidth(4, 200);
-    Form->StringGrid1->setColumnWidth(5, 140);
+    // The columns keep the widths of a first start.
     Form->StringGrid1->selectRow(1);
 
     // Wider than the design size, so that every column shows.
@@ -61,6 +65,25 @@ TEST_F(ScreenshotTest, MainWindowWithDrawingsListed) {
     TForm1 fresh(Settings, Platform, Paths);
     fresh.show();
     EXPECT_TRUE(fresh.grab().save(Q(folder / "main_window_first_start.png")));
+
+    // The folder chooser and a question as the real platform shows them.
+    if (!InstallQtJapanese()) GTEST_SKIP() << "Qt's Japanese translation is not installed";
+    QFileDialog chooser(&fresh, QStringLiteral("検索フォルダの指定"), Q(Home));
+    chooser.setFileMode(QFileDialog::Directory);
+    chooser.setOption(QFileDialog::ShowDirsOnly);
+    chooser.setOption(QFileDialog::DontUseNativeDialog);
+    chooser.show();
+    // The chooser reads the folder in the background.
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 1000) QApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_TRUE(chooser.grab().save(Q(folder / "folder_chooser.png")));
+    QMessageBox question(QMessageBox::Question, QStringLiteral("Tolvane"), QStringLiteral("変換を開始します。よろしいですか？"),
+                         QMessageBox::Yes | QMessageBox::No, &fresh);
+    question.show();
+    EXPECT_TRUE(question.button(QMessageBox::Yes)->text().startsWith(QStringLiteral("はい")));
+    EXPECT_TRUE(question.button(QMessageBox::No)->text().startsWith(QStringLiteral("いいえ")));
+    EXPECT_TRUE(question.grab().save(Q(folder / "question.png")));
 }
 
 }  // namespace

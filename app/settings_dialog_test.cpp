@@ -456,20 +456,21 @@ TEST_F(SettingsDialogTest, LettersInAColourCellBecomeZeroAndOkSucceeds) {
     EXPECT_EQ(settings.ColorTable[4], 0);
 }
 
-// A refused cell: beep, page 0, the grid focused with the cell current, the dialog open,
-// nothing stored.
+// A refused cell: beep and the reason, page 0, the grid focused with the cell current, the
+// dialog open, nothing stored.
 TEST_F(SettingsDialogTest, RefusedCellStopsOkOnTheIndividualPage) {
     struct Case {
         SettingsGrid* TForm3::*grid;
         int row;
         int column;
         const char* text;
+        const char* reason;
     };
     const Case cases[] = {
-        {&TForm3::StringGrid1, 7, 1, "10"},
-        {&TForm3::StringGrid1, 7, 1, "100"},
-        {&TForm3::StringGrid1, 200, 2, "30001"},
-        {&TForm3::StringGrid2, 12, 1, "20"},
+        {&TForm3::StringGrid1, 7, 1, "10", "7行目の線色番号が正しくありません（0、1～9、101～356）。"},
+        {&TForm3::StringGrid1, 7, 1, "100", "7行目の線色番号が正しくありません（0、1～9、101～356）。"},
+        {&TForm3::StringGrid1, 200, 2, "30001", "200行目の線幅が正しくありません（-1、0、1～30000）。"},
+        {&TForm3::StringGrid2, 12, 1, "20", "12行目の線種番号が正しくありません（0、1～9、11～19、31～62）。"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -482,6 +483,7 @@ TEST_F(SettingsDialogTest, RefusedCellStopsOkOnTheIndividualPage) {
         const int beeps = platform.Beeps;
         dialog.Button3Click();
         EXPECT_EQ(platform.Beeps, beeps + 1);
+        EXPECT_EQ(dialog.Label18->text(), QString::fromUtf8(c.reason));
         EXPECT_EQ(accepted, 0);
         EXPECT_EQ(dialog.PageControl1->currentIndex(), 0);
         EXPECT_EQ(dialog.focusWidget(), grid);
@@ -558,12 +560,14 @@ TEST_F(SettingsDialogTest, RangeButtonsFillTheRowsSelectedWithShiftAndArrows) {
     EXPECT_EQ(platform.Beeps, 1);
     EXPECT_EQ(dialog.focusWidget(), dialog.Edit3);
     EXPECT_EQ(dialog.Edit3->text(), "30001");
+    EXPECT_EQ(dialog.Label18->text(), QStringLiteral("線幅が正しくありません（-1、0、1～30000）。"));
     for (int row = 1; row <= 265; ++row) ASSERT_EQ(grid->Text(row, 2), row == 1 ? "25" : row == 265 ? "0" : "-1");
 
     for (int row = 2; row <= 6; ++row) grid->SetText(row, 2, "7");
     dialog.Edit3->setText("-1");
     dialog.Button5Click();
     EXPECT_EQ(platform.Beeps, 1);
+    EXPECT_EQ(dialog.Label18->text(), QString());
     for (int row = 2; row <= 6; ++row) EXPECT_EQ(grid->Text(row, 2), row >= 3 && row <= 5 ? "-1" : "7") << row;
 
     dialog.Edit1->setText("009");

@@ -2,8 +2,12 @@
 #include <string>
 #include <vector>
 
+#include <QApplication>
 #include <QComboBox>
+#include <QPushButton>
 #include <QDialog>
+#include <QFontMetrics>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QSplitter>
 #include <QTableWidget>
@@ -68,14 +72,25 @@ TEST_F(WindowStateTest, FirstStartAndTheFileWrittenAtTheEnd) {
     ASSERT_FALSE(fs::exists(Paths.StateFile));
     Start();
     EXPECT_EQ(Form->windowTitle(), QStringLiteral("Tolvane Ver.1.04"));
-    EXPECT_EQ(Form->pos(), QPoint(192, 107));
-    EXPECT_EQ(Form->size(), QSize(696, 478));
+    EXPECT_EQ(Form->geometry(), QRect(192, 107, 696, 478));  // the scripted platform has no frame
     EXPECT_EQ(Form->Panel1->width(), 160);
-    for (int column = 0; column < 7; ++column) EXPECT_EQ(Form->StringGrid1->columnWidth(column), 64);
+    // Columns wide enough for a typical name, the full date and time and a memo of 20
+    // characters; a filter box that shows its whole text.
+    const QFontMetrics grid(Form->StringGrid1->font());
+    EXPECT_GT(Form->StringGrid1->columnWidth(0), grid.horizontalAdvance("plan-2026-07-A.JWW"));
+    EXPECT_GT(Form->StringGrid1->columnWidth(4), grid.horizontalAdvance(QStringLiteral("住宅平面図 第２案 1/100縮尺")));
+    EXPECT_GT(Form->StringGrid1->columnWidth(5), grid.horizontalAdvance("2026/12/31 23:59:59"));
+    for (int column = 0; column < 7; ++column) {
+        const QString header = Form->StringGrid1->horizontalHeaderItem(column)->text();
+        EXPECT_GT(Form->StringGrid1->columnWidth(column),
+                  QFontMetrics(Form->StringGrid1->horizontalHeader()->font()).horizontalAdvance(header));
+    }
     EXPECT_EQ(Form->ComboBox1->currentText(), QStringLiteral("全てのファイル(*.*)"));
+    EXPECT_GE(Form->ComboBox1->width(), QFontMetrics(Form->ComboBox1->font()).horizontalAdvance(Form->ComboBox1->currentText()));
+    EXPECT_FALSE(Form->Edit1->placeholderText().isEmpty());
     EXPECT_EQ(Form->Edit2->text(), QString());
     EXPECT_EQ(Form->Edit1->text(), QString());
-    EXPECT_EQ(Form->StatusText(), QStringLiteral("検索フォルダを指定して下さい。"));
+    EXPECT_TRUE(Form->StatusText().startsWith(QStringLiteral("検索フォルダを指定して下さい。（")));
     EXPECT_EQ(Form->FileRowCount(), 4);
     EXPECT_EQ(Form->StringGrid1->horizontalHeaderItem(4)->text(), QStringLiteral("図面メモ"));
     EXPECT_FALSE(Form->TreeReady || Form->ListReady || Form->SortDescending || Form->SearchAborted);
@@ -159,6 +174,58 @@ TEST_F(WindowStateTest, OneRunsStateComesBackAtTheNextStart) {
     EXPECT_EQ(Platform.FileChoices.back().InitialFolder, Q(Home / "drawings") + "/");
 }
 
+// Neither a wide folder panel nor a narrow window hides the settings and convert buttons.
+TEST_F(WindowStateTest, ButtonsStayInSight) {
+    Start();
+    Form->Splitter1->setSizes({Form->width(), 0});
+    EXPECT_GE(Form->Panel3->width(), Form->Button4->geometry().right());
+    Form->resize(200, 478);
+    QApplication::processEvents();
+    EXPECT_GE(Form->Panel3->width(), Form->Button4->geometry().right());
+}
+
+// The frame's corner and the outer size are kept, not the client area's: under a window
+// manager's frame five restarts leave them as they were. A frame kept on a screen that is no
+// longer there comes back on the screen there is.
+TEST_F(WindowStateTest, FrameBoundsSurviveRestarts) {
+    Platform.Frame = QMargins(1, 20, 1, 1);
+    fs::create_directories(fs::path(Paths.StateFile).parent_path());
+    WriteFile(Paths.StateFile, std::string("[Form]\r\nF1_X=300\r\nF1_Y=280\r\nF1_W=700\r\nF1_H=500\r\n"));
+    for (int run = 0; run < 5; ++run) {
+        Start();
+        EXPECT_EQ(Form->geometry(), QRect(301, 300, 698, 479));
+        Form->close();
+        const ProfileDocument file = StateFile();
+        EXPECT_EQ(file.Get("Form", "F1_X", 22).second, "300");
+        EXPECT_EQ(file.Get("Form", "F1_Y", 22).second, "280");
+        EXPECT_EQ(file.Get("Form", "F1_W", 22).second, "700");
+        EXPECT_EQ(file.Get("Form", "F1_H", 22).second, "500");
+    }
+
+    Platform.Screens = {QRect(0, 0, 1024, 768)};
+    WriteFile(Paths.StateFile, std::string("[Form]\r\nF1_X=2500\r\nF1_Y=1400\r\nF1_W=800\r\nF1_H=600\r\n"));
+    Start();
+    EXPECT_EQ(Form->geometry(), QRect(225, 188, 798, 579));
+}
+
+// The screen a window goes onto, and how far it is moved in or shrunk.
+TEST(WindowStateFile, KeepOnScreen) {
+    const std::vector<ScreenRect> screens = {{0, 0, 1920, 1080}, {1920, 0, 1280, 1024}};
+    const std::vector<std::pair<ScreenRect, ScreenRect>> cases = {
+        {{192, 107, 696, 478}, {192, 107, 696, 478}},      // on the first screen: unchanged
+        {{2000, 100, 696, 478}, {2000, 100, 696, 478}},    // on the second screen: unchanged
+        {{1800, 100, 696, 478}, {1920, 100, 696, 478}},    // mostly on the second: moved into it
+        {{5000, -900, 696, 478}, {1224, 0, 696, 478}},     // on no screen: onto the first
+        {{100, 900, 696, 478}, {100, 602, 696, 478}},      // below the bottom edge: moved up
+        {{-50, -20, 3000, 2000}, {0, 0, 1920, 1080}},      // larger than any screen: shrunk
+        {{10, 10, 0, -5}, {10, 10, 0, 0}},                 // no size: stays where it is
+    };
+    for (const auto& [frame, kept] : cases) {
+        EXPECT_EQ(KeepOnScreen(frame, screens), kept) << frame.Left << "," << frame.Top;
+    }
+    EXPECT_EQ(KeepOnScreen({5000, 5000, 10, 10}, {}), (ScreenRect{5000, 5000, 10, 10}));
+}
+
 // Lenient numbers at start: a non-numeric width is applied as 0; a filter index out of range
 // leaves no item selected, and the list then shows every file.
 TEST_F(WindowStateTest, BadValuesInTheFile) {
@@ -220,6 +287,24 @@ TEST_F(WindowStateTest, SettingsFileMenu) {
     EXPECT_EQ(Platform.FileChoices.back().Title, QStringLiteral("保存した設定ファイルを開く"));
     EXPECT_EQ(Settings.ColorTable[1], 5);
     EXPECT_EQ(Platform.Beeps, 0);
+}
+
+// A settings file that cannot be read is refused with the dialog's error box; the settings
+// and the last file stay as they were.
+TEST_F(WindowStateTest, SettingsFileThatCannotBeRead) {
+    Start();
+    Settings.ColorTable[1] = 5;
+    Settings.LastSettingsFile = Bytes(Home / "old.set");
+    fs::create_directories(Home / "folder.set");
+    Platform.Files = {Q(Home / "folder.set"), Q(Home / "missing.set")};
+    Form->MnuSetOpenClick();
+    Form->MnuSetOpenClick();
+    EXPECT_EQ(MessageTexts(), (std::vector<QString>{QStringLiteral("設定ファイルを読み込めませんでした。\n") + Q(Home / "folder.set"),
+                                                    QStringLiteral("設定ファイルを読み込めませんでした。\n") + Q(Home / "missing.set")}));
+    EXPECT_EQ(Platform.Messages[0].Kind, MessageKind::Error);
+    EXPECT_EQ(Platform.Beeps, 2);
+    EXPECT_EQ(Settings.ColorTable[1], 5);
+    EXPECT_EQ(Settings.LastSettingsFile, Bytes(Home / "old.set"));
 }
 
 // A settings file that cannot be written is not passed over in silence.

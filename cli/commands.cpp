@@ -74,13 +74,6 @@ constexpr std::array<std::string_view, kColumns> kColumnHeaders = {"ファイル
 // bytes and every half-width one a single byte, so the Shift-JIS length is the width.
 size_t DisplayWidth(std::string_view utf8) { return Utf8ToShiftJis(utf8).size(); }
 
-std::string SortKey(std::string_view name) {
-    std::string key(name);
-    for (char& c : key)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return key;
-}
-
 // Columns padded to their widest cell, sizes right-aligned; no trailing blanks.
 void WriteColumns(const std::vector<std::array<std::string, kColumns>>& cells, std::ostream& out) {
     std::array<size_t, kColumns> widths{};
@@ -226,10 +219,7 @@ int RunList(const std::string& folder, int filterIndex, bool json, std::ostream&
         else out << folder << ": cannot be listed: " << error.message() << '\n';
         return 1;
     }
-    std::sort(rows.begin(), rows.end(), [](const FileListRow& a, const FileListRow& b) {
-        const std::string keyA = SortKey(a.Name), keyB = SortKey(b.Name);
-        return keyA != keyB ? keyA < keyB : a.Name < b.Name;
-    });
+    SortFileListRows(rows);
     if (json) {
         for (const FileListRow& row : rows) {
             out << Dump(Json{{"name", row.Name},

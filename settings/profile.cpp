@@ -113,6 +113,12 @@ std::optional<ProfileDocument> ProfileDocument::LoadForUpdate(const std::string&
     return Parse(bytes);
 }
 
+std::optional<ProfileDocument> ProfileDocument::LoadExisting(const std::string& file) {
+    std::error_code error;
+    if (!fs::exists(PathFromUtf8(file), error)) return std::nullopt;
+    return LoadForUpdate(file);
+}
+
 std::pair<bool, std::string> ProfileDocument::Get(std::string_view section, std::string_view key,
                                                   size_t bufferSize) const {
     bool inSection = false;
