@@ -31,7 +31,7 @@
 #include <QVBoxLayout>
 
 #include "app/conversion_run.h"
-#include "app/file_list.h"
+#include "frontend/file_list.h"
 #include "app/folder_tree.h"
 #include "app/path_text.h"
 #include "app/run_controller.h"
@@ -338,9 +338,9 @@ void TForm1::FormShow() {
     settings_.LastSettingsFile.clear();
     IniFileName = paths_.StateFile;
     // The headers first: the widths chosen for a first start fit them too.
-    StringGrid1->setHorizontalHeaderLabels({QStringLiteral("ファイル名"), QStringLiteral("Bytes"), QStringLiteral("種類"),
-                                            QStringLiteral("Ver"), QStringLiteral("図面メモ"), QStringLiteral("更新日時"),
-                                            QStringLiteral("属性")});
+    QStringList headers;
+    for (const char* header : kFileListHeaders) headers << QString::fromUtf8(header);
+    StringGrid1->setHorizontalHeaderLabels(headers);
     const ProfileDocument stateFile = ProfileDocument::Load(IniFileName);
     ReadWindowState(stateFile, state_);
     ApplyWindowState();

@@ -1,10 +1,11 @@
-#include "app/file_list.h"
+#include "frontend/file_list.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <system_error>
 
 #include "formats/text.h"
+#include "formats/utf8_path.h"
 
 namespace tolvane {
 
@@ -12,11 +13,17 @@ namespace fs = std::filesystem;
 
 FileListing ListFolderFiles(const fs::path& folder, int filterIndex, const std::function<bool()>& escapeDown) {
     FileListing listing;
-    std::error_code error;
-    fs::directory_iterator entries(folder, fs::directory_options::skip_permission_denied, error);
+    std::error_code& error = listing.Error;
+    if (!fs::is_directory(folder, error)) {
+        if (!error)
+            error = std::make_error_code(fs::exists(folder, error) ? std::errc::not_a_directory
+                                                                   : std::errc::no_such_file_or_directory);
+        return listing;
+    }
+    fs::directory_iterator entries(folder, error);
     for (; !error && entries != fs::directory_iterator(); entries.increment(error)) {
         const fs::directory_entry& entry = *entries;
-        if (!IsListedFile(entry) || !MatchesFileFilter(entry.path().filename().string(), filterIndex)) continue;
+        if (!IsListedFile(entry) || !MatchesFileFilter(Utf8FromPath(entry.path().filename()), filterIndex)) continue;
         if (escapeDown()) {
             listing.Completed = false;
             break;

@@ -1,4 +1,4 @@
-#include "app/window_state.h"
+#include "frontend/window_state.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -57,7 +57,7 @@ void ReadWindowState(const ProfileDocument& file, WindowState& state) {
     ReadNumber(file, "Comp", "F1P1", state.FolderPanelWidth);
     for (int column = 0; column < kFileListColumns; ++column) {
         const std::string key = "F1S" + std::to_string(column);
-        state.ColumnWidthKept[column] = file.Get("Comp", key, kNumberBuffer).first || state.ColumnWidthKept[column];
+        state.ColumnWidthKept[column] = file.Get("Comp", key, kNumberValueBuffer).first || state.ColumnWidthKept[column];
         ReadNumber(file, "Comp", key, state.ColumnWidths[column]);
     }
     ReadText(file, "Set", "FLD1", state.SearchFolder);

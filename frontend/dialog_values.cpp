@@ -1,4 +1,4 @@
-#include "app/dialog_values.h"
+#include "frontend/dialog_values.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -171,9 +171,9 @@ std::string BadValueReason(const BadValue& bad) {
 bool LoadSettingsIntoDialog(DialogValues& values, const std::string& file) {
     // The profile reader gives an empty document for a file it cannot read, which would
     // silently reset every control; such a file is refused instead.
-    const std::optional<ProfileDocument> read = ProfileDocument::LoadExisting(file);
-    if (!read) return false;
-    const SettingsFileKeys keys = ReadSettingsKeys(*read);
+    const std::optional<ProfileDocument> document = ProfileDocument::LoadExisting(file);
+    if (!document) return false;
+    const SettingsFileKeys keys = ReadSettingsKeys(*document);
     const auto show = [](const std::optional<int32_t>& value, std::string& text) {
         if (value) text = Decimal(*value);
     };
