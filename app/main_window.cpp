@@ -102,6 +102,10 @@ protected:
     }
 };
 
+// X11 takes window coordinates and sizes of 16 bits.
+int Coordinate(int value) { return std::clamp(value, -32768, 32767); }
+int Extent(int value) { return std::clamp(value, 0, 32767); }
+
 }  // namespace
 
 TForm1::TForm1(ConversionSettings& settings, Platform& platform, ProgramPaths paths, QWidget* parent)
@@ -354,10 +358,6 @@ void TForm1::FormShow() {
     SetStatusText(kSearchFolderHint);
 }
 
-// X11 takes window coordinates and sizes of 16 bits.
-static int Coordinate(int value) { return std::clamp(value, -32768, 32767); }
-static int Extent(int value) { return std::clamp(value, 0, 32767); }
-
 void TForm1::ApplyWindowBounds() {
     const QMargins frame = platform_.FrameMargins(this);
     std::vector<ScreenRect> screens;
@@ -388,14 +388,12 @@ int TForm1::DefaultColumnWidth(int column) const {
 }
 
 void TForm1::ApplyWindowState() {
-    const auto coordinate = Coordinate;
-    const auto size = Extent;
     ApplyWindowBounds();
-    if (settingsDialog_) settingsDialog_->move(coordinate(state_.DialogLeft), coordinate(state_.DialogTop));
-    const int panelWidth = size(state_.FolderPanelWidth);
+    if (settingsDialog_) settingsDialog_->move(Coordinate(state_.DialogLeft), Coordinate(state_.DialogTop));
+    const int panelWidth = Extent(state_.FolderPanelWidth);
     Splitter1->setSizes({panelWidth, std::max(0, width() - panelWidth - Splitter1->handleWidth())});
     for (int column = 0; column < kFileListColumns; ++column) {
-        StringGrid1->setColumnWidth(column, state_.ColumnWidthKept[column] ? size(state_.ColumnWidths[column])
+        StringGrid1->setColumnWidth(column, state_.ColumnWidthKept[column] ? Extent(state_.ColumnWidths[column])
                                                                            : DefaultColumnWidth(column));
     }
     SearchFolder = state_.SearchFolder;
