@@ -11,68 +11,12 @@
 #include <gtest/gtest.h>
 
 #include "app/app_test_support.h"
-#include "app/file_list.h"
+#include "frontend/file_list.h"
 
 namespace tolvane::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Size padding: the width in characters never drops below 3, and a longer number stays whole.
-TEST(FileListFunctions, SizesArePaddedToTheColumn) {
-    struct Case {
-        int Pixels, CharPixels, Chars;
-    };
-    for (const Case& c : std::vector<Case>{{64, 8, 8}, {20, 8, 3}, {0, 8, 3}, {64, 1, 21}, {100, 7, 14}}) {
-        EXPECT_EQ(SizeColumnChars(c.Pixels, c.CharPixels), c.Chars) << c.Pixels << " / " << c.CharPixels;
-    }
-    EXPECT_EQ(PadSize(5, 3), "  5");
-    EXPECT_EQ(PadSize(123456, 3), "123456");
-    EXPECT_EQ(PadSize(5000000000u, 4), "5000000000");
-    EXPECT_EQ(ParseSizeCell("     42"), 42u);
-    EXPECT_EQ(ParseSizeCell("  5000000000"), 5000000000u);
-    EXPECT_EQ(ParseSizeCell("4 2"), 0u);
-    EXPECT_EQ(ParseSizeCell("-1"), 0u);
-    EXPECT_EQ(ParseSizeCell(""), 0u);
-}
-
-// Sort keys: ASCII letters upper-cased; in Shift-JIS a trail byte in the letter range (the
-// second byte of "ア", 0x83 0x41, or of "ツ", 0x83 0x63) stays as it is.
-TEST(FileListFunctions, SortKeysUpperCaseAsciiOnly) {
-    EXPECT_EQ(SortKey("plan.jww", false), "PLAN.JWW");
-    EXPECT_EQ(SortKey("\x83\x63x", true), "\x83\x63X");
-    EXPECT_EQ(SortKey("\x83\x63x", false), "\x83\x43X");
-    EXPECT_EQ(SortKey("\xE3\x81\x82" "a", false), "\xE3\x81\x82" "A");
-}
-
-// The selection sort: strict comparisons, unsigned bytes, a prefix first.
-TEST(FileListFunctions, SelectionSortSwaps) {
-    const auto apply = [](std::vector<std::string> keys, bool descending) {
-        for (const auto& [a, b] : SelectionSortSwaps(keys, descending)) std::swap(keys[a], keys[b]);
-        return keys;
-    };
-    const std::vector<std::string> keys = {"B", "\x88\x9F", "A", "AB", "B"};
-    EXPECT_EQ(apply(keys, false), (std::vector<std::string>{"A", "AB", "B", "B", "\x88\x9F"}));
-    EXPECT_EQ(apply(keys, true), (std::vector<std::string>{"\x88\x9F", "B", "B", "AB", "A"}));
-    EXPECT_TRUE(SelectionSortSwaps({"A", "B", "C"}, false).empty());
-    EXPECT_TRUE(SelectionSortSwaps({}, true).empty());
-}
-
-// The header hit test: open intervals, grid lines between columns, no column in the resize
-// grip at an edge.
-TEST(FileListFunctions, HeaderColumnAt) {
-    const std::vector<int> widths = {64, 64, 0, 64};
-    EXPECT_EQ(HeaderColumnAt(widths, 0, 0, 0), -1);
-    EXPECT_EQ(HeaderColumnAt(widths, 1, 0, 0), 0);
-    EXPECT_EQ(HeaderColumnAt(widths, 64, 0, 0), -1);
-    EXPECT_EQ(HeaderColumnAt(widths, 65, 0, 0), 1);
-    EXPECT_EQ(HeaderColumnAt(widths, 129, 0, 0), 3);
-    EXPECT_EQ(HeaderColumnAt(widths, 65, 1, 0), -1);
-    EXPECT_EQ(HeaderColumnAt(widths, 66, 1, 0), 1);
-    EXPECT_EQ(HeaderColumnAt(widths, 3, 0, 4), -1);
-    EXPECT_EQ(HeaderColumnAt(widths, 30, 0, 4), 0);
-    EXPECT_EQ(HeaderColumnAt(widths, 500, 0, 0), -1);
-}
 
 class FileListTest : public WindowTest {
 protected:
@@ -184,34 +128,56 @@ TEST_F(FileListTest, FilterWithoutSelectedNodeKeepsTheList) {
 // A header click sorts ascending, the next one descending; the attributes header lists the
 // folder again in its own order without turning the direction.
 TEST_F(FileListTest, HeaderSortsAndAttributesRestoreTheOrder) {
-    // Each file as long as its place in the ascending order, to see that whole rows move.
-    const std::vector<std::pair<const char*, size_t>> files = {{"m.jww", 4}, {"B.jww", 2}, {"z.jww", 5}, {"a.jww", 1}, {"K.jww", 3}};
+    // Sizes in the reverse of the name order, to see that whole rows move.
+    const std::vector<std::pair<const char*, size_t>> files = {{"m.jww", 2}, {"B.jww", 4}, {"z.jww", 1}, {"a.jww", 5}, {"K.jww", 3}};
     for (const auto& [name, size] : files) WriteFile(Folder / name, std::string(size, 'x'));
     List();
-    const std::vector<std::string> folderOrder = ListedNames();
     const std::vector<std::string> ascending = {"a.jww", "B.jww", "K.jww", "m.jww", "z.jww"};
     const std::vector<std::string> descending(ascending.rbegin(), ascending.rend());
-
-    ClickHeader(0);
+    // The list comes sorted by name.
     EXPECT_EQ(ListedNames(), ascending);
+
+    ClickHeader(1);
+    EXPECT_EQ(ListedNames(), descending);
     EXPECT_TRUE(Form->SortDescending);
+    ClickHeader(1);
+    EXPECT_EQ(ListedNames(), ascending);
+    EXPECT_FALSE(Form->SortDescending);
+    ClickHeader(1);
+    EXPECT_EQ(ListedNames(), descending);
     ClickHeader(0);
     EXPECT_EQ(ListedNames(), descending);
     EXPECT_FALSE(Form->SortDescending);
-    ClickHeader(0);
-    EXPECT_TRUE(Form->SortDescending);
 
     ClickHeader(6);
-    EXPECT_EQ(ListedNames(), folderOrder);
-    EXPECT_TRUE(Form->SortDescending);
-    ClickHeader(0);
+    EXPECT_EQ(ListedNames(), ascending);
+    EXPECT_FALSE(Form->SortDescending);
+    ClickHeader(1);
     EXPECT_EQ(ListedNames(), descending);
 
-    for (int row = 1; row <= Form->FileRowCount(); ++row) EXPECT_EQ(Form->CellText(row, 1).trimmed().toInt(), 6 - row);
+    for (int row = 1; row <= Form->FileRowCount(); ++row) EXPECT_EQ(Form->CellText(row, 1).trimmed().toInt(), row);
 
     // Below the header nothing happens.
     Form->StringGrid1MouseDown(Qt::LeftButton, 30, Form->StringGrid1->horizontalHeader()->height() + 5);
     EXPECT_EQ(ListedNames(), descending);
+}
+
+// A sort keeps the selection and the cursor with the files, even where they then lie apart.
+TEST_F(FileListTest, SortKeepsTheSelectedFiles) {
+    for (const auto& [name, size] : std::vector<std::pair<const char*, size_t>>{{"f1.jww", 3}, {"f2.jww", 1}, {"f10.jww", 2}})
+        WriteFile(Folder / name, std::string(size, 'x'));
+    List();
+    ASSERT_EQ(ListedNames(), (std::vector<std::string>{"f1.jww", "f2.jww", "f10.jww"}));
+    Form->StringGrid1->setCurrentCell(1, 0);
+    Form->StringGrid1->setRangeSelected(QTableWidgetSelectionRange(0, 0, 1, kFileListColumns - 1), true);
+    ClickHeader(1);
+    ASSERT_EQ(ListedNames(), (std::vector<std::string>{"f2.jww", "f10.jww", "f1.jww"}));
+    std::vector<std::string> selected;
+    for (const QModelIndex& index : Form->StringGrid1->selectionModel()->selectedRows())
+        selected.push_back(Form->CellBytes(index.row() + 1, 0));
+    std::sort(selected.begin(), selected.end());
+    EXPECT_EQ(selected, (std::vector<std::string>{"f1.jww", "f2.jww"}));
+    EXPECT_EQ(Form->CellBytes(Form->StringGrid1->currentRow() + 1, 0), "f2.jww");
 }
 
 // The size column keeps right-aligned sizes after its width changes, and never pads to fewer
@@ -222,6 +188,7 @@ TEST_F(FileListTest, SizesFollowTheColumnWidth) {
     List();
     const int small = RowOf("small.txt");
     const int large = RowOf("large.txt");
+    const int startWidth = Form->StringGrid1->columnWidth(1);
     const QString wide = Form->CellText(small, 1);
     EXPECT_GT(wide.size(), 3);
     EXPECT_TRUE(wide.endsWith(" 5"));
@@ -230,7 +197,7 @@ TEST_F(FileListTest, SizesFollowTheColumnWidth) {
     EXPECT_EQ(Form->CellText(small, 1), "  5");
     EXPECT_EQ(Form->CellText(large, 1), "123456");
 
-    Form->StringGrid1->setColumnWidth(1, 64);
+    Form->StringGrid1->setColumnWidth(1, startWidth);
     EXPECT_EQ(Form->CellText(small, 1), wide);
 }
 

@@ -120,7 +120,7 @@ TEST_F(FolderTreeTest, MissingSearchFolderKeepsTheOldTree) {
     EXPECT_EQ(Platform.Log, (std::vector<QString>{QStringLiteral("folder:検索フォルダの指定"), "beep",
                                                   QStringLiteral("message:検索フォルダのディスクドライブの準備が出来ていません。")}));
     EXPECT_EQ(Platform.Messages.at(0).Kind, MessageKind::Information);
-    EXPECT_EQ(Form->StatusText(), QStringLiteral("検索フォルダを指定して下さい。"));
+    EXPECT_TRUE(Form->StatusText().startsWith(QStringLiteral("検索フォルダを指定して下さい。（")));
     EXPECT_TRUE(Form->TreeReady);
     EXPECT_TRUE(Form->ListReady);
     EXPECT_EQ(NodeCount(Form->TreeView1), 2);
@@ -160,7 +160,7 @@ TEST_F(FolderTreeTest, OnlyAClickRefillsTheList) {
 }
 
 // While the search lets events through, commands that would start other work are refused
-// with a beep; closing the window stops the search.
+// with a beep and the reason in the status bar; closing the window stops the search.
 TEST_F(FolderTreeTest, CommandsWaitForTheSearch) {
     for (const char* name : {"p1", "p2", "p3"}) fs::create_directories(Home / name / "q");
     Start();
@@ -174,6 +174,7 @@ TEST_F(FolderTreeTest, CommandsWaitForTheSearch) {
         Form->MnuFileSFolderClick();
         Form->MnuExitClick();
         EXPECT_EQ(Platform.Log, (std::vector<QString>{"beep", "beep", "beep"}));
+        EXPECT_TRUE(Form->StatusText().startsWith(QStringLiteral("フォルダ検索中は操作できません。"))) << Form->StatusText().toStdString();
         Form->close();
     };
     ChooseSearchFolder(Home);

@@ -15,7 +15,7 @@
 #include "app/main_window.h"
 #include "app/platform.h"
 #include "app/settings_dialog.h"
-#include "app/window_state.h"
+#include "frontend/window_state.h"
 #include "settings/conversion_settings.h"
 
 namespace {
@@ -40,6 +40,7 @@ void ExitAfterShow(tolvane::TForm1& form, int triesLeft) {
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tolvane"));
+    tolvane::InstallQtJapanese();
 
     tolvane::ConversionSettings settings;
     tolvane::ResetConversionSettings(settings);

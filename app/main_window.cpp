@@ -27,10 +27,11 @@
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QTreeWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "app/conversion_run.h"
-#include "app/file_list.h"
+#include "frontend/file_list.h"
 #include "app/folder_tree.h"
 #include "app/path_text.h"
 #include "app/run_controller.h"
@@ -44,6 +45,10 @@ namespace fs = std::filesystem;
 namespace {
 
 const QString kSpecifySearchFolder = QStringLiteral("検索フォルダを指定して下さい。");
+const QString kSearchFolderHint =
+    QStringLiteral("検索フォルダを指定して下さい。（左上の欄をクリックするか、「ファイル」→「検索フォルダの指定」）");
+const QString kBusySearching = QStringLiteral("フォルダ検索中は操作できません。検索が終わるまで待つかESCで中断して下さい。");
+const QString kSettingsNotRead = QStringLiteral("設定ファイルを読み込めませんでした。\n");
 const QString kSearchingFolders = QStringLiteral("フォルダ検索中です。（ESC：中断）");
 const QString kDriveNotReady = QStringLiteral("検索フォルダのディスクドライブの準備が出来ていません。");
 const QString kFolderSearchStopped = QStringLiteral("フォルダ検索を中断しました。");
@@ -97,6 +102,10 @@ protected:
     }
 };
 
+// X11 takes window coordinates and sizes of 16 bits.
+int Coordinate(int value) { return std::clamp(value, -32768, 32767); }
+int Extent(int value) { return std::clamp(value, 0, 32767); }
+
 }  // namespace
 
 TForm1::TForm1(ConversionSettings& settings, Platform& platform, ProgramPaths paths, QWidget* parent)
@@ -114,8 +123,7 @@ TForm1::TForm1(ConversionSettings& settings, Platform& platform, ProgramPaths pa
     Run->Ended = [this] {
         if (closeAfterRun_) close();
     };
-    move(state_.MainLeft, state_.MainTop);
-    resize(state_.MainWidth, state_.MainHeight);
+    ApplyWindowBounds();
 }
 
 TForm1::~TForm1() = default;
@@ -181,6 +189,8 @@ void TForm1::CreateControls() {
     Edit1 = new QLineEdit(Panel2);
     Edit1->setObjectName("Edit1");
     Edit1->setReadOnly(true);
+    Edit1->setPlaceholderText(QStringLiteral("クリックでフォルダを指定"));
+    Edit1->setToolTip(QStringLiteral("クリックして検索フォルダを指定します"));
     Edit1->setFocusPolicy(Qt::ClickFocus);
     Edit1->installEventFilter(this);
     folderLayout->addWidget(Edit1);
@@ -210,7 +220,8 @@ void TForm1::CreateControls() {
     ComboBox1->setObjectName("ComboBox1");
     ComboBox1->addItems({QStringLiteral("全てのファイル(*.*)"), QStringLiteral("*.JW?"), QStringLiteral("*.JWW"),
                          QStringLiteral("*.JWS")});
-    ComboBox1->setGeometry(88, 0, 105, 20);
+    // Wide enough for "全てのファイル(*.*)", short of the settings button.
+    ComboBox1->setGeometry(88, 0, std::clamp(ComboBox1->sizeHint().width(), 105, 208), 20);
     // The closed box is as narrow as it always was; its list shows the items whole.
     ComboBox1->view()->setMinimumWidth(ComboBox1->view()->sizeHintForColumn(0) + 8);
     connect(ComboBox1, &QComboBox::currentIndexChanged, this, [this] { ComboBox1Change(); });
@@ -259,6 +270,8 @@ void TForm1::CreateControls() {
     header->viewport()->installEventFilter(this);
     connect(header, &QHeaderView::sectionResized, this, [this](int column) { StringGrid1DrawCell(column, 0); });
     StringGrid1->viewport()->installEventFilter(this);
+    // The buttons stand at fixed places; the list side never gets narrower than they need.
+    Panel3->setMinimumWidth(Button4->geometry().right() + 5);
     rightLayout->addWidget(Panel4);
     rightLayout->addWidget(StringGrid1);
 
@@ -328,30 +341,60 @@ void TForm1::FormShow() {
     DestFolder.clear();
     settings_.LastSettingsFile.clear();
     IniFileName = paths_.StateFile;
+    // The headers first: the widths chosen for a first start fit them too.
+    QStringList headers;
+    for (const char* header : kFileListHeaders) headers << QString::fromUtf8(header);
+    StringGrid1->setHorizontalHeaderLabels(headers);
     const ProfileDocument stateFile = ProfileDocument::Load(IniFileName);
     ReadWindowState(stateFile, state_);
     ApplyWindowState();
+    // Until the window manager has framed the window its frame is unknown; once known, the
+    // kept frame position and outer size are applied again.
+    if (platform_.FrameMargins(this).isNull()) SettleFrame(40);
     LoadConversionSettings(settings_, stateFile);
     settings_.LastSettingsFile = state_.LastSettingsFile;
 
-    StringGrid1->setHorizontalHeaderLabels({QStringLiteral("ファイル名"), QStringLiteral("Bytes"), QStringLiteral("種類"),
-                                            QStringLiteral("Ver"), QStringLiteral("図面メモ"), QStringLiteral("更新日時"),
-                                            QStringLiteral("属性")});
     Edit2->setText(DisplayText(DestFolder));
-    SetStatusText(kSpecifySearchFolder);
+    SetStatusText(kSearchFolderHint);
+}
+
+void TForm1::ApplyWindowBounds() {
+    const QMargins frame = platform_.FrameMargins(this);
+    std::vector<ScreenRect> screens;
+    for (const QRect& area : platform_.ScreenAreas()) screens.push_back({area.x(), area.y(), area.width(), area.height()});
+    const ScreenRect kept = KeepOnScreen({state_.MainLeft, state_.MainTop, state_.MainWidth, state_.MainHeight}, screens);
+    setGeometry(Coordinate(kept.Left + frame.left()), Coordinate(kept.Top + frame.top()),
+                Extent(kept.Width - frame.left() - frame.right()), Extent(kept.Height - frame.top() - frame.bottom()));
+}
+
+void TForm1::SettleFrame(int triesLeft) {
+    if (!platform_.FrameMargins(this).isNull()) {
+        ApplyWindowBounds();
+        return;
+    }
+    if (triesLeft > 0) QTimer::singleShot(50, this, [this, triesLeft] { SettleFrame(triesLeft - 1); });
+}
+
+int TForm1::DefaultColumnWidth(int column) const {
+    // A typical name, the widest size, the full date and time, a memo of about 20 characters.
+    static const char* const samples[kFileListColumns] = {
+        "plan-2026-07-A1.JWW", "123456789", ".JWW", "420", "住宅平面図　第２案　1/100", "2026/12/31 23:59:59", "A R "};
+    const QFontMetrics metrics(StringGrid1->font());
+    const QString header = StringGrid1->horizontalHeaderItem(column) ? StringGrid1->horizontalHeaderItem(column)->text()
+                                                                    : QString();
+    const int text = std::max(metrics.horizontalAdvance(QString::fromUtf8(samples[column])),
+                              QFontMetrics(StringGrid1->horizontalHeader()->font()).horizontalAdvance(header));
+    return text + 2 * StringGrid1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 12;
 }
 
 void TForm1::ApplyWindowState() {
-    // X11 takes window coordinates and sizes of 16 bits.
-    const auto coordinate = [](int value) { return std::clamp(value, -32768, 32767); };
-    const auto size = [](int value) { return std::clamp(value, 0, 32767); };
-    move(coordinate(state_.MainLeft), coordinate(state_.MainTop));
-    resize(size(state_.MainWidth), size(state_.MainHeight));
-    if (settingsDialog_) settingsDialog_->move(coordinate(state_.DialogLeft), coordinate(state_.DialogTop));
-    const int panelWidth = size(state_.FolderPanelWidth);
+    ApplyWindowBounds();
+    if (settingsDialog_) settingsDialog_->move(Coordinate(state_.DialogLeft), Coordinate(state_.DialogTop));
+    const int panelWidth = Extent(state_.FolderPanelWidth);
     Splitter1->setSizes({panelWidth, std::max(0, width() - panelWidth - Splitter1->handleWidth())});
     for (int column = 0; column < kFileListColumns; ++column) {
-        StringGrid1->setColumnWidth(column, size(state_.ColumnWidths[column]));
+        StringGrid1->setColumnWidth(column, state_.ColumnWidthKept[column] ? Extent(state_.ColumnWidths[column])
+                                                                           : DefaultColumnWidth(column));
     }
     SearchFolder = state_.SearchFolder;
     DestFolder = state_.DestFolder;
@@ -361,10 +404,12 @@ void TForm1::ApplyWindowState() {
 
 WindowState TForm1::CurrentWindowState() const {
     WindowState state = state_;
-    state.MainLeft = x();
-    state.MainTop = y();
-    state.MainWidth = width();
-    state.MainHeight = height();
+    const QMargins frame = platform_.FrameMargins(this);
+    const QRect client = geometry();
+    state.MainLeft = client.x() - frame.left();
+    state.MainTop = client.y() - frame.top();
+    state.MainWidth = client.width() + frame.left() + frame.right();
+    state.MainHeight = client.height() + frame.top() + frame.bottom();
     if (settingsDialog_) {
         state.DialogLeft = settingsDialog_->x();
         state.DialogTop = settingsDialog_->y();
@@ -412,7 +457,7 @@ void TForm1::BuildFolderTree() {
     if (!fs::is_directory(SearchFolder, error)) {
         platform_.Beep();
         platform_.ShowMessage(this, MessageKind::Information, kDriveNotReady, MessageButtons::Ok);
-        SetStatusText(kSpecifySearchFolder);
+        SetStatusText(kSearchFolderHint);
         return;
     }
     ListReady = false;
@@ -560,8 +605,20 @@ void TForm1::StringGrid1MouseDown(Qt::MouseButton, int x, int y) {
 void TForm1::SortFileList(int column) {
     std::vector<std::string> keys;
     for (int row = 1; row <= FileRowCount(); ++row) keys.push_back(SortKey(CellBytes(row, column), column == kMemoColumn));
+    // The selection belongs to files, not to places: the name items move with their rows.
+    std::vector<const QTableWidgetItem*> selected;
+    for (const QModelIndex& index : StringGrid1->selectionModel()->selectedRows()) selected.push_back(StringGrid1->item(index.row(), 0));
+    const QTableWidgetItem* current = StringGrid1->item(StringGrid1->currentRow(), 0);
     StringGrid1->setUpdatesEnabled(false);
     for (const auto& [a, b] : SelectionSortSwaps(std::move(keys), SortDescending)) SwapFileRows(a + 1, b + 1);
+    if (current) StringGrid1->setCurrentCell(StringGrid1->row(current), 0, QItemSelectionModel::NoUpdate);
+    QItemSelection selection;
+    for (const QTableWidgetItem* item : selected) {
+        if (!item) continue;
+        const int row = StringGrid1->row(item);
+        selection.select(StringGrid1->model()->index(row, 0), StringGrid1->model()->index(row, kFileListColumns - 1));
+    }
+    StringGrid1->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
     StringGrid1->setUpdatesEnabled(true);
 }
 
@@ -630,7 +687,7 @@ void TForm1::Button4Click() {
     if (RefuseWhileSearching()) return;
     const RunInputs inputs{TreeReady, ListReady, DestFolder, ListFolder};
     const RunCheck check = CheckConversionRun(settings_, inputs);
-    if (check.Check != 0) {
+    if (check.Check != RunCheckNumber::Passed) {
         ShowError(check.Kind, QString::fromStdString(check.Message), check.StatusToo);
         return;
     }
@@ -639,11 +696,13 @@ void TForm1::Button4Click() {
         SetStatusText(QString::fromUtf8(kConversionCancelled));
         return;
     }
+    // After a header sort the selected files may lie apart; they are taken in list order.
+    std::vector<int> rows;
+    for (const QModelIndex& index : StringGrid1->selectionModel()->selectedRows()) rows.push_back(index.row());
+    if (rows.empty() && StringGrid1->currentRow() >= 0) rows.push_back(StringGrid1->currentRow());
+    std::sort(rows.begin(), rows.end());
     std::vector<std::string> names;
-    const QList<QTableWidgetSelectionRange> ranges = StringGrid1->selectedRanges();
-    const int top = ranges.isEmpty() ? StringGrid1->currentRow() : ranges.first().topRow();
-    const int bottom = ranges.isEmpty() ? StringGrid1->currentRow() : ranges.first().bottomRow();
-    for (int row = top; row >= 0 && row <= bottom; ++row) names.push_back(CellBytes(row + 1, 0));
+    for (const int row : rows) names.push_back(CellBytes(row + 1, 0));
     ResolveRuleSources(settings_);
     Run->Start(settings_, SelectionFiles(ListFolder, DestFolder, names), paths_.ImageFolder, DestFolder);
 }
@@ -662,8 +721,14 @@ void TForm1::MnuSetOpenClick() {
     const std::optional<QString> file =
         platform_.ChooseOpenFile(this, SettingsFileChoice(kOpenSettingsTitle, settings_.LastSettingsFile));
     if (!file) return;
+    // An unreadable file would read as an empty one and reset every setting.
+    const std::optional<ProfileDocument> document = ProfileDocument::LoadExisting(PathBytes(*file));
+    if (!document) {
+        ShowError(MessageKind::Error, kSettingsNotRead + *file, false);
+        return;
+    }
     settings_.LastSettingsFile = PathBytes(*file);
-    const std::vector<std::string> refused = LoadConversionSettings(settings_, settings_.LastSettingsFile);
+    const std::vector<std::string> refused = LoadConversionSettings(settings_, *document);
     if (!refused.empty()) {
         QStringList keys;
         for (const std::string& key : refused) keys << QString::fromStdString(key);
@@ -685,6 +750,7 @@ bool TForm1::RefuseWhileSearching() {
     if (RefuseWhileConverting()) return true;
     if (!searching_) return false;
     platform_.Beep();
+    SetStatusText(kBusySearching);
     return true;
 }
 

@@ -13,7 +13,7 @@
 #include <QMainWindow>
 
 #include "app/platform.h"
-#include "app/window_state.h"
+#include "frontend/window_state.h"
 #include "settings/conversion_settings.h"
 
 class QAction;
@@ -141,6 +141,10 @@ private:
     void CreateControls();
     void CreateMenus();
     void ApplyWindowState();
+    // The kept frame position and outer size, on a visible screen.
+    void ApplyWindowBounds();
+    void SettleFrame(int triesLeft);
+    int DefaultColumnWidth(int column) const;
     WindowState CurrentWindowState() const;
     void SelectFileType(int index);
     void ClearFileList(int rows);

@@ -3,8 +3,12 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLibraryInfo>
 #include <QMessageBox>
+#include <QScreen>
+#include <QTranslator>
 #include <QUrl>
 
 namespace tolvane {
@@ -97,6 +101,21 @@ public:
         QCoreApplication::processEvents();
     }
 
+    QMargins FrameMargins(const QWidget* window) override {
+        const QRect frame = window->frameGeometry();
+        const QRect client = window->geometry();
+        return {client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+                frame.bottom() - client.bottom()};
+    }
+
+    std::vector<QRect> ScreenAreas() override {
+        std::vector<QRect> areas;
+        if (QScreen* primary = QGuiApplication::primaryScreen()) areas.push_back(primary->availableGeometry());
+        for (QScreen* screen : QGuiApplication::screens())
+            if (screen != QGuiApplication::primaryScreen()) areas.push_back(screen->availableGeometry());
+        return areas;
+    }
+
 private:
     void Tracker() {
         if (!tracker_) {
@@ -120,6 +139,16 @@ private:
 };
 
 }  // namespace
+
+bool InstallQtJapanese() {
+    auto* translator = new QTranslator(qApp);
+    if (!translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    QCoreApplication::installTranslator(translator);
+    return true;
+}
 
 Platform& RealPlatform() {
     static QtPlatform platform;

@@ -5,7 +5,10 @@
 #pragma once
 
 #include <optional>
+#include <vector>
 
+#include <QMargins>
+#include <QRect>
 #include <QString>
 
 class QWidget;
@@ -43,7 +46,18 @@ public:
     virtual void RepaintNow(QWidget* widget) = 0;
     // Lets pending window events through (repaints, the Escape key).
     virtual void ProcessPendingEvents() = 0;
+    // The window manager's frame around a top-level window's client area: left, top (with the
+    // title bar), right, bottom. Null until the window manager has framed the window, and
+    // always without a window manager.
+    virtual QMargins FrameMargins(const QWidget* window) = 0;
+    // The areas of the screens that windows may take, the primary screen first.
+    virtual std::vector<QRect> ScreenAreas() = 0;
 };
+
+// Qt's own texts (the buttons of message boxes, the folder chooser) in Japanese, as the
+// program's own texts are whatever the locale. False, and Qt's texts stay English, when Qt's
+// translations are not installed.
+bool InstallQtJapanese();
 
 // The real platform: QMessageBox, QApplication::beep, QFileDialog, an application-wide event
 // filter that tracks the Escape key, QDesktopServices.

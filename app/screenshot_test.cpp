@@ -1,9 +1,13 @@
-// Pictures of the main window with a folder of drawings listed, written into the build folder
+// Pictures of the main window with a folder of drawings listed, of its first start and of the
+// folder chooser and a question in Qt's Japanese texts, written into the build folder
 // (screenshots/) for a reviewer to look at.
 #include <filesystem>
 #include <string>
 
+#include <QApplication>
 #include <QHeaderView>
+#include <QTimer>
+#include <QPushButton>
 #include <QPixmap>
 #include <QTableWidget>
 #include <gtest/gtest.h>
@@ -39,9 +43,7 @@ TEST_F(ScreenshotTest, MainWindowWithDrawingsListed) {
     Platform.Folders.push_back(Q(project / "提出用"));
     Form->Button3Click();
     ASSERT_EQ(Form->FileRowCount(), 8);
-    Form->StringGrid1->setColumnWidth(0, 120);
-    Form->StringGrid1->setColumnWidth(4, 200);
-    Form->StringGrid1->setColumnWidth(5, 140);
+    // The columns keep the widths of a first start.
     Form->StringGrid1->selectRow(1);
 
     // Wider than the design size, so that every column shows.
@@ -61,6 +63,31 @@ TEST_F(ScreenshotTest, MainWindowWithDrawingsListed) {
     TForm1 fresh(Settings, Platform, Paths);
     fresh.show();
     EXPECT_TRUE(fresh.grab().save(Q(folder / "main_window_first_start.png")));
+
+    // The folder chooser and a question as the real platform shows them: each modal box is
+    // taken and closed once it has had time to fill.
+    if (!InstallQtJapanese()) GTEST_SKIP() << "Qt's Japanese translation is not installed";
+    const auto grabModal = [](const fs::path& file) {
+        QTimer::singleShot(1000, [file] {
+            QWidget* modal = QApplication::activeModalWidget();
+            ASSERT_NE(modal, nullptr);
+            EXPECT_TRUE(modal->grab().save(Q(file)));
+            modal->close();
+        });
+    };
+    grabModal(folder / "folder_chooser.png");
+    RealPlatform().ChooseFolder(&fresh, QStringLiteral("検索フォルダの指定"), Q(Home));
+    grabModal(folder / "question.png");
+    QTimer::singleShot(500, [] {
+        QWidget* modal = QApplication::activeModalWidget();
+        ASSERT_NE(modal, nullptr);
+        const QList<QPushButton*> buttons = modal->findChildren<QPushButton*>();
+        QStringList texts;
+        for (const QPushButton* button : buttons) texts << button->text();
+        EXPECT_TRUE(texts.contains(QStringLiteral("はい(&Y)")) || texts.contains(QStringLiteral("はい"))) << texts.join(' ').toStdString();
+    });
+    RealPlatform().ShowMessage(&fresh, MessageKind::Confirmation, QStringLiteral("変換を開始します。よろしいですか？"),
+                               MessageButtons::YesNo);
 }
 
 }  // namespace

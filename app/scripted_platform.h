@@ -39,6 +39,9 @@ public:
     // The Escape key is down from this poll on (counting from 1); never when 0.
     int EscapeFromPoll = 0;
     int EscapePolls = 0;
+    // The frame a window manager would put around the main window, and the screens.
+    QMargins Frame;
+    std::vector<QRect> Screens{QRect(0, 0, 1920, 1080)};
 
     MessageAnswer ShowMessage(QWidget*, MessageKind kind, const QString& text, MessageButtons buttons) override {
         Log.push_back("message:" + text);
@@ -78,6 +81,8 @@ public:
     }
     void RepaintNow(QWidget*) override { ++Repaints; }
     void ProcessPendingEvents() override {}
+    QMargins FrameMargins(const QWidget*) override { return Frame; }
+    std::vector<QRect> ScreenAreas() override { return Screens; }
 
 private:
     static std::optional<QString> Next(std::deque<std::optional<QString>>& queue) {

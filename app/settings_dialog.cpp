@@ -251,6 +251,12 @@ void TForm3::BuildCommonControls() {
         CheckBox[i]->setGeometry(8, 384 + i * 17, 436, 17);
     }
 
+    Label18 = MakeLabel(this, "Label18", QString(), 456, 448, 192, 34);
+    Label18->setWordWrap(true);
+    Label18->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    QPalette reasonPalette = Label18->palette();
+    reasonPalette.setColor(QPalette::WindowText, Qt::red);
+    Label18->setPalette(reasonPalette);
     Button6 = MakeButton(this, "Button6", "現在の設定を保存(&S)", QRect(456, 386, 192, 26));
     Button7 = MakeButton(this, "Button7", "保存した設定を開く(O)", QRect(456, 418, 192, 26));
     Button3 = MakeButton(this, "Button3", "ＯＫ (&Y)", QRect(456, 486, 92, 28));
@@ -281,6 +287,7 @@ void TForm3::FormShow() {
     // An edit left open when the dialog was last closed must not write into the new values.
     StringGrid1->CommitEdit();
     StringGrid2->CommitEdit();
+    Label18->clear();
     StringGrid1->SetText(0, 0, "変換前");
     StringGrid1->SetText(0, 1, "変換後線色番号");
     StringGrid1->SetText(0, 2, "線幅");
@@ -327,9 +334,11 @@ void TForm3::SetRangeFrom(QLineEdit* input, SettingsGrid* grid, RangeTarget targ
     const auto [top, bottom] = grid->SelectedRows();
     if (!SetRange(values, target, text, top, bottom)) {
         platform_.Beep();
+        Label18->setText(FromUtf8(RangeReason(target)));
         input->setFocus();
         return;
     }
+    Label18->clear();
     input->setText(FromUtf8(text));
     ShowTables(values);
 }
@@ -340,6 +349,7 @@ void TForm3::Button2Click() { SetRangeFrom(Edit2, StringGrid2, RangeTarget::Line
 
 void TForm3::ShowBadValue(const BadValue& bad) {
     platform_.Beep();
+    Label18->setText(FromUtf8(BadValueReason(bad)));
     PageControl1->setCurrentIndex(bad.Page());
     switch (bad.Where) {
         case BadValue::Place::ColorGrid:

@@ -10,7 +10,7 @@
 #include <QDialog>
 #include <QTableWidget>
 
-#include "app/dialog_values.h"
+#include "frontend/dialog_values.h"
 #include "app/platform.h"
 #include "app/rule_row.h"
 
@@ -84,6 +84,8 @@ public:
     QLabel* Label15;
     QLabel* Label16;
     QLabel* Label17;
+    // Why the last value was refused: the beep alone is not heard on many machines.
+    QLabel* Label18;
     SettingsGrid* StringGrid1;
     SettingsGrid* StringGrid2;
     QLineEdit* Edit1;

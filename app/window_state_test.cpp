@@ -2,15 +2,18 @@
 #include <string>
 #include <vector>
 
+#include <QApplication>
 #include <QComboBox>
+#include <QPushButton>
 #include <QDialog>
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QSplitter>
 #include <QTableWidget>
 #include <gtest/gtest.h>
 
 #include "app/app_test_support.h"
-#include "app/window_state.h"
+#include "frontend/window_state.h"
 #include "settings/profile.h"
 #include "settings/settings_file.h"
 
@@ -24,40 +27,6 @@ const std::vector<std::pair<std::string, std::string>> kWindowKeys = {
     {"Comp", "F1P1"}, {"Comp", "F1S0"}, {"Comp", "F1S1"}, {"Comp", "F1S2"}, {"Comp", "F1S3"}, {"Comp", "F1S4"},
     {"Comp", "F1S5"}, {"Comp", "F1S6"}, {"Set", "FLD1"},  {"Set", "FLD2"},  {"Set", "FNAM"}, {"Set", "FTYP"}};
 
-// Reading: present keys replace the defaults, missing and empty ones keep them, numbers are
-// lenient (not wholly an integer reads as 0), paths are read whole.
-TEST(WindowStateFile, ReadsPresentKeysLeniently) {
-    const std::string longPath = "/" + std::string(700, 'd') + "/";
-    const ProfileDocument file = ProfileDocument::Parse(
-        "[Form]\r\nF1_X=10\r\nF1_W=abc\r\nF1_H=\r\nF3_Y=-5\r\n[Comp]\r\nF1S2=12px\r\nF1S3=90\r\n"
-        "[Set]\r\nFLD1=" + longPath + "\r\nFTYP=7\r\n");
-    WindowState state = DefaultWindowState("/home/user/");
-    ReadWindowState(file, state);
-    EXPECT_EQ(state.MainLeft, 10);
-    EXPECT_EQ(state.MainTop, 107);
-    EXPECT_EQ(state.MainWidth, 0);
-    EXPECT_EQ(state.MainHeight, 478);
-    EXPECT_EQ(state.DialogLeft, 192);
-    EXPECT_EQ(state.DialogTop, -5);
-    EXPECT_EQ(state.FolderPanelWidth, 160);
-    EXPECT_EQ(state.ColumnWidths, (std::array<int, 7>{64, 64, 0, 90, 64, 64, 64}));
-    EXPECT_EQ(state.SearchFolder, longPath);
-    EXPECT_EQ(state.DestFolder, "");
-    EXPECT_EQ(state.FilterIndex, 7);
-}
-
-// Writing: every key in its order; a path with a line break is not written into the file.
-TEST(WindowStateFile, WritesEveryKeyInOrder) {
-    ProfileDocument file;
-    WindowState state = DefaultWindowState("/home/user/");
-    state.DestFolder = "/bad\nfolder/";
-    WriteWindowState(file, state);
-    EXPECT_EQ(file.Bytes(),
-              "[Form]\r\nF1_X=192\r\nF1_Y=107\r\nF1_W=696\r\nF1_H=478\r\nF3_X=192\r\nF3_Y=107\r\n"
-              "[Comp]\r\nF1P1=160\r\nF1S0=64\r\nF1S1=64\r\nF1S2=64\r\nF1S3=64\r\nF1S4=64\r\nF1S5=64\r\nF1S6=64\r\n"
-              "[Set]\r\nFLD1=/home/user/\r\nFLD2=\r\nFNAM=\r\nFTYP=0\r\n");
-}
-
 class WindowStateTest : public WindowTest {
 protected:
     ProfileDocument StateFile() { return ProfileDocument::Load(Paths.StateFile); }
@@ -68,14 +37,20 @@ TEST_F(WindowStateTest, FirstStartAndTheFileWrittenAtTheEnd) {
     ASSERT_FALSE(fs::exists(Paths.StateFile));
     Start();
     EXPECT_EQ(Form->windowTitle(), QStringLiteral("Tolvane Ver.1.04"));
-    EXPECT_EQ(Form->pos(), QPoint(192, 107));
-    EXPECT_EQ(Form->size(), QSize(696, 478));
+    EXPECT_EQ(Form->geometry(), QRect(192, 107, 696, 478));  // the scripted platform has no frame
     EXPECT_EQ(Form->Panel1->width(), 160);
-    for (int column = 0; column < 7; ++column) EXPECT_EQ(Form->StringGrid1->columnWidth(column), 64);
+    // Columns wide enough for a typical name, the full date and time and a memo of 20
+    // characters; a filter box that shows its whole text.
+    const QFontMetrics grid(Form->StringGrid1->font());
+    EXPECT_GT(Form->StringGrid1->columnWidth(0), grid.horizontalAdvance("plan-2026-07-A.JWW"));
+    EXPECT_GT(Form->StringGrid1->columnWidth(4), grid.horizontalAdvance(QStringLiteral("住宅平面図 第２案 1/100縮尺")));
+    EXPECT_GT(Form->StringGrid1->columnWidth(5), grid.horizontalAdvance("2026/12/31 23:59:59"));
     EXPECT_EQ(Form->ComboBox1->currentText(), QStringLiteral("全てのファイル(*.*)"));
+    EXPECT_GE(Form->ComboBox1->width(), QFontMetrics(Form->ComboBox1->font()).horizontalAdvance(Form->ComboBox1->currentText()));
+    EXPECT_FALSE(Form->Edit1->placeholderText().isEmpty());
     EXPECT_EQ(Form->Edit2->text(), QString());
     EXPECT_EQ(Form->Edit1->text(), QString());
-    EXPECT_EQ(Form->StatusText(), QStringLiteral("検索フォルダを指定して下さい。"));
+    EXPECT_TRUE(Form->StatusText().startsWith(QStringLiteral("検索フォルダを指定して下さい。（")));
     EXPECT_EQ(Form->FileRowCount(), 4);
     EXPECT_EQ(Form->StringGrid1->horizontalHeaderItem(4)->text(), QStringLiteral("図面メモ"));
     EXPECT_FALSE(Form->TreeReady || Form->ListReady || Form->SortDescending || Form->SearchAborted);
@@ -124,7 +99,7 @@ TEST_F(WindowStateTest, OneRunsStateComesBackAtTheNextStart) {
     dialog.move(50, 60);
     Settings.ColorTable[3] = 104;
     Settings.WidthTable[3] = 35;
-    Settings.ConversionMode = 1;
+    Settings.ConversionMode = ConversionModeKind::Combined;
     Settings.Rules[2].Enabled = true;
     Settings.Rules[2].TargetColor = 7;
     Settings.LastSettingsFile = Bytes(Home / "rules.set");
@@ -149,7 +124,7 @@ TEST_F(WindowStateTest, OneRunsStateComesBackAtTheNextStart) {
     EXPECT_EQ(next.TreeView1->topLevelItemCount(), 0);
     EXPECT_EQ(fresh.ColorTable[3], 104);
     EXPECT_EQ(fresh.WidthTable[3], 35);
-    EXPECT_EQ(fresh.ConversionMode, 1);
+    EXPECT_EQ(fresh.ConversionMode, ConversionModeKind::Combined);
     EXPECT_TRUE(fresh.Rules[2].Enabled);
     EXPECT_EQ(fresh.Rules[2].TargetColor, 7);
     EXPECT_EQ(fresh.LastSettingsFile, Bytes(Home / "rules.set"));
@@ -157,6 +132,40 @@ TEST_F(WindowStateTest, OneRunsStateComesBackAtTheNextStart) {
     Platform.Folders.clear();
     next.MnuFileSFolderClick();
     EXPECT_EQ(Platform.FileChoices.back().InitialFolder, Q(Home / "drawings") + "/");
+}
+
+// Neither a wide folder panel nor a narrow window hides the settings and convert buttons.
+TEST_F(WindowStateTest, ButtonsStayInSight) {
+    Start();
+    Form->Splitter1->setSizes({Form->width(), 0});
+    EXPECT_GE(Form->Panel3->width(), Form->Button4->geometry().right());
+    Form->resize(200, 478);
+    QApplication::processEvents();
+    EXPECT_GE(Form->Panel3->width(), Form->Button4->geometry().right());
+}
+
+// The frame's corner and the outer size are kept, not the client area's: under a window
+// manager's frame five restarts leave them as they were. A frame kept on a screen that is no
+// longer there comes back on the screen there is.
+TEST_F(WindowStateTest, FrameBoundsSurviveRestarts) {
+    Platform.Frame = QMargins(1, 20, 1, 1);
+    fs::create_directories(fs::path(Paths.StateFile).parent_path());
+    WriteFile(Paths.StateFile, std::string("[Form]\r\nF1_X=300\r\nF1_Y=280\r\nF1_W=700\r\nF1_H=500\r\n"));
+    for (int run = 0; run < 5; ++run) {
+        Start();
+        EXPECT_EQ(Form->geometry(), QRect(301, 300, 698, 479));
+        Form->close();
+        const ProfileDocument file = StateFile();
+        EXPECT_EQ(file.Get("Form", "F1_X", 22).second, "300");
+        EXPECT_EQ(file.Get("Form", "F1_Y", 22).second, "280");
+        EXPECT_EQ(file.Get("Form", "F1_W", 22).second, "700");
+        EXPECT_EQ(file.Get("Form", "F1_H", 22).second, "500");
+    }
+
+    Platform.Screens = {QRect(0, 0, 1024, 768)};
+    WriteFile(Paths.StateFile, std::string("[Form]\r\nF1_X=2500\r\nF1_Y=1400\r\nF1_W=800\r\nF1_H=600\r\n"));
+    Start();
+    EXPECT_EQ(Form->geometry(), QRect(225, 188, 798, 579));
 }
 
 // Lenient numbers at start: a non-numeric width is applied as 0; a filter index out of range
@@ -220,6 +229,24 @@ TEST_F(WindowStateTest, SettingsFileMenu) {
     EXPECT_EQ(Platform.FileChoices.back().Title, QStringLiteral("保存した設定ファイルを開く"));
     EXPECT_EQ(Settings.ColorTable[1], 5);
     EXPECT_EQ(Platform.Beeps, 0);
+}
+
+// A settings file that cannot be read is refused with the dialog's error box; the settings
+// and the last file stay as they were.
+TEST_F(WindowStateTest, SettingsFileThatCannotBeRead) {
+    Start();
+    Settings.ColorTable[1] = 5;
+    Settings.LastSettingsFile = Bytes(Home / "old.set");
+    fs::create_directories(Home / "folder.set");
+    Platform.Files = {Q(Home / "folder.set"), Q(Home / "missing.set")};
+    Form->MnuSetOpenClick();
+    Form->MnuSetOpenClick();
+    EXPECT_EQ(MessageTexts(), (std::vector<QString>{QStringLiteral("設定ファイルを読み込めませんでした。\n") + Q(Home / "folder.set"),
+                                                    QStringLiteral("設定ファイルを読み込めませんでした。\n") + Q(Home / "missing.set")}));
+    EXPECT_EQ(Platform.Messages[0].Kind, MessageKind::Error);
+    EXPECT_EQ(Platform.Beeps, 2);
+    EXPECT_EQ(Settings.ColorTable[1], 5);
+    EXPECT_EQ(Settings.LastSettingsFile, Bytes(Home / "old.set"));
 }
 
 // A settings file that cannot be written is not passed over in silence.

@@ -1,5 +1,6 @@
 #include "formats/file_probes.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <fstream>
@@ -197,6 +198,56 @@ FileListRow MakeFileListRow(const fs::directory_entry& entry) {
     if (!error) row.Modified = FileListTime(time);
     row.Attributes = AttributesText(path);
     return row;
+}
+
+namespace {
+
+bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+
+unsigned char NameOrderByte(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte >= 'a' && byte <= 'z' ? static_cast<unsigned char>(byte - 'a' + 'A') : byte;
+}
+
+// Below, equal to or above zero as a sorts before, with or after b.
+int CompareNames(std::string_view a, std::string_view b) {
+    size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (IsAsciiDigit(a[i]) && IsAsciiDigit(b[j])) {
+            size_t endA = i, endB = j;
+            while (endA < a.size() && IsAsciiDigit(a[endA])) ++endA;
+            while (endB < b.size() && IsAsciiDigit(b[endB])) ++endB;
+            size_t startA = i, startB = j;
+            while (startA + 1 < endA && a[startA] == '0') ++startA;
+            while (startB + 1 < endB && b[startB] == '0') ++startB;
+            // Without leading zeros, the longer run is the greater number.
+            if (endA - startA != endB - startB) return endA - startA < endB - startB ? -1 : 1;
+            if (const int digits = a.substr(startA, endA - startA).compare(b.substr(startB, endB - startB)); digits != 0)
+                return digits;
+            if (endA - i != endB - j) return endA - i < endB - j ? -1 : 1;
+            i = endA;
+            j = endB;
+            continue;
+        }
+        const unsigned char x = NameOrderByte(a[i]), y = NameOrderByte(b[j]);
+        if (x != y) return x < y ? -1 : 1;
+        ++i;
+        ++j;
+    }
+    if (i == a.size()) return j == b.size() ? 0 : -1;
+    return 1;
+}
+
+}  // namespace
+
+bool FileNameLess(std::string_view a, std::string_view b) {
+    const int order = CompareNames(a, b);
+    return order != 0 ? order < 0 : a < b;
+}
+
+void SortFileListRows(std::vector<FileListRow>& rows) {
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const FileListRow& a, const FileListRow& b) { return FileNameLess(a.Name, b.Name); });
 }
 
 }  // namespace tolvane

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "formats/text.h"
 
@@ -62,5 +63,11 @@ bool IsHiddenName(std::string_view name);
 // (IsHiddenEntry).
 bool IsListedFile(const std::filesystem::directory_entry& entry);
 FileListRow MakeFileListRow(const std::filesystem::directory_entry& entry);
+
+// The order of the file list by name, as Windows lists a folder: ASCII letters without regard
+// to case, runs of digits by their value (f2 before f10, then the shorter run of equal value
+// first); names equal in that order go by their bytes.
+bool FileNameLess(std::string_view a, std::string_view b);
+void SortFileListRows(std::vector<FileListRow>& rows);
 
 }  // namespace tolvane

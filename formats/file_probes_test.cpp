@@ -245,6 +245,20 @@ TEST(FileProbes, FileListRows) {
     EXPECT_EQ(fixed.Attributes, testing::kNewFileAttributes + "R ");
 }
 
+// The list's name order: case-blind ASCII, numbers by value, and a strict order throughout.
+TEST(FileProbes, FileNameOrder) {
+    const std::vector<std::string> sorted = {"a.jww", "B.jww", "f1.jww", "F2.jww", "f02.jww", "f10.jww", "f10a.jww",
+                                             "f10b", "file", "file2", "x9y", "x0010y", "\xe5\x9b\xb3.jww"};
+    for (size_t i = 0; i < sorted.size(); ++i) {
+        for (size_t j = 0; j < sorted.size(); ++j)
+            EXPECT_EQ(FileNameLess(sorted[i], sorted[j]), i < j) << sorted[i] << " / " << sorted[j];
+    }
+    // Names equal but for letter case still have an order, by their bytes.
+    EXPECT_TRUE(FileNameLess("PLAN.jww", "plan.jww"));
+    EXPECT_FALSE(FileNameLess("plan.jww", "PLAN.jww"));
+}
+
+
 // The legacy files of the corpus are listed with "---" and the memo of their first block.
 TEST(FileProbes, LegacyCorpus) {
     const fs::path corpus = testing::CorpusFolder("jwk");

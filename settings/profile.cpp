@@ -5,6 +5,7 @@
 #include <iterator>
 #include <random>
 
+#include "formats/text.h"
 #include "formats/utf8_path.h"
 
 namespace tolvane {
@@ -31,7 +32,7 @@ bool SameName(std::string_view a, std::string_view b) {
     auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
     for (size_t i = 0; i < a.size(); ++i) {
         const auto c = static_cast<unsigned char>(a[i]);
-        if (((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) && i + 1 < a.size()) {
+        if (IsCodePage932LeadByte(c) && i + 1 < a.size()) {
             if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
             ++i;
         } else if (lower(a[i]) != lower(b[i])) {
@@ -110,6 +111,12 @@ std::optional<ProfileDocument> ProfileDocument::LoadForUpdate(const std::string&
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad()) return std::nullopt;
     return Parse(bytes);
+}
+
+std::optional<ProfileDocument> ProfileDocument::LoadExisting(const std::string& file) {
+    std::error_code error;
+    if (!fs::exists(PathFromUtf8(file), error)) return std::nullopt;
+    return LoadForUpdate(file);
 }
 
 std::pair<bool, std::string> ProfileDocument::Get(std::string_view section, std::string_view key,

@@ -15,6 +15,10 @@
 
 namespace tolvane {
 
+// Numbers of the settings and window-state files are read through a buffer of 22 bytes (21
+// characters and the terminator), as the program always did: a longer value is cut.
+inline constexpr size_t kNumberValueBuffer = 22;
+
 // A profile file held in memory, for reading or writing many keys with one file access.
 class ProfileDocument {
 public:
@@ -23,6 +27,9 @@ public:
     // For writing: a missing file gives an empty document, a file that exists but cannot be
     // read gives nothing, so that a save never replaces what it could not read.
     static std::optional<ProfileDocument> LoadForUpdate(const std::string& file);
+    // For a file the user chose to open: a missing or unreadable file gives nothing, so that it
+    // is refused rather than read as empty.
+    static std::optional<ProfileDocument> LoadExisting(const std::string& file);
     static ProfileDocument Parse(std::string_view bytes);
 
     // The value, cut to bufferSize - 1 bytes; present when it is not empty.

@@ -6,8 +6,9 @@
 #include <array>
 #include <filesystem>
 #include <string>
+#include <vector>
 
-#include "app/file_list.h"
+#include "frontend/file_list.h"
 
 namespace tolvane {
 
@@ -28,6 +29,8 @@ struct ProgramPaths {
 ProgramPaths DefaultProgramPaths();
 
 struct WindowState {
+    // The main window's frame: the corner of its title bar and its outer size, as the
+    // Windows program keeps them.
     int MainLeft = 192;
     int MainTop = 107;
     int MainWidth = 696;
@@ -36,6 +39,8 @@ struct WindowState {
     int DialogTop = 107;
     int FolderPanelWidth = 160;
     std::array<int, kFileListColumns> ColumnWidths{64, 64, 64, 64, 64, 64, 64};
+    // Which widths came from the file; the others are chosen to fit their texts.
+    std::array<bool, kFileListColumns> ColumnWidthKept{};
     std::string SearchFolder;
     std::string DestFolder;
     std::string LastSettingsFile;
@@ -50,5 +55,19 @@ WindowState DefaultWindowState(const std::string& homeFolder);
 void ReadWindowState(const ProfileDocument& file, WindowState& state);
 // Sets every window key, in the order the program has always written them.
 void WriteWindowState(ProfileDocument& file, const WindowState& state);
+
+struct ScreenRect {
+    int Left = 0;
+    int Top = 0;
+    int Width = 0;
+    int Height = 0;
+    bool operator==(const ScreenRect&) const = default;
+};
+
+// Window bounds that can be reached: a state file written with a larger or another monitor
+// must not put the window, or its title bar, out of sight. The window goes onto the screen
+// it overlaps most (the first screen when it overlaps none), shrunk to fit and moved in as
+// far as needed. Without screens the bounds stay as they are.
+ScreenRect KeepOnScreen(const ScreenRect& frame, const std::vector<ScreenRect>& screens);
 
 }  // namespace tolvane

@@ -1,4 +1,7 @@
-#include "app/window_state.h"
+#include "frontend/window_state.h"
+
+#include <algorithm>
+#include <cstdint>
 
 #include "conversion/app_paths.h"
 #include "settings/profile.h"
@@ -8,13 +11,12 @@ namespace tolvane {
 
 namespace {
 
-// Numbers were read through a buffer of 22 bytes. Folder paths were limited to 511 bytes on
-// Windows; Linux paths may be far longer, and a path cut short names another folder.
-constexpr size_t kNumberBuffer = 22;
+// Folder paths were limited to 511 bytes on Windows; Linux paths may be far longer, and a path
+// cut short names another folder.
 constexpr size_t kPathBuffer = 4096;
 
 void ReadNumber(const ProfileDocument& file, const char* section, const std::string& key, int& value) {
-    const auto [present, text] = file.Get(section, key, kNumberBuffer);
+    const auto [present, text] = file.Get(section, key, kNumberValueBuffer);
     if (present) value = ParseInt(text);
 }
 
@@ -54,7 +56,9 @@ void ReadWindowState(const ProfileDocument& file, WindowState& state) {
     ReadNumber(file, "Form", "F3_Y", state.DialogTop);
     ReadNumber(file, "Comp", "F1P1", state.FolderPanelWidth);
     for (int column = 0; column < kFileListColumns; ++column) {
-        ReadNumber(file, "Comp", "F1S" + std::to_string(column), state.ColumnWidths[column]);
+        const std::string key = "F1S" + std::to_string(column);
+        state.ColumnWidthKept[column] = file.Get("Comp", key, kNumberValueBuffer).first || state.ColumnWidthKept[column];
+        ReadNumber(file, "Comp", key, state.ColumnWidths[column]);
     }
     ReadText(file, "Set", "FLD1", state.SearchFolder);
     ReadText(file, "Set", "FLD2", state.DestFolder);
@@ -77,6 +81,26 @@ void WriteWindowState(ProfileDocument& file, const WindowState& state) {
     file.Set("Set", "FLD2", KeepableText(state.DestFolder));
     file.Set("Set", "FNAM", KeepableText(state.LastSettingsFile));
     file.Set("Set", "FTYP", std::to_string(state.FilterIndex));
+}
+
+ScreenRect KeepOnScreen(const ScreenRect& frame, const std::vector<ScreenRect>& screens) {
+    if (screens.empty()) return frame;
+    const auto overlap = [&frame](const ScreenRect& screen) {
+        const int64_t width = std::min<int64_t>(int64_t{frame.Left} + frame.Width, int64_t{screen.Left} + screen.Width) -
+                              std::max(frame.Left, screen.Left);
+        const int64_t height = std::min<int64_t>(int64_t{frame.Top} + frame.Height, int64_t{screen.Top} + screen.Height) -
+                               std::max(frame.Top, screen.Top);
+        return width > 0 && height > 0 ? width * height : int64_t{0};
+    };
+    const ScreenRect* best = &screens.front();
+    for (const ScreenRect& screen : screens)
+        if (overlap(screen) > overlap(*best)) best = &screen;
+    ScreenRect kept = frame;
+    kept.Width = std::clamp(frame.Width, 0, std::max(0, best->Width));
+    kept.Height = std::clamp(frame.Height, 0, std::max(0, best->Height));
+    kept.Left = std::clamp(frame.Left, best->Left, best->Left + std::max(0, best->Width) - kept.Width);
+    kept.Top = std::clamp(frame.Top, best->Top, best->Top + std::max(0, best->Height) - kept.Height);
+    return kept;
 }
 
 }  // namespace tolvane

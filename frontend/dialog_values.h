@@ -44,6 +44,10 @@ struct BadValue {
     bool operator==(const BadValue&) const = default;
 };
 
+// Why a value was refused, for the dialog's message line (UTF-8): which value, and the
+// values it takes.
+std::string BadValueReason(const BadValue& bad);
+
 // The lenient reading of every cell and field: the integer that the whole text denotes, else 0.
 int32_t ParseCell(const std::string& utf8);
 
@@ -67,9 +71,10 @@ std::optional<BadValue> ConfirmDialog(DialogValues& values, ConversionSettings& 
 
 // The note shown after OK when converted files will get a newer data version (UTF-8); empty
 // when the version is not raised.
-std::string VersionRaiseMessage(int versionRaise);
+std::string VersionRaiseMessage(VersionRaiseLevel versionRaise);
 
 enum class RangeTarget { Color, Width, LineType };
+std::string RangeReason(RangeTarget target);
 
 // The range buttons: the input is read leniently; when the value is accepted, the input shows
 // its decimal text and rows top..bottom of the target column get it. Answers false (and
