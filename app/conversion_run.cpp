@@ -7,11 +7,11 @@ namespace tolvane {
 namespace fs = std::filesystem;
 
 RunCheck CheckConversionRun(const ConversionSettings& settings, const RunInputs& inputs) {
-    if (!inputs.TreeReady) return {1, "検索フォルダを指定して下さい。", MessageKind::Error, true};
+    if (!inputs.TreeReady) return {RunCheckNumber::NoSearchFolder, "検索フォルダを指定して下さい。", MessageKind::Error, true};
     if (!inputs.ListReady || inputs.SourceFolder.empty())
-        return {2, "ファイル一覧が表示されていません。", MessageKind::Error, false};
+        return {RunCheckNumber::NoFileList, "ファイル一覧が表示されていません。", MessageKind::Error, false};
     const RunRefusal refusal = CheckRunInputs(settings, inputs.DestFolder, {fs::path(inputs.SourceFolder)});
-    if (refusal.Check != 0) return {refusal.Check, refusal.Message, MessageKind::Confirmation, false};
+    if (refusal.Check != RunCheckNumber::Passed) return {refusal.Check, refusal.Message, MessageKind::Confirmation, false};
     return {};
 }
 

@@ -25,7 +25,7 @@ struct RunInputs {
 // The first check that refuses the run: its number (1 to 6), message and message kind, and
 // whether the status bar shows the message too. Check 0 lets the run go on to its question.
 struct RunCheck {
-    int Check = 0;
+    RunCheckNumber Check = RunCheckNumber::Passed;
     std::string Message;  // UTF-8
     MessageKind Kind = MessageKind::Confirmation;
     bool StatusToo = false;

@@ -65,29 +65,29 @@ protected:
 TEST_F(ConversionRunTest, EachCheckStopsTheRunWithItsOwnMessageInOrder) {
     WriteDrawing(Source / "a.jww", 420);
     struct Case {
-        int Check;
+        RunCheckNumber Check;
         QString Message;
         MessageKind Kind;
         bool StatusToo;
     };
     const std::vector<Case> cases = {
-        {1, QStringLiteral("検索フォルダを指定して下さい。"), MessageKind::Error, true},
-        {2, QStringLiteral("ファイル一覧が表示されていません。"), MessageKind::Error, false},
-        {3, QStringLiteral("保存先フォルダを指定して下さい。"), MessageKind::Confirmation, false},
-        {4, QStringLiteral("指定された保存先フォルダが存在しません。再指定して下さい。"), MessageKind::Confirmation, false},
-        {5, QStringLiteral("保存先フォルダとファイルのフォルダが同じになっています。"), MessageKind::Confirmation, false},
-        {6, QStringLiteral("[線色線種・組合せ変換] 変換指定が行われていません。"), MessageKind::Confirmation, false},
+        {RunCheckNumber::NoSearchFolder, QStringLiteral("検索フォルダを指定して下さい。"), MessageKind::Error, true},
+        {RunCheckNumber::NoFileList, QStringLiteral("ファイル一覧が表示されていません。"), MessageKind::Error, false},
+        {RunCheckNumber::NoDestination, QStringLiteral("保存先フォルダを指定して下さい。"), MessageKind::Confirmation, false},
+        {RunCheckNumber::DestinationMissing, QStringLiteral("指定された保存先フォルダが存在しません。再指定して下さい。"), MessageKind::Confirmation, false},
+        {RunCheckNumber::SameFolder, QStringLiteral("保存先フォルダとファイルのフォルダが同じになっています。"), MessageKind::Confirmation, false},
+        {RunCheckNumber::NoRule, QStringLiteral("[線色線種・組合せ変換] 変換指定が行われていません。"), MessageKind::Confirmation, false},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE("check " + std::to_string(c.Check));
+        SCOPED_TRACE("check " + std::to_string(static_cast<int>(c.Check)));
         Platform = RecordingPlatform();
         Start();
-        Settings.ConversionMode = 1;  // and no rule enabled
-        if (c.Check >= 2) ChooseSearchFolder(Home);
-        if (c.Check >= 3) ClickFolder(Source);
-        if (c.Check == 4) ChooseDestination(Home / "missing");
-        if (c.Check == 5) ChooseDestination(Source / ".." / "src");  // the same folder, spelt otherwise
-        if (c.Check == 6) ChooseDestination(Dest);
+        Settings.ConversionMode = ConversionModeKind::Combined;  // and no rule enabled
+        if (c.Check >= RunCheckNumber::NoFileList) ChooseSearchFolder(Home);
+        if (c.Check >= RunCheckNumber::NoDestination) ClickFolder(Source);
+        if (c.Check == RunCheckNumber::DestinationMissing) ChooseDestination(Home / "missing");
+        if (c.Check == RunCheckNumber::SameFolder) ChooseDestination(Source / ".." / "src");  // the same folder, spelt otherwise
+        if (c.Check == RunCheckNumber::NoRule) ChooseDestination(Dest);
         const QString statusBefore = Form->StatusText();
         Platform.Log.clear();
         Platform.Messages.clear();
@@ -105,7 +105,7 @@ TEST_F(ConversionRunTest, EachCheckStopsTheRunWithItsOwnMessageInOrder) {
     // Check 7: the question, without a beep; No cancels.
     Platform = RecordingPlatform();
     Start();
-    Settings.ConversionMode = 0;
+    Settings.ConversionMode = ConversionModeKind::Individual;
     ChooseSearchFolder(Home);
     ClickFolder(Source);
     ChooseDestination(Dest);
@@ -224,7 +224,7 @@ TEST_F(ConversionRunTest, CombinedRunResolvesTheRuleSources) {
     ChooseSearchFolder(Home);
     ClickFolder(Source);
     ChooseDestination(Dest);
-    Settings.ConversionMode = 1;
+    Settings.ConversionMode = ConversionModeKind::Combined;
     Settings.Rules[0].Enabled = true;
     Settings.Rules[0].SourceColorIndex = 1;
     Settings.Rules[0].SourceLineTypeIndex = 0;

@@ -15,7 +15,7 @@
 #include "app/main_window.h"
 #include "app/platform.h"
 #include "app/settings_dialog.h"
-#include "app/window_state.h"
+#include "frontend/window_state.h"
 #include "settings/conversion_settings.h"
 
 namespace {

@@ -31,7 +31,7 @@
 #include <QVBoxLayout>
 
 #include "app/conversion_run.h"
-#include "app/file_list.h"
+#include "frontend/file_list.h"
 #include "app/folder_tree.h"
 #include "app/path_text.h"
 #include "app/preview_pane.h"
@@ -102,6 +102,10 @@ protected:
         option->displayAlignment = Qt::AlignRight | Qt::AlignVCenter;
     }
 };
+
+// X11 takes window coordinates and sizes of 16 bits.
+int Coordinate(int value) { return std::clamp(value, -32768, 32767); }
+int Extent(int value) { return std::clamp(value, 0, 32767); }
 
 }  // namespace
 
@@ -357,9 +361,9 @@ void TForm1::FormShow() {
     settings_.LastSettingsFile.clear();
     IniFileName = paths_.StateFile;
     // The headers first: the widths chosen for a first start fit them too.
-    StringGrid1->setHorizontalHeaderLabels({QStringLiteral("ファイル名"), QStringLiteral("Bytes"), QStringLiteral("種類"),
-                                            QStringLiteral("Ver"), QStringLiteral("図面メモ"), QStringLiteral("更新日時"),
-                                            QStringLiteral("属性")});
+    QStringList headers;
+    for (const char* header : kFileListHeaders) headers << QString::fromUtf8(header);
+    StringGrid1->setHorizontalHeaderLabels(headers);
     const ProfileDocument stateFile = ProfileDocument::Load(IniFileName);
     ReadWindowState(stateFile, state_);
     ApplyWindowState();
@@ -372,10 +376,6 @@ void TForm1::FormShow() {
     Edit2->setText(DisplayText(DestFolder));
     SetStatusText(kSearchFolderHint);
 }
-
-// X11 takes window coordinates and sizes of 16 bits.
-static int Coordinate(int value) { return std::clamp(value, -32768, 32767); }
-static int Extent(int value) { return std::clamp(value, 0, 32767); }
 
 void TForm1::ApplyWindowBounds() {
     const QMargins frame = platform_.FrameMargins(this);
@@ -407,14 +407,12 @@ int TForm1::DefaultColumnWidth(int column) const {
 }
 
 void TForm1::ApplyWindowState() {
-    const auto coordinate = Coordinate;
-    const auto size = Extent;
     ApplyWindowBounds();
-    if (settingsDialog_) settingsDialog_->move(coordinate(state_.DialogLeft), coordinate(state_.DialogTop));
-    const int panelWidth = size(state_.FolderPanelWidth);
+    if (settingsDialog_) settingsDialog_->move(Coordinate(state_.DialogLeft), Coordinate(state_.DialogTop));
+    const int panelWidth = Extent(state_.FolderPanelWidth);
     Splitter1->setSizes({panelWidth, std::max(0, width() - panelWidth - Splitter1->handleWidth())});
     for (int column = 0; column < kFileListColumns; ++column) {
-        StringGrid1->setColumnWidth(column, state_.ColumnWidthKept[column] ? size(state_.ColumnWidths[column])
+        StringGrid1->setColumnWidth(column, state_.ColumnWidthKept[column] ? Extent(state_.ColumnWidths[column])
                                                                            : DefaultColumnWidth(column));
     }
     SearchFolder = state_.SearchFolder;
@@ -726,7 +724,7 @@ void TForm1::Button4Click() {
     if (RefuseWhileSearching()) return;
     const RunInputs inputs{TreeReady, ListReady, DestFolder, ListFolder};
     const RunCheck check = CheckConversionRun(settings_, inputs);
-    if (check.Check != 0) {
+    if (check.Check != RunCheckNumber::Passed) {
         ShowError(check.Kind, QString::fromStdString(check.Message), check.StatusToo);
         return;
     }

@@ -13,7 +13,7 @@
 #include <QMainWindow>
 
 #include "app/platform.h"
-#include "app/window_state.h"
+#include "frontend/window_state.h"
 #include "settings/conversion_settings.h"
 
 class QAction;

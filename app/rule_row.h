@@ -4,7 +4,7 @@
 
 #include <QFrame>
 
-#include "app/dialog_values.h"
+#include "frontend/dialog_values.h"
 
 class QCheckBox;
 class QComboBox;

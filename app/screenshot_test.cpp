@@ -7,10 +7,8 @@
 #include <cstdlib>
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QFileDialog>
 #include <QHeaderView>
-#include <QMessageBox>
+#include <QTimer>
 #include <QPushButton>
 #include <QSplitter>
 #include <QPixmap>
@@ -75,24 +73,30 @@ TEST_F(ScreenshotTest, MainWindowWithDrawingsListed) {
     fresh.show();
     EXPECT_TRUE(fresh.grab().save(Q(folder / "main_window_first_start.png")));
 
-    // The folder chooser and a question as the real platform shows them.
+    // The folder chooser and a question as the real platform shows them: each modal box is
+    // taken and closed once it has had time to fill.
     if (!InstallQtJapanese()) GTEST_SKIP() << "Qt's Japanese translation is not installed";
-    QFileDialog chooser(&fresh, QStringLiteral("検索フォルダの指定"), Q(Home));
-    chooser.setFileMode(QFileDialog::Directory);
-    chooser.setOption(QFileDialog::ShowDirsOnly);
-    chooser.setOption(QFileDialog::DontUseNativeDialog);
-    chooser.show();
-    // The chooser reads the folder in the background.
-    QElapsedTimer waited;
-    waited.start();
-    while (waited.elapsed() < 1000) QApplication::processEvents(QEventLoop::AllEvents, 50);
-    EXPECT_TRUE(chooser.grab().save(Q(folder / "folder_chooser.png")));
-    QMessageBox question(QMessageBox::Question, QStringLiteral("Tolvane"), QStringLiteral("変換を開始します。よろしいですか？"),
-                         QMessageBox::Yes | QMessageBox::No, &fresh);
-    question.show();
-    EXPECT_TRUE(question.button(QMessageBox::Yes)->text().startsWith(QStringLiteral("はい")));
-    EXPECT_TRUE(question.button(QMessageBox::No)->text().startsWith(QStringLiteral("いいえ")));
-    EXPECT_TRUE(question.grab().save(Q(folder / "question.png")));
+    const auto grabModal = [](const fs::path& file) {
+        QTimer::singleShot(1000, [file] {
+            QWidget* modal = QApplication::activeModalWidget();
+            ASSERT_NE(modal, nullptr);
+            EXPECT_TRUE(modal->grab().save(Q(file)));
+            modal->close();
+        });
+    };
+    grabModal(folder / "folder_chooser.png");
+    RealPlatform().ChooseFolder(&fresh, QStringLiteral("検索フォルダの指定"), Q(Home));
+    grabModal(folder / "question.png");
+    QTimer::singleShot(500, [] {
+        QWidget* modal = QApplication::activeModalWidget();
+        ASSERT_NE(modal, nullptr);
+        const QList<QPushButton*> buttons = modal->findChildren<QPushButton*>();
+        QStringList texts;
+        for (const QPushButton* button : buttons) texts << button->text();
+        EXPECT_TRUE(texts.contains(QStringLiteral("はい(&Y)")) || texts.contains(QStringLiteral("はい"))) << texts.join(' ').toStdString();
+    });
+    RealPlatform().ShowMessage(&fresh, MessageKind::Confirmation, QStringLiteral("変換を開始します。よろしいですか？"),
+                               MessageButtons::YesNo);
 }
 
 // A real drawing in the preview before and after the SXF delivery settings of examples/, and

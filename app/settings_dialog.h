@@ -10,7 +10,7 @@
 #include <QDialog>
 #include <QTableWidget>
 
-#include "app/dialog_values.h"
+#include "frontend/dialog_values.h"
 #include "app/platform.h"
 #include "app/rule_row.h"
 

@@ -11,6 +11,7 @@
 #include "cli/json_output.h"
 #include "cli/temp_folder.h"
 #include "formats/file_probes.h"
+#include "frontend/file_list.h"
 #include "formats/jws.h"
 #include "formats/jww.h"
 #include "formats/utf8_path.h"
@@ -59,10 +60,7 @@ size_t BlockMembers(const DrawingData& d) {
     return n;
 }
 
-// The columns of the file list with their headers.
-constexpr size_t kColumns = 7;
-constexpr std::array<std::string_view, kColumns> kColumnHeaders = {"ファイル名", "Bytes", "種類", "Ver",
-                                                                 "図面メモ", "更新日時", "属性"};
+constexpr size_t kColumns = kFileListColumns;
 
 // Terminal columns taken by a UTF-8 text: in Shift-JIS every full-width character has two
 // bytes and every half-width one a single byte, so the Shift-JIS length is the width.
@@ -249,26 +247,13 @@ int RunRender(const RenderCommand& command, std::ostream& out, std::ostream& err
 }
 
 int RunList(const std::string& folder, int filterIndex, bool json, std::ostream& out) {
-    std::error_code error;
-    std::vector<FileListRow> rows;
-    const fs::path folderPath = PathFromUtf8(folder);
-    if (!fs::is_directory(folderPath, error)) {
-        error = std::make_error_code(fs::exists(folderPath, error) ? std::errc::not_a_directory
-                                                                   : std::errc::no_such_file_or_directory);
-    } else {
-        fs::directory_iterator entries(folderPath, error);
-        for (; !error && entries != fs::directory_iterator(); entries.increment(error)) {
-            const fs::directory_entry& entry = *entries;
-            if (IsListedFile(entry) && MatchesFileFilter(Utf8FromPath(entry.path().filename()), filterIndex))
-                rows.push_back(MakeFileListRow(entry));
-        }
-    }
-    if (error) {
+    const FileListing listing = ListFolderFiles(PathFromUtf8(folder), filterIndex, [] { return false; });
+    const std::vector<FileListRow>& rows = listing.Rows;
+    if (const std::error_code& error = listing.Error) {
         if (json) out << Dump(Json{{"folder", folder}, {"ok", false}, {"error", error.message()}}) << '\n';
         else out << folder << ": cannot be listed: " << error.message() << '\n';
         return 1;
     }
-    SortFileListRows(rows);
     if (json) {
         for (const FileListRow& row : rows) {
             out << Dump(Json{{"name", row.Name},
@@ -284,7 +269,7 @@ int RunList(const std::string& folder, int filterIndex, bool json, std::ostream&
     }
     std::vector<std::array<std::string, kColumns>> cells;
     cells.push_back({});
-    for (size_t c = 0; c < kColumns; ++c) cells.back()[c] = kColumnHeaders[c];
+    for (size_t c = 0; c < kColumns; ++c) cells.back()[c] = kFileListHeaders[c];
     for (const FileListRow& row : rows)
         cells.push_back({row.Name, std::to_string(row.Size), row.Kind, row.Version, ArchiveStringToUtf8(row.Memo),
                          row.Modified, row.Attributes});

@@ -111,17 +111,17 @@ int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
         if (sourceFolders.empty() || sourceFolders.back() != folder) sourceFolders.push_back(folder);
     }
     const RunRefusal refusal = CheckRunInputs(settings, options.Destination, sourceFolders);
-    if (refusal.Check != 0) {
+    if (refusal.Check != RunCheckNumber::Passed) {
         std::string detail;
-        if (refusal.Check == 4) detail = " (" + options.Destination + ")";
-        if (refusal.Check == 5) detail = " (the destination is a folder of the files to convert)";
+        if (refusal.Check == RunCheckNumber::DestinationMissing) detail = " (" + options.Destination + ")";
+        if (refusal.Check == RunCheckNumber::SameFolder) detail = " (the destination is a folder of the files to convert)";
         return Refuse(err, refusal.Message + detail);
     }
     if (options.Recursive) {
         for (const std::string& path : options.Paths) {
             std::error_code error;
             if (fs::is_directory(PathFromUtf8(path), error) && IsInside(destination, PathFromUtf8(path)))
-                return Refuse(err, "保存先フォルダとファイルのフォルダが同じになっています。 (the destination lies inside " + path + ")");
+                return Refuse(err, std::string(kSameFolderMessage) + " (the destination lies inside " + path + ")");
         }
     }
     for (size_t i = 0; i < jobs.size(); ++i) {
@@ -132,7 +132,7 @@ int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
             job.Destination.parent_path() == jobs[i - 1].Destination.parent_path())
             continue;
         if (IsSameFolder(job.Destination.parent_path(), job.Source.parent_path()))
-            return Refuse(err, "保存先フォルダとファイルのフォルダが同じになっています。 (" + Utf8FromPath(job.Source) + ")");
+            return Refuse(err, std::string(kSameFolderMessage) + " (" + Utf8FromPath(job.Source) + ")");
     }
 
     std::vector<BatchFile> files;

@@ -119,7 +119,7 @@ TEST_F(ConvertCommand, RefusesToStart) {
     // Combined mode without a rule.
     ConversionSettings combined;
     ResetConversionSettings(combined);
-    combined.ConversionMode = 1;
+    combined.ConversionMode = ConversionModeKind::Combined;
     const std::string rules = (root.Path() / "rules.set").string();
     ASSERT_TRUE(SaveConversionSettings(combined, rules));
     EXPECT_EQ(Run({rules, Out().string(), false, false, false, {In().string()}}), 2);

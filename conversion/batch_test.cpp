@@ -34,7 +34,7 @@ protected:
         fs::create_directories(root.Path() / "images");
         ResetConversionSettings(settings);
         settings.ColorTable[3] = 5;
-        settings.VersionRaise = 1;
+        settings.VersionRaise = VersionRaiseLevel::To351;
     }
     fs::path In() const { return root.Path() / "in"; }
 

@@ -147,7 +147,7 @@ ConversionResult ConvertJwsCombined(ConversionContext& context, const fs::path& 
 
 ConversionResult ConvertSelectedFile(ConversionContext& context, const fs::path& source, const fs::path& destination) {
     const std::string extension = UpperExtension(Utf8FromPath(source.filename()));
-    const bool combined = context.Settings.ConversionMode == 1;
+    const bool combined = IsCombinedMode(context.Settings);
     ConversionResult skipped;
     skipped.Outcome = ConversionOutcome::SkippedNotADrawing;
     std::error_code error;
@@ -189,13 +189,13 @@ ConversionResult ConvertSelectedFile(ConversionContext& context, const fs::path&
 RunRefusal CheckRunInputs(const ConversionSettings& settings, const std::string& destinationFolder,
                           const std::vector<fs::path>& sourceFolders) {
     std::error_code error;
-    if (destinationFolder.empty()) return {3, "保存先フォルダを指定して下さい。"};
+    if (destinationFolder.empty()) return {RunCheckNumber::NoDestination, kNoDestinationMessage};
     const fs::path destination = PathFromUtf8(destinationFolder);
-    if (!fs::is_directory(destination, error)) return {4, "指定された保存先フォルダが存在しません。再指定して下さい。"};
+    if (!fs::is_directory(destination, error)) return {RunCheckNumber::DestinationMissing, kDestinationMissingMessage};
     for (const fs::path& folder : sourceFolders)
-        if (IsSameFolder(destination, folder)) return {5, "保存先フォルダとファイルのフォルダが同じになっています。"};
-    if (settings.ConversionMode == 1 && EnabledRuleCount(settings) == 0)
-        return {6, "[線色線種・組合せ変換] 変換指定が行われていません。"};
+        if (IsSameFolder(destination, folder)) return {RunCheckNumber::SameFolder, kSameFolderMessage};
+    if (IsCombinedMode(settings) && EnabledRuleCount(settings) == 0)
+        return {RunCheckNumber::NoRule, kNoRuleMessage};
     return {};
 }
 

@@ -68,9 +68,25 @@ bool IsSameFolder(const std::filesystem::path& a, const std::filesystem::path& b
 
 // The message the conversion run shows when it must refuse to start, or empty: the checks of
 // the destination folder and the rules that need no window.
+// The checks before a run, in the order they are made.
+enum class RunCheckNumber : int {
+    Passed = 0,
+    NoSearchFolder = 1,
+    NoFileList = 2,
+    NoDestination = 3,
+    DestinationMissing = 4,
+    SameFolder = 5,
+    NoRule = 6,
+};
+
+inline constexpr const char* kNoDestinationMessage = "保存先フォルダを指定して下さい。";
+inline constexpr const char* kDestinationMissingMessage = "指定された保存先フォルダが存在しません。再指定して下さい。";
+inline constexpr const char* kSameFolderMessage = "保存先フォルダとファイルのフォルダが同じになっています。";
+inline constexpr const char* kNoRuleMessage = "[線色線種・組合せ変換] 変換指定が行われていません。";
+
 struct RunRefusal {
-    int Check = 0;         // 3 no destination, 4 destination missing, 5 same folder, 6 no rule
-    std::string Message;   // the run's message, in UTF-8
+    RunCheckNumber Check = RunCheckNumber::Passed;
+    std::string Message;  // the run's message, in UTF-8
 };
 // The destination folder is UTF-8 text on Windows.
 RunRefusal CheckRunInputs(const ConversionSettings& settings, const std::string& destinationFolder,

@@ -140,7 +140,7 @@ TEST_F(Conversion, ConvertsByTheTablesAndCountsTheChanges) {
 TEST_F(Conversion, RaisesTheVersionAsTheSettingsDemand) {
     settings.ColorTable[1] = 101;
     ComputeVersionRaise(settings);
-    ASSERT_EQ(settings.VersionRaise, 2);
+    ASSERT_EQ(settings.VersionRaise, VersionRaiseLevel::To420);
     const ConversionResult result = Convert(MakeJww("old.JWW", 351));
     ASSERT_EQ(result.Outcome, ConversionOutcome::Converted) << result.Reason;
     EXPECT_EQ(result.VersionRead, 351u);
@@ -309,16 +309,16 @@ TEST_F(Conversion, FaultsDuringARun) {
 
 TEST_F(Conversion, ChecksOfTheRun) {
     const std::vector<fs::path> folders = {Source()};
-    EXPECT_EQ(CheckRunInputs(settings, "", folders).Check, 3);
-    EXPECT_EQ(CheckRunInputs(settings, (root.Path() / "missing").string(), folders).Check, 4);
-    EXPECT_EQ(CheckRunInputs(settings, Source().string(), folders).Check, 5);
+    EXPECT_EQ(CheckRunInputs(settings, "", folders).Check, RunCheckNumber::NoDestination);
+    EXPECT_EQ(CheckRunInputs(settings, (root.Path() / "missing").string(), folders).Check, RunCheckNumber::DestinationMissing);
+    EXPECT_EQ(CheckRunInputs(settings, Source().string(), folders).Check, RunCheckNumber::SameFolder);
     // The same folder by another spelling or through a link is the same folder.
-    EXPECT_EQ(CheckRunInputs(settings, (Source() / "." / "").string(), folders).Check, 5);
-    EXPECT_EQ(CheckRunInputs(settings, (Destination() / ".." / "source").string(), folders).Check, 5);
+    EXPECT_EQ(CheckRunInputs(settings, (Source() / "." / "").string(), folders).Check, RunCheckNumber::SameFolder);
+    EXPECT_EQ(CheckRunInputs(settings, (Destination() / ".." / "source").string(), folders).Check, RunCheckNumber::SameFolder);
     std::error_code noLinks;  // Wine makes no symbolic links
     fs::create_directory_symlink(Source(), root.Path() / "link", noLinks);
     if (!noLinks) {
-        EXPECT_EQ(CheckRunInputs(settings, (root.Path() / "link").string(), folders).Check, 5);
+        EXPECT_EQ(CheckRunInputs(settings, (root.Path() / "link").string(), folders).Check, RunCheckNumber::SameFolder);
     }
 #ifdef _WIN32
     // Names match without regard to letter case: another case is the same folder.
@@ -326,20 +326,20 @@ TEST_F(Conversion, ChecksOfTheRun) {
     for (char& c : upper)
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     ASSERT_NE(upper, Source().string());
-    EXPECT_EQ(CheckRunInputs(settings, upper, folders).Check, 5);
+    EXPECT_EQ(CheckRunInputs(settings, upper, folders).Check, RunCheckNumber::SameFolder);
     EXPECT_TRUE(IsSameFolder(upper, Source()));
 #endif
-    EXPECT_EQ(CheckRunInputs(settings, Destination().string(), folders).Check, 0);
-    settings.ConversionMode = 1;
+    EXPECT_EQ(CheckRunInputs(settings, Destination().string(), folders).Check, RunCheckNumber::Passed);
+    settings.ConversionMode = ConversionModeKind::Combined;
     const RunRefusal noRule = CheckRunInputs(settings, Destination().string(), folders);
-    EXPECT_EQ(noRule.Check, 6);
+    EXPECT_EQ(noRule.Check, RunCheckNumber::NoRule);
     EXPECT_EQ(noRule.Message, "[線色線種・組合せ変換] 変換指定が行われていません。");
     settings.Rules[9].Enabled = true;
-    EXPECT_EQ(CheckRunInputs(settings, Destination().string(), folders).Check, 0);
+    EXPECT_EQ(CheckRunInputs(settings, Destination().string(), folders).Check, RunCheckNumber::Passed);
 }
 
 TEST_F(Conversion, CombinedModeAppliesTheRules) {
-    settings.ConversionMode = 1;
+    settings.ConversionMode = ConversionModeKind::Combined;
     settings.Rules[0] = {true, 2, 0, 5, 3, 20, 0, 0};  // colour 3, line type 1 -> colour 5, line type 3, width 20
     ComputeVersionRaise(settings);
     ResolveRuleSources(settings);

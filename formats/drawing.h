@@ -27,6 +27,9 @@ enum class EntityKind : uint32_t {
     BlockDefinition = 8  // CDataList
 };
 
+// The widest line width a drawing holds, in 1/100 mm; a wider PenWidth reads as the base width.
+inline constexpr uint16_t kMaxPenWidth = 30000;
+
 // The attributes that begin every entity record and every block definition.
 struct EntityBase {
     uint32_t Group = 0;

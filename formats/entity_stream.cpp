@@ -493,7 +493,7 @@ EntityBase CheckEntityBase(const EntityBase& base, EntityKind kind, uint32_t ver
     if (kind == EntityKind::Solid && !standardOrSxf && c != 10) b.PenColor = 2;
     if (b.Layer > 15) b.Layer = 0;
     if (b.LayerGroup > 15) b.LayerGroup = 0;
-    if (b.PenWidth > 30000) b.PenWidth = 0;
+    if (b.PenWidth > kMaxPenWidth) b.PenWidth = 0;
     return b;
 }
 

@@ -11,10 +11,11 @@ std::string AsciiUpperCase(std::string_view text) {
     return upper;
 }
 
-std::string ShiftJisAsciiUpperCase(std::string_view shiftJis) {
+std::string ShiftJisAsciiUpperCase(std::string_view shiftJis, LeadBytes leadBytes) {
     std::string upper(shiftJis);
     for (size_t i = 0; i < upper.size(); ++i) {
-        if (IsShiftJisLeadByte(static_cast<uint8_t>(upper[i]))) ++i;
+        const auto b = static_cast<uint8_t>(upper[i]);
+        if (leadBytes == LeadBytes::Program ? IsShiftJisLeadByte(b) : IsCodePage932LeadByte(b)) ++i;
         else upper[i] = AsciiUpper(upper[i]);
     }
     return upper;

@@ -16,6 +16,11 @@ namespace tolvane {
 // range differs on bytes that no valid text holds, and it is the one the program's own
 // clean-ups use, so texts that hold such bytes are cleaned as it would clean them.
 constexpr bool IsShiftJisLeadByte(uint8_t b) { return (b >= 0x80 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFD); }
+// The lead bytes of code page 932 itself, for the rules the program takes from Windows
+// functions (names in profile files, the sort keys of the file list, code-page conversion):
+// those functions know only the assigned range.
+constexpr bool IsCodePage932LeadByte(uint8_t b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+enum class LeadBytes { Program, CodePage932 };
 
 // Upper-casing of ASCII letters only, as the program compares extensions, keys and names.
 // Two variants, because a byte means different things in the two encodings: in UTF-8 (file
@@ -24,7 +29,7 @@ constexpr bool IsShiftJisLeadByte(uint8_t b) { return (b >= 0x80 && b <= 0x9F) |
 // 0x83 0x73, "s"), so the Shift-JIS variant leaves double-byte characters whole.
 constexpr char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 std::string AsciiUpperCase(std::string_view text);
-std::string ShiftJisAsciiUpperCase(std::string_view shiftJis);
+std::string ShiftJisAsciiUpperCase(std::string_view shiftJis, LeadBytes leadBytes = LeadBytes::Program);
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
 // Drops single-byte control characters (below 0x20), keeping double-byte characters whole

@@ -8,7 +8,7 @@ void Convert(DrawingData& drawing, DrawingFormat format, const ConversionSetting
     ConversionSettings resolved = settings;
     ResolveRuleSources(resolved);
     drawing.Header.FileVersion = RaiseVersion(resolved, drawing.Header.FileVersion);
-    if (resolved.ConversionMode == 1) ApplyRules(resolved, drawing);
+    if (IsCombinedMode(resolved)) ApplyRules(resolved, drawing);
     else ApplyTables(resolved, drawing, format == DrawingFormat::Jww);
 }
 

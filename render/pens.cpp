@@ -1,5 +1,6 @@
 #include "render/pens.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace tolvane::render {
@@ -136,9 +137,14 @@ Color PenTables::ColorOf(uint16_t colorNumber) const {
 
 double PenTables::WidthOf(const EntityBase& pen) const {
     if (usePenWidth_ && pen.PenWidth > 0 && pen.PenWidth <= 30000) return pen.PenWidth / 100.0;
+    // The standard pens give their screen width in dots; the SXF pens in 1/100 mm, the unit of
+    // the SXF line widths (every real drawing holds 18 there, SXF's 0.18 mm).
+    if (pen.PenColor >= 101 && pen.PenColor <= 356) {
+        const uint32_t hundredths = header_.SxfPens[pen.PenColor - 100].ScreenWidth;
+        return hundredths >= 1 && hundredths <= kMaxPenWidth ? std::max(kBaseWidth, hundredths / 100.0) : kBaseWidth;
+    }
     uint32_t dots = 0;
     if (pen.PenColor >= 1 && pen.PenColor <= 9) dots = header_.Pens[pen.PenColor].ScreenWidth;
-    else if (pen.PenColor >= 101 && pen.PenColor <= 356) dots = header_.SxfPens[pen.PenColor - 100].ScreenWidth;
     if (dots <= 1 || dots > 100) return kBaseWidth;
     return dots * kMillimetresPerDot;
 }

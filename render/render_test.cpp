@@ -250,6 +250,10 @@ TEST(RenderPens, WidthFromPenWidthFromVersion351ElseTheScreenWidth) {
     EXPECT_DOUBLE_EQ(PenTables(h, true).WidthOf(pen), 3 * kMillimetresPerDot);
     pen.PenColor = 4;
     EXPECT_DOUBLE_EQ(PenTables(h, true).WidthOf(pen), kBaseWidth);
+    // SXF pens hold 1/100 mm.
+    h.SxfPens[5].ScreenWidth = 18;
+    pen.PenColor = 105;
+    EXPECT_DOUBLE_EQ(PenTables(h, true).WidthOf(pen), 0.18);
 }
 
 TEST(RenderPens, LineTypePatternsFromTheTablesAndTheirBits) {

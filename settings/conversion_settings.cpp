@@ -68,14 +68,17 @@ void ResetConversionSettings(ConversionSettings& settings) {
     settings.LineTypeTable.fill(0);
     settings.ConversionOptions.fill(0);
     settings.WidthTable.fill(-1);
-    settings.VersionRaise = 0;
+    settings.VersionRaise = VersionRaiseLevel::None;
     settings.LastSettingsFile.clear();
-    settings.ConversionMode = 0;
+    settings.ConversionMode = ConversionModeKind::Individual;
     settings.Rules.fill(CombinationRule{});
 }
 
 bool IsOptionOn(const ConversionSettings& settings, ConversionOption option) {
-    const int32_t value = settings.ConversionOptions[static_cast<size_t>(option)];
+    return IsOptionValueOn(option, settings.ConversionOptions[static_cast<size_t>(option)]);
+}
+
+bool IsOptionValueOn(ConversionOption option, int32_t value) {
     // A hand-edited file may hold other values; only the existing-widths switch reads them as on.
     return option == ChangeExistingWidths ? value != 0 : value == 1;
 }
@@ -113,19 +116,19 @@ bool IsValidTargetColor(int n) { return (n >= 0 && n <= 9) || (n >= 101 && n <= 
 // 46 (SXF line type 16) is accepted as a target although it has no slot as a source.
 bool IsValidTargetLineType(int n) { return (n >= 0 && n <= 9) || (n >= 11 && n <= 19) || (n >= 31 && n <= 62); }
 
-bool IsValidWidth(int n) { return n >= -1 && n <= 30000; }
+bool IsValidWidth(int n) { return n >= -1 && n <= kMaxTargetWidth; }
 
 void ComputeVersionRaise(ConversionSettings& settings) {
     // Widths are stored from version 3.51 on, SXF colours and line types from 4.20 on. The base
     // width 0 needs no raise. Tables count in either mode; disabled rules never count.
-    int32_t raise = 0;
+    VersionRaiseLevel raise = VersionRaiseLevel::None;
     bool width = false;
     for (int s = 1; s <= kColorSlots && !width; ++s) width = settings.WidthTable[static_cast<size_t>(s)] >= 1;
     for (const CombinationRule& rule : settings.Rules) {
         if (width) break;
         width = rule.Enabled && rule.TargetWidth >= 1;
     }
-    if (width) raise = 1;
+    if (width) raise = VersionRaiseLevel::To351;
 
     bool sxf = false;
     for (int s = 1; s <= kColorSlots && !sxf; ++s) sxf = settings.ColorTable[static_cast<size_t>(s)] >= 100;
@@ -134,7 +137,7 @@ void ComputeVersionRaise(ConversionSettings& settings) {
         if (sxf) break;
         sxf = rule.Enabled && (rule.TargetColor >= 100 || rule.TargetLineType >= 31);
     }
-    if (sxf) raise = 2;
+    if (sxf) raise = VersionRaiseLevel::To420;
     settings.VersionRaise = raise;
 }
 

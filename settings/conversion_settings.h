@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "formats/drawing.h"
+
 namespace tolvane {
 
 inline constexpr int kColorSlots = 265;
@@ -34,6 +36,17 @@ enum ConversionOption : int {
     ChangeExistingWidths = 7,
 };
 
+// The mode of a conversion. The settings file stores it as an integer and keeps any value it
+// holds; a run converts every value but Combined individually.
+enum class ConversionModeKind : int32_t { Individual = 0, Combined = 1 };
+
+// How far a conversion raises the data version of a drawing below it; derived from the
+// tables and rules. The values are the program's own and are never stored.
+enum class VersionRaiseLevel : int32_t { None = 0, To351 = 1, To420 = 2 };
+
+// The widest width a target can set, in 1/100 mm.
+inline constexpr int kMaxTargetWidth = kMaxPenWidth;
+
 struct CombinationRule {
     bool Enabled = false;
     int32_t SourceColorIndex = 0;     // position in ColorNames (colour slot - 1)
@@ -51,9 +64,9 @@ struct ConversionSettings {
     std::array<int32_t, kLineTypeSlots + 1> LineTypeTable{};
     std::array<int32_t, kOptionCount> ConversionOptions{};
     std::array<int32_t, kColorSlots + 1> WidthTable{};
-    int32_t VersionRaise = 0;  // 0 none, 1 at least 351, 2 at least 420; derived
+    VersionRaiseLevel VersionRaise = VersionRaiseLevel::None;  // derived
     std::string LastSettingsFile;
-    int32_t ConversionMode = 0;  // 0 individual, 1 combined; a run treats anything but 1 as individual
+    ConversionModeKind ConversionMode = ConversionModeKind::Individual;
     std::array<CombinationRule, kRuleCount> Rules{};
 
     // Value n (1..322) of the numbered sequence.
@@ -63,8 +76,13 @@ struct ConversionSettings {
 
 void ResetConversionSettings(ConversionSettings& settings);
 
+inline bool IsCombinedMode(const ConversionSettings& settings) {
+    return settings.ConversionMode == ConversionModeKind::Combined;
+}
+
 // An option is on when its value is 1; ChangeExistingWidths for any non-zero value.
 bool IsOptionOn(const ConversionSettings& settings, ConversionOption option);
+bool IsOptionValueOn(ConversionOption option, int32_t value);
 
 std::optional<int> ColorSlotOf(int color);
 int ColorOfSlot(int slot);
@@ -73,7 +91,7 @@ int LineTypeOfSlot(int slot);
 
 bool IsValidTargetColor(int n);     // 0..9, 101..356
 bool IsValidTargetLineType(int n);  // 0..9, 11..19, 31..62
-bool IsValidWidth(int n);           // -1..30000
+bool IsValidWidth(int n);           // -1..kMaxTargetWidth
 
 void ComputeVersionRaise(ConversionSettings& settings);
 void ResolveRuleSources(ConversionSettings& settings);

@@ -98,15 +98,15 @@ TEST(ConversionSettings, ResetGivesTheDefaults) {
     ConversionSettings s;
     for (int n = 1; n <= kSequenceLength; ++n) s.SequenceValue(n) = n;
     s.WidthTable.fill(7);
-    s.ConversionMode = 1;
-    s.VersionRaise = 2;
+    s.ConversionMode = ConversionModeKind::Combined;
+    s.VersionRaise = VersionRaiseLevel::To420;
     s.LastSettingsFile = "x.set";
     s.Rules[4] = {true, 3, 4, 5, 6, 7, 8, 9};
     ResetConversionSettings(s);
     for (int n = 1; n <= kSequenceLength; ++n) EXPECT_EQ(s.SequenceValue(n), 0) << n;
     for (int n = 1; n <= kColorSlots; ++n) EXPECT_EQ(s.WidthTable[static_cast<size_t>(n)], -1) << n;
-    EXPECT_EQ(s.ConversionMode, 0);
-    EXPECT_EQ(s.VersionRaise, 0);
+    EXPECT_EQ(s.ConversionMode, ConversionModeKind::Individual);
+    EXPECT_EQ(s.VersionRaise, VersionRaiseLevel::None);
     EXPECT_TRUE(s.LastSettingsFile.empty());
     for (const CombinationRule& r : s.Rules) {
         EXPECT_FALSE(r.Enabled);
@@ -186,15 +186,15 @@ TEST(ConversionSettings, ComputeVersionRaise) {
         {"enabled rule line type 31", [](ConversionSettings& s) { s.Rules[3] = {true, 0, 0, 0, 31, -1}; }, 2},
         {"enabled rule line type 19", [](ConversionSettings& s) { s.Rules[3] = {true, 0, 0, 9, 19, -1}; }, 0},
         {"combined mode still counts the tables",
-         [](ConversionSettings& s) { s.ConversionMode = 1; s.WidthTable[3] = 50; }, 1},
+         [](ConversionSettings& s) { s.ConversionMode = ConversionModeKind::Combined; s.WidthTable[3] = 50; }, 1},
     };
     for (const Case& c : cases) {
         ConversionSettings s;
         ResetConversionSettings(s);
-        s.VersionRaise = 7;
+        s.VersionRaise = static_cast<VersionRaiseLevel>(7);
         c.set(s);
         ComputeVersionRaise(s);
-        EXPECT_EQ(s.VersionRaise, c.raise) << c.what;
+        EXPECT_EQ(s.VersionRaise, static_cast<VersionRaiseLevel>(c.raise)) << c.what;
     }
 }
 

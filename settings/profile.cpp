@@ -5,6 +5,7 @@
 #include <iterator>
 #include <random>
 
+#include "formats/text.h"
 #include "formats/utf8_path.h"
 
 namespace tolvane {
@@ -31,7 +32,7 @@ bool SameName(std::string_view a, std::string_view b) {
     auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
     for (size_t i = 0; i < a.size(); ++i) {
         const auto c = static_cast<unsigned char>(a[i]);
-        if (((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) && i + 1 < a.size()) {
+        if (IsCodePage932LeadByte(c) && i + 1 < a.size()) {
             if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
             ++i;
         } else if (lower(a[i]) != lower(b[i])) {

@@ -15,6 +15,10 @@
 
 namespace tolvane {
 
+// Numbers of the settings and window-state files are read through a buffer of 22 bytes (21
+// characters and the terminator), as the program always did: a longer value is cut.
+inline constexpr size_t kNumberValueBuffer = 22;
+
 // A profile file held in memory, for reading or writing many keys with one file access.
 class ProfileDocument {
 public:

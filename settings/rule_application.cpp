@@ -5,7 +5,7 @@ namespace tolvane {
 namespace {
 
 // Settings loaded from files are checked against the dialog's ranges (LoadConversionSettings),
-// so every target fits the pen fields: colours up to 356, line types up to 62, widths up to 30000.
+// so every target fits the pen fields: colours up to 356, line types up to 62, widths up to kMaxTargetWidth.
 uint16_t AsColor(int32_t value) { return static_cast<uint16_t>(value); }
 uint8_t AsLineType(int32_t value) { return static_cast<uint8_t>(value); }
 uint16_t AsWidth(int32_t value) { return static_cast<uint16_t>(value); }
@@ -83,8 +83,8 @@ uint32_t MapDimensionSettingColors(const TableMapper& mapper, uint32_t word) {
 }  // namespace
 
 uint32_t RaiseVersion(const ConversionSettings& settings, uint32_t version) {
-    if (settings.VersionRaise == 1 && version < 351) return 351;
-    if (settings.VersionRaise == 2 && version < 420) return 420;
+    if (settings.VersionRaise == VersionRaiseLevel::To351 && version < 351) return 351;
+    if (settings.VersionRaise == VersionRaiseLevel::To420 && version < 420) return 420;
     return version;
 }
 
@@ -103,7 +103,7 @@ int32_t MapLineType(const ConversionSettings& settings, int32_t lineType) {
 }
 
 int32_t MapWidth(const ConversionSettings& settings, int32_t color, int32_t width) {
-    int32_t result = width >= 0 && width <= 30000 ? width : 0;
+    int32_t result = width >= 0 && width <= kMaxTargetWidth ? width : 0;
     // Without ChangeExistingWidths, the table only gives widths to entities drawn at the base width.
     if (IsOptionOn(settings, ChangeExistingWidths) || width == 0) {
         if (const std::optional<int> slot = ColorSlotOf(color)) {
@@ -124,7 +124,7 @@ PenValues LookupRules(const ConversionSettings& settings, int32_t color, int32_t
         if (rule.TargetWidth >= 0) result.Width = rule.TargetWidth;
         if (!InColorRange(result.Color)) result.Color = 1;
         if (!InLineTypeRange(result.LineType)) result.LineType = 1;
-        if (result.Width < 0 || result.Width > 30000) result.Width = 0;
+        if (result.Width < 0 || result.Width > kMaxTargetWidth) result.Width = 0;
     }
     return result;
 }

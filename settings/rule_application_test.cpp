@@ -48,7 +48,7 @@ TEST(RuleApplication, RaiseVersion) {
                           {2, 300, 420}, {2, 351, 420}, {2, 419, 420}, {2, 420, 420}, {2, 700, 700}};
     ConversionSettings s = Defaults();
     for (const Case& c : cases) {
-        s.VersionRaise = c.raise;
+        s.VersionRaise = static_cast<VersionRaiseLevel>(c.raise);
         EXPECT_EQ(RaiseVersion(s, c.version), c.expected) << "raise " << c.raise << " version " << c.version;
     }
 }

@@ -3,6 +3,7 @@
 #include <array>
 #include <limits>
 
+#include "formats/text.h"
 #include "settings/profile.h"
 
 namespace tolvane {
@@ -13,25 +14,6 @@ constexpr std::string_view kTableSection = "JWW";
 constexpr std::string_view kModeSection = "Set";
 constexpr std::string_view kRuleSection = "JWW1";
 constexpr std::string_view kModeKey = "CVNO";
-// Values are read through a buffer of 22 bytes: 21 characters and the terminator.
-constexpr size_t kValueBufferSize = 22;
-
-// Lead bytes of a Shift-JIS double-byte character, as the settings code has always read them.
-bool IsLeadByte(unsigned char c) { return (c >= 0x80 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFD); }
-
-// ASCII letters upper-cased; the trail bytes of double-byte characters are left alone.
-std::string UpperCaseAscii(std::string_view text) {
-    std::string result(text);
-    for (size_t i = 0; i < result.size(); ++i) {
-        const auto c = static_cast<unsigned char>(result[i]);
-        if (IsLeadByte(c)) {
-            ++i;
-        } else if (c >= 'a' && c <= 'z') {
-            result[i] = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return result;
-}
 
 std::string Key(std::string_view prefix, int number) { return std::string(prefix) + std::to_string(number); }
 
@@ -66,7 +48,7 @@ bool ParseBool(std::string_view text) {
         "\x90\x5e",  // 真
         "\x90\xb3",  // 正
     };
-    const std::string word = UpperCaseAscii(StripBlanks(text));
+    const std::string word = ShiftJisAsciiUpperCase(StripBlanks(text));
     for (std::string_view candidate : kTrue) {
         if (word == candidate) return true;
     }
@@ -80,7 +62,7 @@ std::string StripBlanks(std::string_view text) {
     result.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
-        if (IsLeadByte(c) && i + 1 < text.size()) {
+        if (IsShiftJisLeadByte(c) && i + 1 < text.size()) {
             const auto trail = static_cast<unsigned char>(text[i + 1]);
             // The ideographic space is 0x81 0x40.
             if (!(c == 0x81 && trail == 0x40)) {
@@ -109,7 +91,7 @@ bool SaveConversionSettings(const ConversionSettings& settings, ProfileDocument&
     for (int n = 1; n <= kSequenceLength; ++n) set(kTableSection, Key("C", n), std::to_string(settings.SequenceValue(n)));
     for (int n = 1; n <= kColorSlots; ++n)
         set(kTableSection, Key("W", n), std::to_string(settings.WidthTable[static_cast<size_t>(n)]));
-    set(kModeSection, std::string(kModeKey), std::to_string(settings.ConversionMode));
+    set(kModeSection, std::string(kModeKey), std::to_string(static_cast<int32_t>(settings.ConversionMode)));
     for (int r = 1; r <= kRuleCount; ++r) {
         const CombinationRule& rule = settings.Rules[static_cast<size_t>(r - 1)];
         set(kRuleSection, Key("FL", r), BoolToText(rule.Enabled));
@@ -126,47 +108,68 @@ std::vector<std::string> LoadConversionSettings(ConversionSettings& settings, co
     return LoadConversionSettings(settings, ProfileDocument::Load(file));
 }
 
+SettingsFileKeys ReadSettingsKeys(const ProfileDocument& document) {
+    SettingsFileKeys keys;
+    auto number = [&](std::string_view section, const std::string& key) -> std::optional<int32_t> {
+        const auto [present, text] = document.Get(section, key, kNumberValueBuffer);
+        if (!present) return std::nullopt;
+        return ParseInt(text);
+    };
+    for (int n = 1; n <= kSequenceLength; ++n) keys.C[static_cast<size_t>(n)] = number(kTableSection, Key("C", n));
+    for (int n = 1; n <= kColorSlots; ++n) keys.W[static_cast<size_t>(n)] = number(kTableSection, Key("W", n));
+    keys.Mode = number(kModeSection, std::string(kModeKey));
+    for (int r = 1; r <= kRuleCount; ++r) {
+        SettingsFileKeys::Rule& rule = keys.Rules[static_cast<size_t>(r - 1)];
+        if (const auto [present, flag] = document.Get(kRuleSection, Key("FL", r), kNumberValueBuffer); present)
+            rule.Enabled = ParseBool(flag);
+        rule.SourceColorIndex = number(kRuleSection, Key("CN", r));
+        rule.SourceLineTypeIndex = number(kRuleSection, Key("LN", r));
+        rule.TargetColor = number(kRuleSection, Key("CL", r));
+        rule.TargetLineType = number(kRuleSection, Key("LT", r));
+        rule.TargetWidth = number(kRuleSection, Key("WD", r));
+    }
+    return keys;
+}
+
 std::vector<std::string> LoadConversionSettings(ConversionSettings& settings, const ProfileDocument& document) {
+    const SettingsFileKeys keys = ReadSettingsKeys(document);
     std::vector<std::string> refused;
-    // Reads one integer key into the field when it is present and passes the check; a value
-    // that would not fit a pen field is refused rather than stored truncated later.
-    auto read = [&](std::string_view section, const std::string& key, int32_t& field, bool (*accepts)(int)) {
-        const auto [present, text] = document.Get(section, key, kValueBufferSize);
-        if (!present) return;
-        const int32_t value = ParseInt(text);
-        if (accepts && !accepts(value)) {
+    // Takes a present value that passes the check; a value that would not fit a pen field is
+    // refused rather than stored truncated later.
+    auto take = [&](const std::optional<int32_t>& value, const std::string& key, int32_t& field, bool (*accepts)(int)) {
+        if (!value) return;
+        if (accepts && !accepts(*value)) {
             refused.push_back(key);
             return;
         }
-        field = value;
+        field = *value;
     };
 
     for (int n = 1; n <= kSequenceLength; ++n) settings.SequenceValue(n) = 0;
     settings.WidthTable.fill(-1);
-    for (int n = 1; n <= kColorSlots; ++n) read(kTableSection, Key("C", n), settings.SequenceValue(n), IsValidTargetColor);
-    for (int n = kColorSlots + 1; n <= kColorSlots + kLineTypeSlots; ++n)
-        read(kTableSection, Key("C", n), settings.SequenceValue(n), IsValidTargetLineType);
-    // Options are taken as they are: only the value 1 (any non-zero value for the existing
-    // widths) switches one on.
-    for (int n = kColorSlots + kLineTypeSlots + 1; n <= kSequenceLength; ++n)
-        read(kTableSection, Key("C", n), settings.SequenceValue(n), nullptr);
+    for (int n = 1; n <= kSequenceLength; ++n) {
+        // Options are taken as they are: IsOptionOn decides what a value other than 0 or 1 means.
+        bool (*accepts)(int) = n <= kColorSlots                    ? IsValidTargetColor
+                               : n <= kColorSlots + kLineTypeSlots ? IsValidTargetLineType
+                                                                   : nullptr;
+        take(keys.C[static_cast<size_t>(n)], Key("C", n), settings.SequenceValue(n), accepts);
+    }
     for (int n = 1; n <= kColorSlots; ++n)
-        read(kTableSection, Key("W", n), settings.WidthTable[static_cast<size_t>(n)], IsValidWidth);
+        take(keys.W[static_cast<size_t>(n)], Key("W", n), settings.WidthTable[static_cast<size_t>(n)], IsValidWidth);
 
-    // Any mode is stored; a run treats everything but 1 as individual.
-    settings.ConversionMode = 0;
-    read(kModeSection, std::string(kModeKey), settings.ConversionMode, nullptr);
+    // Any mode is stored; a run treats everything but combined as individual.
+    settings.ConversionMode = static_cast<ConversionModeKind>(keys.Mode.value_or(0));
 
     for (int r = 1; r <= kRuleCount; ++r) {
+        const SettingsFileKeys::Rule& read = keys.Rules[static_cast<size_t>(r - 1)];
         CombinationRule& rule = settings.Rules[static_cast<size_t>(r - 1)];
         rule = CombinationRule{};
-        const auto [present, flag] = document.Get(kRuleSection, Key("FL", r), kValueBufferSize);
-        if (present) rule.Enabled = ParseBool(flag);
-        read(kRuleSection, Key("CN", r), rule.SourceColorIndex, nullptr);
-        read(kRuleSection, Key("LN", r), rule.SourceLineTypeIndex, nullptr);
-        read(kRuleSection, Key("CL", r), rule.TargetColor, IsValidTargetColor);
-        read(kRuleSection, Key("LT", r), rule.TargetLineType, IsValidTargetLineType);
-        read(kRuleSection, Key("WD", r), rule.TargetWidth, IsValidWidth);
+        rule.Enabled = read.Enabled.value_or(false);
+        take(read.SourceColorIndex, Key("CN", r), rule.SourceColorIndex, nullptr);
+        take(read.SourceLineTypeIndex, Key("LN", r), rule.SourceLineTypeIndex, nullptr);
+        take(read.TargetColor, Key("CL", r), rule.TargetColor, IsValidTargetColor);
+        take(read.TargetLineType, Key("LT", r), rule.TargetLineType, IsValidTargetLineType);
+        take(read.TargetWidth, Key("WD", r), rule.TargetWidth, IsValidWidth);
     }
     ComputeVersionRaise(settings);
     return refused;

@@ -2,6 +2,8 @@
 // "Set" and "JWW1" of a profile (ini) file, and the lenient text conversions they use.
 #pragma once
 
+#include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -19,6 +21,23 @@ bool ParseBool(std::string_view text);
 std::string BoolToText(bool value);
 // Removes half-width spaces, ideographic spaces and control characters (Shift-JIS aware).
 std::string StripBlanks(std::string_view text);
+
+// The conversion keys of a settings file as they stand, before any check: each key present
+// in the file, read leniently (ParseInt, and ParseBool for the rule switches), or absent.
+// The main menu, the command line and the settings dialog all read a file through this, so
+// that they agree on what it says; they differ only in what they do with a value out of range.
+struct SettingsFileKeys {
+    struct Rule {
+        std::optional<bool> Enabled;
+        std::optional<int32_t> SourceColorIndex, SourceLineTypeIndex, TargetColor, TargetLineType, TargetWidth;
+    };
+    std::array<std::optional<int32_t>, kSequenceLength + 1> C;  // C[n]: key "C" n; C[0] unused
+    std::array<std::optional<int32_t>, kColorSlots + 1> W;      // W[n]: key "W" n; W[0] unused
+    std::optional<int32_t> Mode;                               // "CVNO"
+    std::array<Rule, kRuleCount> Rules;                         // Rules[r - 1]: "FL" r ... "WD" r
+};
+
+SettingsFileKeys ReadSettingsKeys(const ProfileDocument& document);
 
 // Writes every conversion key in one pass, replacing the file atomically; other sections and
 // keys of an existing file are kept. Answers false when the file cannot be written.

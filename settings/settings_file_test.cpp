@@ -75,7 +75,7 @@ ConversionSettings KnownSettings() {
     s.WidthTable[1] = 50;
     s.WidthTable[2] = 0;
     s.WidthTable[265] = 30000;
-    s.ConversionMode = 1;
+    s.ConversionMode = ConversionModeKind::Combined;
     s.Rules[0] = {true, 1, 0, 101, 3, 20, 0, 0};
     s.Rules[2] = {false, 9, 48, 0, 46, -1, 0, 0};
     s.Rules[9] = {true, 264, 33, 0, 0, 0, 0, 0};
@@ -112,7 +112,7 @@ TEST(SettingsFile, SaveWritesTheKnownFileByteForByte) {
     loaded.LastSettingsFile = "kept.set";
     EXPECT_TRUE(LoadConversionSettings(loaded, (kTestData / "known_settings.set").string()).empty());
     ExpectSameSettings(loaded, KnownSettings());
-    EXPECT_EQ(loaded.VersionRaise, 2);
+    EXPECT_EQ(loaded.VersionRaise, VersionRaiseLevel::To420);
     EXPECT_EQ(loaded.LastSettingsFile, "kept.set");
 
     // Saving the same settings again changes nothing and leaves no temporary file.
@@ -173,7 +173,7 @@ ConversionSettings LoadText(const std::string& text, std::vector<std::string>* r
     // Whatever was there before loading is replaced.
     for (int n = 1; n <= kSequenceLength; ++n) s.SequenceValue(n) = 3;
     s.WidthTable.fill(3);
-    s.ConversionMode = 1;
+    s.ConversionMode = ConversionModeKind::Combined;
     s.Rules.fill(CombinationRule{true, 3, 3, 3, 3, 3, 3, 3});
     std::vector<std::string> keys = LoadConversionSettings(s, file.string());
     if (refused) *refused = keys;
@@ -218,7 +218,7 @@ TEST(SettingsFile, LoadingHandEditedValues) {
     EXPECT_EQ(s.WidthTable[8], -1);     // refused
     EXPECT_EQ(s.WidthTable[9], 1);      // 21 characters are seen: twenty zeros and the 1
     EXPECT_EQ(s.WidthTable[10], 30000);
-    EXPECT_EQ(s.ConversionMode, 5);
+    EXPECT_EQ(s.ConversionMode, static_cast<ConversionModeKind>(5));
     EXPECT_TRUE(s.Rules[2].Enabled);
     EXPECT_FALSE(s.Rules[3].Enabled);
     EXPECT_TRUE(s.Rules[4].Enabled);
@@ -232,7 +232,7 @@ TEST(SettingsFile, LoadingHandEditedValues) {
     EXPECT_EQ(s.Rules[3].TargetLineType, 46);
     EXPECT_EQ(s.Rules[3].TargetWidth, 30000);
     EXPECT_EQ(refused, (std::vector<std::string>{"C6", "C7", "C8", "C270", "C314", "W7", "W8", "CL2", "LT2", "WD2"}));
-    EXPECT_EQ(s.VersionRaise, 2);
+    EXPECT_EQ(s.VersionRaise, VersionRaiseLevel::To420);
 }
 
 // Missing keys give the defaults; a missing file gives all of them.
@@ -243,7 +243,7 @@ TEST(SettingsFile, LoadingAMissingFileGivesTheDefaults) {
     const ConversionSettings s = LoadText("", &refused);
     ExpectSameSettings(s, expected);
     EXPECT_TRUE(refused.empty());
-    EXPECT_EQ(s.VersionRaise, 0);
+    EXPECT_EQ(s.VersionRaise, VersionRaiseLevel::None);
 
     ConversionSettings missing;
     EXPECT_TRUE(LoadConversionSettings(missing, "/nonexistent/folder/none.set").empty());
@@ -282,13 +282,13 @@ TEST(SettingsFile, LoadingAnEditedFileAsWindowsReadsIt) {
     EXPECT_EQ(s.WidthTable[1], 50);
     EXPECT_EQ(s.WidthTable[2], 0);
     EXPECT_EQ(s.WidthTable[3], -1);
-    EXPECT_EQ(s.ConversionMode, 1);
+    EXPECT_EQ(s.ConversionMode, ConversionModeKind::Combined);
     EXPECT_TRUE(s.Rules[0].Enabled);
     EXPECT_EQ(s.Rules[0].SourceColorIndex, 1);
     EXPECT_EQ(s.Rules[0].TargetColor, 101);
     EXPECT_EQ(s.Rules[0].TargetWidth, -1);
     EXPECT_FALSE(s.Rules[1].Enabled);
-    EXPECT_EQ(s.VersionRaise, 2);
+    EXPECT_EQ(s.VersionRaise, VersionRaiseLevel::To420);
 }
 
 }  // namespace

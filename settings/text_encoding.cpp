@@ -1,6 +1,7 @@
 // The one place that talks to the platform's code-page converter: glibc iconv here,
 // MultiByteToWideChar / WideCharToMultiByte on Windows.
 #include "settings/text_encoding.h"
+#include "formats/text.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -43,7 +44,7 @@ std::wstring ShiftJisToWide(std::string_view in) {
     if (!wide.empty() || in.empty()) return wide;
     for (size_t i = 0; i < in.size();) {
         const auto lead = static_cast<unsigned char>(in[i]);
-        const bool doubleByte = (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC);
+        const bool doubleByte = IsCodePage932LeadByte(lead);
         const size_t length = doubleByte && i + 1 < in.size() ? 2 : 1;
         const std::wstring one = Widen(in.substr(i, length), kShiftJis, MB_ERR_INVALID_CHARS);
         if (one.empty() || (doubleByte && length == 1)) {

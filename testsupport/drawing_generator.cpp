@@ -37,6 +37,12 @@ EntityBase Pen(uint8_t style, uint16_t color, uint16_t width, uint16_t layer, ui
     return b;
 }
 
+// The plans are drawn at 1:100, and a drawing stores paper millimetres: the helpers take world
+// millimetres (a wall of 10 m is 10000) and store a hundredth of them. Text sizes are paper
+// sizes already.
+constexpr double kPaperPerWorld = 0.01;
+double Paper(double world) { return world * kPaperPerWorld; }
+
 template <class Record>
 Record& Add(EntityLists& lists, std::vector<Record>& records, EntityKind kind, const EntityBase& base) {
     lists.EntityOrder.push_back({static_cast<uint32_t>(kind), static_cast<uint32_t>(records.size())});
@@ -47,17 +53,17 @@ Record& Add(EntityLists& lists, std::vector<Record>& records, EntityKind kind, c
 
 void AddLine(EntityLists& l, const EntityBase& pen, double x1, double y1, double x2, double y2) {
     LineRecord& r = Add(l, l.Lines, EntityKind::Line, pen);
-    r.StartX = x1;
-    r.StartY = y1;
-    r.EndX = x2;
-    r.EndY = y2;
+    r.StartX = Paper(x1);
+    r.StartY = Paper(y1);
+    r.EndX = Paper(x2);
+    r.EndY = Paper(y2);
 }
 
 void AddArc(EntityLists& l, const EntityBase& pen, double cx, double cy, double radius, double start, double sweep) {
     ArcRecord& r = Add(l, l.Arcs, EntityKind::Arc, pen);
-    r.CenterX = cx;
-    r.CenterY = cy;
-    r.Radius = radius;
+    r.CenterX = Paper(cx);
+    r.CenterY = Paper(cy);
+    r.Radius = Paper(radius);
     r.StartAngle = start;
     r.ArcAngle = sweep;
     r.Flatness = 1.0;
@@ -66,12 +72,12 @@ void AddArc(EntityLists& l, const EntityBase& pen, double cx, double cy, double 
 
 void AddText(EntityLists& l, const EntityBase& pen, double x, double y, const std::string& text, uint32_t kind = 3) {
     TextRecord& r = Add(l, l.Texts, EntityKind::Text, pen);
-    r.StartX = x;
-    r.StartY = y;
+    r.StartX = Paper(x);
+    r.StartY = Paper(y);
     r.SizeX = 3.0 + kind * 0.5;
     r.SizeY = 3.0 + kind * 0.5;
-    r.EndX = x + r.SizeX * static_cast<double>(text.size()) / 2.0;
-    r.EndY = y;
+    r.EndX = r.StartX + r.SizeX * static_cast<double>(text.size()) / 2.0;
+    r.EndY = r.StartY;
     r.TextKind = kind;
     r.FontName = kGothic;
     r.Text = text;
@@ -80,13 +86,13 @@ void AddText(EntityLists& l, const EntityBase& pen, double x, double y, const st
 void AddDimension(EntityLists& l, double x1, double y1, double x2, double y2, const std::string& text, uint32_t version) {
     DimensionRecord& d = Add(l, l.Dimensions, EntityKind::Dimension, Pen(1, 6, 0, 5));
     static_cast<EntityBase&>(d.DimensionLine) = Pen(1, 6, 0, 5);
-    d.DimensionLine.StartX = x1;
-    d.DimensionLine.StartY = y1;
-    d.DimensionLine.EndX = x2;
-    d.DimensionLine.EndY = y2;
+    d.DimensionLine.StartX = Paper(x1);
+    d.DimensionLine.StartY = Paper(y1);
+    d.DimensionLine.EndX = Paper(x2);
+    d.DimensionLine.EndY = Paper(y2);
     static_cast<EntityBase&>(d.DimensionText) = Pen(1, 6, 0, 5);
-    d.DimensionText.StartX = (x1 + x2) / 2;
-    d.DimensionText.StartY = (y1 + y2) / 2 + 100;
+    d.DimensionText.StartX = Paper((x1 + x2) / 2);
+    d.DimensionText.StartY = Paper((y1 + y2) / 2 + 100);
     d.DimensionText.TextKind = 2;
     d.DimensionText.SizeX = d.DimensionText.SizeY = 2.5;
     d.DimensionText.FontName = kGothic;
@@ -95,23 +101,23 @@ void AddDimension(EntityLists& l, double x1, double y1, double x2, double y2, co
     if (version >= 420) {
         d.SxfMode = 1;
         static_cast<EntityBase&>(d.AuxLine1) = own;
-        d.AuxLine1.StartX = x1;
-        d.AuxLine1.StartY = y1 - 300;
-        d.AuxLine1.EndX = x1;
-        d.AuxLine1.EndY = y1;
+        d.AuxLine1.StartX = Paper(x1);
+        d.AuxLine1.StartY = Paper(y1 - 300);
+        d.AuxLine1.EndX = Paper(x1);
+        d.AuxLine1.EndY = Paper(y1);
         static_cast<EntityBase&>(d.AuxLine2) = own;
-        d.AuxLine2.StartX = x2;
-        d.AuxLine2.StartY = y2 - 300;
-        d.AuxLine2.EndX = x2;
-        d.AuxLine2.EndY = y2;
+        d.AuxLine2.StartX = Paper(x2);
+        d.AuxLine2.StartY = Paper(y2 - 300);
+        d.AuxLine2.EndX = Paper(x2);
+        d.AuxLine2.EndY = Paper(y2);
         for (PointRecord* p : {&d.Point1, &d.Point2, &d.AuxPoint1, &d.AuxPoint2}) {
             static_cast<EntityBase&>(*p) = own;
             p->PenStyle = 1;
         }
-        d.Point1.X = x1;
-        d.Point1.Y = y1;
-        d.Point2.X = x2;
-        d.Point2.Y = y2;
+        d.Point1.X = Paper(x1);
+        d.Point1.Y = Paper(y1);
+        d.Point2.X = Paper(x2);
+        d.Point2.Y = Paper(y2);
         d.AuxPoint2.PenStyle = 100;  // an arrow-head mark with its extra fields
         d.AuxPoint2.Code = 3;
         d.AuxPoint2.Scale = 1.0;
@@ -127,21 +133,21 @@ void AddDimension(EntityLists& l, double x1, double y1, double x2, double y2, co
 
 void AddSolid(EntityLists& l, const EntityBase& pen, double x, double y, double size, uint32_t rgb) {
     SolidRecord& s = Add(l, l.Solids, EntityKind::Solid, pen);
-    s.Corner1X = x;
-    s.Corner1Y = y;
-    s.Corner2X = x + size;
-    s.Corner2Y = y;
-    s.Corner3X = x + size;
-    s.Corner3Y = y + size;
-    s.Corner4X = x;
-    s.Corner4Y = y + size;
+    s.Corner1X = Paper(x);
+    s.Corner1Y = Paper(y);
+    s.Corner2X = Paper(x + size);
+    s.Corner2Y = Paper(y);
+    s.Corner3X = Paper(x + size);
+    s.Corner3Y = Paper(y + size);
+    s.Corner4X = Paper(x);
+    s.Corner4Y = Paper(y + size);
     s.Rgb = pen.PenColor == 10 ? rgb : 0;
 }
 
 void AddInsert(EntityLists& l, double x, double y, double angle, uint32_t block) {
     BlockInsertRecord& b = Add(l, l.BlockInserts, EntityKind::BlockInsert, Pen(1, 1, 0, 3));
-    b.X = x;
-    b.Y = y;
+    b.X = Paper(x);
+    b.Y = Paper(y);
     b.ScaleX = b.ScaleY = 1.0;
     b.Angle = angle;
     b.BlockNumber = block;
@@ -179,11 +185,11 @@ void AddPlanEntities(EntityLists& l, uint32_t version, double ox, double oy) {
     AddArc(l, Pen(16, 8, 0, 2), ox + 8500, oy + 6500, 600, 0, 3.1416);
     // Points: a plain one and a marked one with its extra fields.
     PointRecord& p = Add(l, l.Points, EntityKind::Point, Pen(1, 2, 0, 4));
-    p.X = ox + 5000;
-    p.Y = oy + 5000;
+    p.X = Paper(ox + 5000);
+    p.Y = Paper(oy + 5000);
     PointRecord& mark = Add(l, l.Points, EntityKind::Point, Pen(100, 3, 0, 4));
-    mark.X = ox + 6000;
-    mark.Y = oy + 6000;
+    mark.X = Paper(ox + 6000);
+    mark.Y = Paper(oy + 6000);
     mark.Code = 2;
     mark.Angle = 45.0;
     mark.Scale = 1.5;

@@ -48,7 +48,7 @@ ConversionSettings WidthsByColour() {
 ConversionSettings CombinedWalls() {
     ConversionSettings s;
     tolvane::ResetConversionSettings(s);
-    s.ConversionMode = 1;
+    s.ConversionMode = tolvane::ConversionModeKind::Combined;
     s.Rules[0] = {true, 1, 0, 8, 0, 50, 0, 0};
     s.Rules[1] = {true, 2, 1, 6, 5, -1, 0, 0};
     tolvane::ComputeVersionRaise(s);

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/file_list.h"
+#include "frontend/file_list.h"
 
 namespace tolvane {
 

@@ -1,9 +1,11 @@
-#include "app/file_list.h"
+#include "frontend/file_list.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <system_error>
 
+#include "formats/text.h"
+#include "formats/utf8_path.h"
 
 namespace tolvane {
 
@@ -11,11 +13,17 @@ namespace fs = std::filesystem;
 
 FileListing ListFolderFiles(const fs::path& folder, int filterIndex, const std::function<bool()>& escapeDown) {
     FileListing listing;
-    std::error_code error;
-    fs::directory_iterator entries(folder, fs::directory_options::skip_permission_denied, error);
+    std::error_code& error = listing.Error;
+    if (!fs::is_directory(folder, error)) {
+        if (!error)
+            error = std::make_error_code(fs::exists(folder, error) ? std::errc::not_a_directory
+                                                                   : std::errc::no_such_file_or_directory);
+        return listing;
+    }
+    fs::directory_iterator entries(folder, error);
     for (; !error && entries != fs::directory_iterator(); entries.increment(error)) {
         const fs::directory_entry& entry = *entries;
-        if (!IsListedFile(entry) || !MatchesFileFilter(entry.path().filename().string(), filterIndex)) continue;
+        if (!IsListedFile(entry) || !MatchesFileFilter(Utf8FromPath(entry.path().filename()), filterIndex)) continue;
         if (escapeDown()) {
             listing.Completed = false;
             break;
@@ -50,16 +58,7 @@ uint64_t ParseSizeCell(std::string_view cell) {
 }
 
 std::string SortKey(std::string_view cell, bool shiftJis) {
-    std::string key(cell);
-    for (size_t i = 0; i < key.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(key[i]);
-        if (shiftJis && ((byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC))) {
-            ++i;
-            continue;
-        }
-        if (byte >= 'a' && byte <= 'z') key[i] = static_cast<char>(byte - 'a' + 'A');
-    }
-    return key;
+    return shiftJis ? ShiftJisAsciiUpperCase(cell, LeadBytes::CodePage932) : AsciiUpperCase(cell);
 }
 
 std::vector<std::pair<int, int>> SelectionSortSwaps(std::vector<std::string> keys, bool descending) {

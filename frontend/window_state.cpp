@@ -1,4 +1,4 @@
-#include "app/window_state.h"
+#include "frontend/window_state.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -11,13 +11,12 @@ namespace tolvane {
 
 namespace {
 
-// Numbers were read through a buffer of 22 bytes. Folder paths were limited to 511 bytes on
-// Windows; Linux paths may be far longer, and a path cut short names another folder.
-constexpr size_t kNumberBuffer = 22;
+// Folder paths were limited to 511 bytes on Windows; Linux paths may be far longer, and a path
+// cut short names another folder.
 constexpr size_t kPathBuffer = 4096;
 
 void ReadNumber(const ProfileDocument& file, const char* section, const std::string& key, int& value) {
-    const auto [present, text] = file.Get(section, key, kNumberBuffer);
+    const auto [present, text] = file.Get(section, key, kNumberValueBuffer);
     if (present) value = ParseInt(text);
 }
 
@@ -58,7 +57,7 @@ void ReadWindowState(const ProfileDocument& file, WindowState& state) {
     ReadNumber(file, "Comp", "F1P1", state.FolderPanelWidth);
     for (int column = 0; column < kFileListColumns; ++column) {
         const std::string key = "F1S" + std::to_string(column);
-        state.ColumnWidthKept[column] = file.Get("Comp", key, kNumberBuffer).first || state.ColumnWidthKept[column];
+        state.ColumnWidthKept[column] = file.Get("Comp", key, kNumberValueBuffer).first || state.ColumnWidthKept[column];
         ReadNumber(file, "Comp", key, state.ColumnWidths[column]);
     }
     ReadText(file, "Set", "FLD1", state.SearchFolder);

@@ -71,7 +71,7 @@ std::optional<BadValue> ConfirmDialog(DialogValues& values, ConversionSettings& 
 
 // The note shown after OK when converted files will get a newer data version (UTF-8); empty
 // when the version is not raised.
-std::string VersionRaiseMessage(int versionRaise);
+std::string VersionRaiseMessage(VersionRaiseLevel versionRaise);
 
 enum class RangeTarget { Color, Width, LineType };
 std::string RangeReason(RangeTarget target);

@@ -2,11 +2,13 @@
 // column, the keys and the swaps of a header sort, and the header hit test.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -18,16 +20,20 @@ inline constexpr int kFileListColumns = 7;
 inline constexpr int kSizeColumn = 1;
 inline constexpr int kMemoColumn = 4;
 inline constexpr int kAttributesColumn = 6;
+// The column headers, in UTF-8, for the window and for tolvane-cli list.
+inline constexpr std::array<const char*, kFileListColumns> kFileListHeaders = {"ファイル名", "Bytes", "種類", "Ver",
+                                                                         "図面メモ", "更新日時", "属性"};
 
 struct FileListing {
     std::vector<FileListRow> Rows;  // sorted by name (SortFileListRows)
     bool Completed = true;          // false when Escape stopped the listing
+    std::error_code Error;          // why the folder could not be listed
 };
 
 // The files of the folder that pass the filter (hidden files and folders never do), in the
-// order of their names. Before
-// every entry, the first included, escapeDown is asked; true stops the listing and keeps the
-// rows found so far. A folder that cannot be listed gives no rows.
+// order of their names. Before every entry, the first included, escapeDown is asked; true
+// stops the listing and keeps the rows found so far. A folder that cannot be listed gives no
+// rows and the reason.
 FileListing ListFolderFiles(const std::filesystem::path& folder, int filterIndex, const std::function<bool()>& escapeDown);
 
 // How many characters the size column holds: its width divided by the width of one character,

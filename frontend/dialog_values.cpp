@@ -1,4 +1,4 @@
-#include "app/dialog_values.h"
+#include "frontend/dialog_values.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -12,9 +12,6 @@
 namespace tolvane {
 
 namespace {
-
-// Settings values are read through a buffer of this size, as the profile functions do.
-constexpr size_t kValueBuffer = 22;
 
 std::string Decimal(int32_t value) { return std::to_string(value); }
 
@@ -60,9 +57,11 @@ DialogValues DialogValuesOf(const ConversionSettings& settings) {
         values.WidthCells[s] = Decimal(settings.WidthTable[s]);
     }
     for (int s = 1; s <= kLineTypeSlots; ++s) values.LineTypeCells[s] = Decimal(settings.LineTypeTable[s]);
-    for (int i = 0; i < kOptionCount; ++i) values.Options[i] = settings.ConversionOptions[i] != 0;
+    // A box shows what a run does with the option, so that a hand-edited value of 2 does not
+    // look like a switch that is on.
+    for (int i = 0; i < kOptionCount; ++i) values.Options[i] = IsOptionOn(settings, static_cast<ConversionOption>(i));
     // A run uses the rules only for mode 1, so any other stored mode shows the tables.
-    values.Page = settings.ConversionMode == 1 ? 1 : 0;
+    values.Page = IsCombinedMode(settings) ? 1 : 0;
     for (int r = 0; r < kRuleCount; ++r) {
         const CombinationRule& rule = settings.Rules[r];
         RuleRowValues& row = values.Rules[r];
@@ -81,7 +80,7 @@ ConversionSettings SettingsOfDialog(const DialogValues& values) {
     ResetConversionSettings(settings);
     StoreTables(values, settings);
     StoreRules(values, settings);
-    settings.ConversionMode = values.Page;
+    settings.ConversionMode = values.Page == 1 ? ConversionModeKind::Combined : ConversionModeKind::Individual;
     return settings;
 }
 
@@ -114,17 +113,18 @@ std::optional<BadValue> ConfirmDialog(DialogValues& values, ConversionSettings& 
     StoreTables(values, settings);
     if (auto bad = CheckRules(values)) return bad;
     StoreRules(values, settings);
-    settings.ConversionMode = values.Page;
+    settings.ConversionMode = values.Page == 1 ? ConversionModeKind::Combined : ConversionModeKind::Individual;
     ComputeVersionRaise(settings);
     return std::nullopt;
 }
 
-std::string VersionRaiseMessage(int versionRaise) {
+std::string VersionRaiseMessage(VersionRaiseLevel versionRaise) {
     switch (versionRaise) {
-        case 1: return "線幅指定を行いましたので、\nVer.3.51未満のデータはVer.3.51形式として保存されます。";
-        case 2: return "SXF対応拡張線色線種の指定を行いましたので、\nVer.4.20未満のデータはVer.4.20形式として保存されます。";
-        default: return {};
+        case VersionRaiseLevel::To351: return "線幅指定を行いましたので、\nVer.3.51未満のデータはVer.3.51形式として保存されます。";
+        case VersionRaiseLevel::To420: return "SXF対応拡張線色線種の指定を行いましたので、\nVer.4.20未満のデータはVer.4.20形式として保存されます。";
+        case VersionRaiseLevel::None: break;
     }
+    return {};
 }
 
 bool SetRange(DialogValues& values, RangeTarget target, std::string& input, int top, int bottom) {
@@ -171,56 +171,41 @@ std::string BadValueReason(const BadValue& bad) {
 bool LoadSettingsIntoDialog(DialogValues& values, const std::string& file) {
     // The profile reader gives an empty document for a file it cannot read, which would
     // silently reset every control; such a file is refused instead.
-    const std::optional<ProfileDocument> read = ProfileDocument::LoadExisting(file);
-    if (!read) return false;
-    const ProfileDocument& document = *read;
-    const auto get = [&document](const char* section, const std::string& key) {
-        return document.Get(section, key, kValueBuffer);
+    const std::optional<ProfileDocument> document = ProfileDocument::LoadExisting(file);
+    if (!document) return false;
+    const SettingsFileKeys keys = ReadSettingsKeys(*document);
+    const auto show = [](const std::optional<int32_t>& value, std::string& text) {
+        if (value) text = Decimal(*value);
+    };
+    const auto position = [](const std::optional<int32_t>& value, int listSize, int& field) {
+        if (value) field = InList(*value, listSize) ? *value : -1;
     };
 
+    // Values out of range are shown as the file has them, so that OK points at them.
     DialogValues loaded;
-    loaded.Page = values.Page;
     for (int s = 1; s <= kColorSlots; ++s) {
         loaded.ColorCells[s] = "0";
         loaded.WidthCells[s] = "-1";
+        show(keys.C[s], loaded.ColorCells[s]);
+        show(keys.W[s], loaded.WidthCells[s]);
     }
-    for (int s = 1; s <= kLineTypeSlots; ++s) loaded.LineTypeCells[s] = "0";
-
-    for (int n = 1; n <= kColorSlots; ++n) {
-        if (auto [present, value] = get("JWW", "C" + Decimal(n)); present) loaded.ColorCells[n] = Decimal(ParseInt(value));
-        if (auto [present, value] = get("JWW", "W" + Decimal(n)); present) loaded.WidthCells[n] = Decimal(ParseInt(value));
+    for (int s = 1; s <= kLineTypeSlots; ++s) {
+        loaded.LineTypeCells[s] = "0";
+        show(keys.C[kColorSlots + s], loaded.LineTypeCells[s]);
     }
-    for (int n = 1; n <= kLineTypeSlots; ++n) {
-        if (auto [present, value] = get("JWW", "C" + Decimal(kColorSlots + n)); present) {
-            loaded.LineTypeCells[n] = Decimal(ParseInt(value));
-        }
-    }
-    // The dialog's boxes know only ticked and unticked: any value but 1 leaves a box unticked.
-    for (int i = 0; i < kOptionCount; ++i) {
-        auto [present, value] = get("JWW", "C" + Decimal(kColorSlots + kLineTypeSlots + 1 + i));
-        loaded.Options[i] = present && ParseInt(value) == 1;
-    }
-    if (auto [present, value] = get("Set", "CVNO"); present) {
-        const int32_t mode = ParseInt(value);
-        if (mode == 0 || mode == 1) loaded.Page = mode;
-    } else {
-        loaded.Page = 0;
-    }
+    for (int i = 0; i < kOptionCount; ++i)
+        loaded.Options[i] = IsOptionValueOn(static_cast<ConversionOption>(i), keys.C[kColorSlots + kLineTypeSlots + 1 + i].value_or(0));
+    // A run converts every mode but the combined one individually.
+    loaded.Page = keys.Mode.value_or(0) == 1 ? 1 : 0;
     for (int r = 0; r < kRuleCount; ++r) {
+        const SettingsFileKeys::Rule& read = keys.Rules[r];
         RuleRowValues& row = loaded.Rules[r];
-        const std::string number = Decimal(r + 1);
-        if (auto [present, value] = get("JWW1", "FL" + number); present) row.Enabled = ParseInt(value) == 1;
-        if (auto [present, value] = get("JWW1", "CN" + number); present) {
-            const int32_t position = ParseInt(value);
-            row.SourceColorIndex = InList(position, kColorSlots) ? position : -1;
-        }
-        if (auto [present, value] = get("JWW1", "LN" + number); present) {
-            const int32_t position = ParseInt(value);
-            row.SourceLineTypeIndex = InList(position, kLineTypeSlots) ? position : -1;
-        }
-        if (auto [present, value] = get("JWW1", "CL" + number); present) row.TargetColor = Decimal(ParseInt(value));
-        if (auto [present, value] = get("JWW1", "LT" + number); present) row.TargetLineType = Decimal(ParseInt(value));
-        if (auto [present, value] = get("JWW1", "WD" + number); present) row.TargetWidth = Decimal(ParseInt(value));
+        row.Enabled = read.Enabled.value_or(false);
+        position(read.SourceColorIndex, kColorSlots, row.SourceColorIndex);
+        position(read.SourceLineTypeIndex, kLineTypeSlots, row.SourceLineTypeIndex);
+        show(read.TargetColor, row.TargetColor);
+        show(read.TargetLineType, row.TargetLineType);
+        show(read.TargetWidth, row.TargetWidth);
     }
     values = loaded;
     return true;
