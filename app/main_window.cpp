@@ -169,6 +169,28 @@ void TForm1::CreateMenus() {
 }
 
 void TForm1::CreateControls() {
+    CreateStatusBar();
+    Splitter1 = new QSplitter(Qt::Horizontal, this);
+    Splitter1->setObjectName("Splitter1");
+    Splitter1->setHandleWidth(3);
+    Splitter1->setChildrenCollapsible(false);
+    setCentralWidget(Splitter1);
+
+    CreateFolderPanel();
+    CreateCommandPanel();
+    CreateFileList();
+    auto* rightLayout = static_cast<QVBoxLayout*>(Panel3->layout());
+    rightLayout->addWidget(Panel4);
+    rightLayout->addWidget(Splitter2);
+    // The buttons stand at fixed places; the list side never gets narrower than they need.
+    Panel3->setMinimumWidth(Button4->geometry().right() + 5);
+
+    Splitter1->setStretchFactor(0, 0);
+    Splitter1->setStretchFactor(1, 1);
+    Splitter1->setSizes({state_.FolderPanelWidth, std::max(0, state_.MainWidth - state_.FolderPanelWidth - 3)});
+}
+
+void TForm1::CreateStatusBar() {
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName("StatusBar1");
     StatusBar1->setFixedHeight(19);
@@ -176,14 +198,10 @@ void TForm1::CreateControls() {
     StatusPanel->setObjectName("StatusPanel");
     StatusBar1->addWidget(StatusPanel, 1);
     setStatusBar(StatusBar1);
+}
 
-    Splitter1 = new QSplitter(Qt::Horizontal, this);
-    Splitter1->setObjectName("Splitter1");
-    Splitter1->setHandleWidth(3);
-    Splitter1->setChildrenCollapsible(false);
-    setCentralWidget(Splitter1);
-
-    // Left: the search folder above the folder tree.
+// Left: the search folder above the folder tree.
+void TForm1::CreateFolderPanel() {
     Panel1 = new QWidget(Splitter1);
     Panel1->setObjectName("Panel1");
     auto* leftLayout = new QVBoxLayout(Panel1);
@@ -211,8 +229,10 @@ void TForm1::CreateControls() {
     TreeView1->viewport()->installEventFilter(this);
     leftLayout->addWidget(Panel2);
     leftLayout->addWidget(TreeView1);
+}
 
-    // Right: the filter, the destination and the buttons above the file list.
+// Right: the filter, the destination and the buttons above the file list.
+void TForm1::CreateCommandPanel() {
     Panel3 = new QWidget(Splitter1);
     Panel3->setObjectName("Panel3");
     auto* rightLayout = new QVBoxLayout(Panel3);
@@ -253,7 +273,10 @@ void TForm1::CreateControls() {
     Button4->setGeometry(408, 2, 75, 44);
     Button4->setFont(MakeFont(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"), 19));
     connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
+}
 
+// The file list and, beside it, the preview.
+void TForm1::CreateFileList() {
     Splitter2 = new QSplitter(Qt::Horizontal, Panel3);
     Splitter2->setObjectName("Splitter2");
     Splitter2->setHandleWidth(3);
@@ -282,9 +305,6 @@ void TForm1::CreateControls() {
     header->viewport()->installEventFilter(this);
     connect(header, &QHeaderView::sectionResized, this, [this](int column) { StringGrid1DrawCell(column, 0); });
     StringGrid1->viewport()->installEventFilter(this);
-    // The buttons stand at fixed places; the list side never gets narrower than they need.
-    Panel3->setMinimumWidth(Button4->geometry().right() + 5);
-    rightLayout->addWidget(Panel4);
     // Extracted images of the preview stay apart from those of a conversion run.
     Preview = new PreviewPane(paths_.ImageFolder / "preview", Splitter2);
     // The list keeps the larger part: at the design size its name, size and type columns show.
@@ -292,11 +312,6 @@ void TForm1::CreateControls() {
     Splitter2->setStretchFactor(1, 2);
     Splitter2->setSizes({300, 200});
     connect(StringGrid1, &QTableWidget::currentCellChanged, this, [this] { StringGrid1SelectCell(); });
-    rightLayout->addWidget(Splitter2);
-
-    Splitter1->setStretchFactor(0, 0);
-    Splitter1->setStretchFactor(1, 1);
-    Splitter1->setSizes({state_.FolderPanelWidth, std::max(0, state_.MainWidth - state_.FolderPanelWidth - 3)});
 }
 
 void TForm1::SetSettingsDialog(QDialog* dialog) {
@@ -520,9 +535,11 @@ void TForm1::TreeView1Click() {
         ShowError(MessageKind::Error, kSpecifySearchFolder, true);
         return;
     }
-    QTreeWidgetItem* selected = TreeView1->currentItem();
+    // The path comes from the node and its parents; numbering the nodes first would walk the
+    // whole tree twice on every click.
+    const QTreeWidgetItem* selected = TreeView1->currentItem();
     if (!selected) return;
-    FillFileList(NodePath(IndexOfNode(selected)));
+    FillFileList(tolvane::NodePath(selected));
 }
 
 // --- File list -----------------------------------------------------------------------------

@@ -149,6 +149,10 @@ protected:
 
 private:
     void CreateControls();
+    void CreateStatusBar();
+    void CreateFolderPanel();
+    void CreateCommandPanel();
+    void CreateFileList();
     void CreateMenus();
     void ApplyWindowState();
     // The kept frame position and outer size, on a visible screen.
