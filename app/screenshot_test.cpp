@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QTimer>
 #include <QPushButton>
