@@ -548,24 +548,34 @@ void TForm1::ClearFileList(int rows) {
     Preview->Clear();
     StringGrid1->clearContents();
     StringGrid1->setRowCount(rows);
+    FileRows.clear();
 }
 
-void TForm1::SetFileRow(int gridRow, const FileListRow& row, int sizeChars) {
-    const auto set = [this, gridRow](int column, const QString& text, const std::string* bytes = nullptr) {
-        auto* item = new QTableWidgetItem(text);
-        if (bytes) item->setData(Qt::UserRole, ByteArrayOf(*bytes));
-        StringGrid1->setItem(gridRow - 1, column, item);
-    };
-    set(0, DisplayText(row.Name), &row.Name);
-    set(kSizeColumn, QString::fromStdString(PadSize(row.Size, sizeChars)));
-    set(2, DisplayText(row.Kind));
-    set(3, QString::fromStdString(row.Version));
-    // A wide memo sorts by its Shift-JIS form, among the memos of byte-string drawings.
-    const std::string memoUtf8 = ArchiveStringToUtf8(row.Memo);
-    const std::string memoSortBytes = row.Memo.IsWide() ? Utf8ToShiftJis(memoUtf8) : row.Memo.Stored();
-    set(kMemoColumn, QString::fromUtf8(memoUtf8.data(), static_cast<qsizetype>(memoUtf8.size())), &memoSortBytes);
-    set(5, QString::fromStdString(row.Modified));
-    set(kAttributesColumn, QString::fromStdString(row.Attributes));
+namespace {
+
+// A wide memo sorts by its Shift-JIS form, among the memos of byte-string drawings.
+std::string MemoSortBytes(const FileListRow& row) {
+    return row.Memo.IsWide() ? Utf8ToShiftJis(ArchiveStringToUtf8(row.Memo)) : row.Memo.Stored();
+}
+
+}  // namespace
+
+void TForm1::RenderFileRows(int sizeChars) {
+    StringGrid1->setRowCount(std::max(1, static_cast<int>(FileRows.size())));
+    for (size_t index = 0; index < FileRows.size(); ++index) {
+        const FileListRow& row = FileRows[index];
+        const auto set = [this, index](int column, const QString& text) {
+            StringGrid1->setItem(static_cast<int>(index), column, new QTableWidgetItem(text));
+        };
+        set(0, DisplayText(row.Name));
+        set(kSizeColumn, QString::fromStdString(PadSize(row.Size, sizeChars)));
+        set(2, DisplayText(row.Kind));
+        set(3, QString::fromStdString(row.Version));
+        const std::string memoUtf8 = ArchiveStringToUtf8(row.Memo);
+        set(kMemoColumn, QString::fromUtf8(memoUtf8.data(), static_cast<qsizetype>(memoUtf8.size())));
+        set(5, QString::fromStdString(row.Modified));
+        set(kAttributesColumn, QString::fromStdString(row.Attributes));
+    }
 }
 
 void TForm1::FillFileList(const std::string& folder) {
@@ -576,11 +586,11 @@ void TForm1::FillFileList(const std::string& folder) {
     ClearFileList(1);
     const int sizeChars = SizeColumnChars(StringGrid1->columnWidth(kSizeColumn), 8);
 
-    const FileListing listing =
+    FileListing listing =
         ListFolderFiles(folder, ComboBox1->currentIndex(), [this] { return platform_.IsEscapeDown(); });
     const int count = static_cast<int>(listing.Rows.size());
-    StringGrid1->setRowCount(std::max(1, count));
-    for (int n = 1; n <= count; ++n) SetFileRow(n, listing.Rows[static_cast<size_t>(n - 1)], sizeChars);
+    FileRows = std::move(listing.Rows);
+    RenderFileRows(sizeChars);
     StringGrid1->setCurrentCell(0, 0);
 
     if (listing.Completed)
@@ -597,11 +607,13 @@ int TForm1::FileRowCount() const {
 }
 
 std::string TForm1::CellBytes(int gridRow, int column) const {
-    const QTableWidgetItem* item = StringGrid1->item(gridRow - 1, column);
-    if (!item) return {};
-    const QVariant bytes = item->data(Qt::UserRole);
-    if (bytes.isValid()) return bytes.toByteArray().toStdString();
-    return item->text().toStdString();
+    if (gridRow < 1 || gridRow > static_cast<int>(FileRows.size())) return {};
+    const FileListRow& row = FileRows[static_cast<size_t>(gridRow - 1)];
+    switch (column) {
+        case 0: return row.Name;
+        case kMemoColumn: return MemoSortBytes(row);
+        default: return CellText(gridRow, column).toStdString();
+    }
 }
 
 QString TForm1::CellText(int gridRow, int column) const {
@@ -646,41 +658,40 @@ void TForm1::StringGrid1MouseDown(Qt::MouseButton, int x, int y) {
 
 void TForm1::SortFileList(int column) {
     std::vector<std::string> keys;
-    for (int row = 1; row <= FileRowCount(); ++row) keys.push_back(SortKey(CellBytes(row, column), column == kMemoColumn));
-    // The selection belongs to files, not to places: the name items move with their rows.
-    std::vector<const QTableWidgetItem*> selected;
-    for (const QModelIndex& index : StringGrid1->selectionModel()->selectedRows()) selected.push_back(StringGrid1->item(index.row(), 0));
-    const QTableWidgetItem* current = StringGrid1->item(StringGrid1->currentRow(), 0);
+    for (int row = 1; row <= static_cast<int>(FileRows.size()); ++row)
+        keys.push_back(SortKey(CellBytes(row, column), column == kMemoColumn));
+    // The selection belongs to files, not to places: it follows its rows through the swaps.
+    std::vector<size_t> place(FileRows.size());  // place[p]: the row before the sort now at p
+    for (size_t p = 0; p < place.size(); ++p) place[p] = p;
+    for (const auto& [a, b] : SelectionSortSwaps(std::move(keys), SortDescending)) {
+        std::swap(FileRows[static_cast<size_t>(a)], FileRows[static_cast<size_t>(b)]);
+        std::swap(place[static_cast<size_t>(a)], place[static_cast<size_t>(b)]);
+    }
+    std::vector<bool> wasSelected(FileRows.size(), false);
+    for (const QModelIndex& index : StringGrid1->selectionModel()->selectedRows())
+        if (index.row() >= 0 && static_cast<size_t>(index.row()) < wasSelected.size()) wasSelected[static_cast<size_t>(index.row())] = true;
+    const int current = StringGrid1->currentRow();
     StringGrid1->setUpdatesEnabled(false);
-    for (const auto& [a, b] : SelectionSortSwaps(std::move(keys), SortDescending)) SwapFileRows(a + 1, b + 1);
-    if (current) StringGrid1->setCurrentCell(StringGrid1->row(current), 0, QItemSelectionModel::NoUpdate);
+    RenderFileRows(SizeColumnChars(StringGrid1->columnWidth(kSizeColumn), QFontMetrics(StringGrid1->font()).horizontalAdvance('0')));
     QItemSelection selection;
-    for (const QTableWidgetItem* item : selected) {
-        if (!item) continue;
-        const int row = StringGrid1->row(item);
-        selection.select(StringGrid1->model()->index(row, 0), StringGrid1->model()->index(row, kFileListColumns - 1));
+    for (size_t p = 0; p < place.size(); ++p) {
+        const int row = static_cast<int>(p);
+        if (static_cast<int>(place[p]) == current) StringGrid1->setCurrentCell(row, 0, QItemSelectionModel::NoUpdate);
+        if (wasSelected[place[p]])
+            selection.select(StringGrid1->model()->index(row, 0), StringGrid1->model()->index(row, kFileListColumns - 1));
     }
     StringGrid1->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
     StringGrid1->setUpdatesEnabled(true);
-}
-
-void TForm1::SwapFileRows(int gridRowA, int gridRowB) {
-    for (int column = 0; column < kFileListColumns; ++column) {
-        QTableWidgetItem* a = StringGrid1->takeItem(gridRowA - 1, column);
-        QTableWidgetItem* b = StringGrid1->takeItem(gridRowB - 1, column);
-        StringGrid1->setItem(gridRowA - 1, column, b);
-        StringGrid1->setItem(gridRowB - 1, column, a);
-    }
 }
 
 void TForm1::StringGrid1DrawCell(int column, int row) {
     if (column != kSizeColumn || row != 0 || !ListReady) return;
     const int chars =
         SizeColumnChars(StringGrid1->columnWidth(kSizeColumn), QFontMetrics(StringGrid1->font()).horizontalAdvance('0'));
-    for (int gridRow = 1; gridRow <= FileRowCount(); ++gridRow) {
-        QTableWidgetItem* item = StringGrid1->item(gridRow - 1, kSizeColumn);
-        if (!item || item->text().isEmpty()) continue;
-        const QString padded = QString::fromStdString(PadSize(ParseSizeCell(item->text().toStdString()), chars));
+    for (size_t index = 0; index < FileRows.size(); ++index) {
+        QTableWidgetItem* item = StringGrid1->item(static_cast<int>(index), kSizeColumn);
+        if (!item) continue;
+        const QString padded = QString::fromStdString(PadSize(FileRows[index].Size, chars));
         if (padded != item->text()) item->setText(padded);
     }
 }

@@ -126,7 +126,8 @@ public:
     // The cursor of the list moved: the preview shows the file under it.
     void StringGrid1SelectCell();
     int FileRowCount() const;
-    // The bytes of a cell: the file-system bytes of a name, the Shift-JIS bytes of a memo.
+    // The bytes of a cell, from the row it shows: the file-system bytes of a name, the
+    // Shift-JIS bytes of a memo, the text of the other columns.
     std::string CellBytes(int gridRow, int column) const;
     QString CellText(int gridRow, int column) const;
 
@@ -162,12 +163,15 @@ private:
     WindowState CurrentWindowState() const;
     void SelectFileType(int index);
     void ClearFileList(int rows);
-    void SetFileRow(int gridRow, const FileListRow& row, int sizeChars);
+    // Shows FileRows in the grid's cells, one grid row each, in their order.
+    void RenderFileRows(int sizeChars);
     void SortFileList(int column);
-    void SwapFileRows(int gridRowA, int gridRowB);
     void ShowError(MessageKind kind, const QString& text, bool statusToo);
     bool RefuseWhileSearching();
     bool RefuseWhileConverting();
+
+    // The files of the list in the order it shows them; the grid's cells are drawn from them.
+    std::vector<FileListRow> FileRows;
 
     ConversionSettings& settings_;
     Platform& platform_;

@@ -44,19 +44,6 @@ std::string PadSize(uint64_t size, int chars) {
     return digits;
 }
 
-uint64_t ParseSizeCell(std::string_view cell) {
-    const size_t first = cell.find_first_not_of(' ');
-    if (first == std::string_view::npos) return 0;
-    uint64_t value = 0;
-    for (const char c : cell.substr(first)) {
-        if (c < '0' || c > '9') return 0;
-        const auto digit = static_cast<uint64_t>(c - '0');
-        if (value > (UINT64_MAX - digit) / 10) return 0;
-        value = value * 10 + digit;
-    }
-    return value;
-}
-
 std::string SortKey(std::string_view cell, bool shiftJis) {
     return shiftJis ? ShiftJisAsciiUpperCase(cell, LeadBytes::CodePage932) : AsciiUpperCase(cell);
 }

@@ -41,8 +41,6 @@ FileListing ListFolderFiles(const std::filesystem::path& folder, int filterIndex
 int SizeColumnChars(int columnPixels, int charPixels);
 // The size right-aligned with spaces to that many characters; a longer number stays whole.
 std::string PadSize(uint64_t size, int chars);
-// The number in a size cell (leading spaces ignored); 0 when it is not a number.
-uint64_t ParseSizeCell(std::string_view cell);
 
 // The key a header sort compares: ASCII letters upper-cased. In Shift-JIS text the second
 // byte of a double-byte character is left alone, so that a character is never changed into
