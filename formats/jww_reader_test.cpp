@@ -245,6 +245,26 @@ TEST(JwwReader, ExtractsImagesUnderNamesOfItsOwn) {
     EXPECT_FALSE(fs::exists(outside));
 }
 
+// Without an image folder the images are passed over: names and sizes kept, nothing written.
+TEST(JwwReader, ReadsWithoutExtractingWhenNoImageFolderIsGiven) {
+    Bytes b;
+    testing::AppendJwwHeader(b, 700);
+    b.Count(0).Count(0).U32(1).Str("photo.bmp").U32(4).Raw("PICT");
+    TempFolder cwd;
+    const fs::path before = fs::current_path();
+    fs::current_path(cwd.Path());
+    DrawingData d;
+    uint64_t left = 1;
+    const std::string error = ReadBytes(b.data, d, {}, &left);
+    fs::current_path(before);
+    ASSERT_EQ(error, "");
+    EXPECT_EQ(left, 0u);
+    ASSERT_EQ(d.EmbeddedImageList.size(), 1u);
+    EXPECT_EQ(d.EmbeddedImageList[0].Size, 4u);
+    EXPECT_EQ(d.EmbeddedImageList[0].FileName, "");
+    EXPECT_TRUE(fs::is_empty(cwd.Path()));
+}
+
 // Every cut of a drawing fails cleanly; none escapes as anything but a false answer.
 TEST(JwwReader, EveryPrefixFailsCleanly) {
     TempFolder images;
