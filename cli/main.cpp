@@ -52,6 +52,8 @@ int main(int argc, char** argv) {
     inspect->add_flag("--json", inspectCommand.Json, "One JSON object per file and line, and a summary");
     inspect->add_flag("--recursive", inspectCommand.Recursive, "Inspect the files of folders below the given ones too");
     inspect->add_option("--standard", inspectStandard, "Check against a delivery standard: sxf");
+    inspect->add_option("--jobs", inspectCommand.Jobs, "Files read at once (default: one per core)")
+        ->check(CLI::Range(1u, 256u));
     inspect->add_option("PATH", inspectCommand.Paths, "Drawings, or folders of drawings")->required();
 
     tolvane::cli::RenderCommand renderCommand;

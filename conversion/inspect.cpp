@@ -52,9 +52,15 @@ private:
 };
 
 std::vector<LayerUse> LayersOf(const DrawingData& drawing, DrawingFileKind kind) {
-    std::map<std::pair<uint16_t, uint16_t>, uint64_t> counts;
+    // Counted in the table of the 16 layer groups of 16 layers; numbers beyond it (only in a
+    // damaged file) in a map of their own.
+    std::array<uint64_t, 256> table{};
+    std::map<std::pair<uint16_t, uint16_t>, uint64_t> beyond;
     const auto count = [&](const auto& records) {
-        for (const EntityBase& r : records) ++counts[{r.LayerGroup, r.Layer}];
+        for (const EntityBase& r : records) {
+            if (r.LayerGroup < 16 && r.Layer < 16) ++table[r.LayerGroup * 16u + r.Layer];
+            else ++beyond[{r.LayerGroup, r.Layer}];
+        }
     };
     count(drawing.Lines);
     count(drawing.Arcs);
@@ -64,17 +70,19 @@ std::vector<LayerUse> LayersOf(const DrawingData& drawing, DrawingFileKind kind)
     count(drawing.Dimensions);
     count(drawing.BlockInserts);
     std::vector<LayerUse> layers;
-    layers.reserve(counts.size());
     const auto& groups = drawing.Header.LayerGroups;
-    for (const auto& [at, n] : counts) {
-        LayerUse use{at.first, at.second, {}, {}, n};
-        // A layer number beyond the table (only in a damaged file) has no name.
-        if (kind == DrawingFileKind::Jww && at.first < groups.size()) {
-            use.GroupName = groups[at.first].Name;
-            if (at.second < groups[at.first].Layers.size()) use.Name = groups[at.first].Layers[at.second].Name;
+    for (uint16_t at = 0; at < table.size(); ++at) {
+        if (table[at] == 0) continue;
+        LayerUse& use = layers.emplace_back();
+        use.Group = static_cast<uint16_t>(at / 16);
+        use.Layer = static_cast<uint16_t>(at % 16);
+        use.Count = table[at];
+        if (kind == DrawingFileKind::Jww) {
+            use.GroupName = groups[use.Group].Name;
+            use.Name = groups[use.Group].Layers[use.Layer].Name;
         }
-        layers.push_back(std::move(use));
     }
+    for (const auto& [at, n] : beyond) layers.push_back({at.first, at.second, {}, {}, n});
     return layers;
 }
 
@@ -132,7 +140,8 @@ FileInspection InspectFile(const fs::path& file, DrawingData& scratch) {
         inspection.Ok = false;
         inspection.Error = e.what();
     }
-    scratch.Release();
+    // The drawing stays in scratch until the next read clears it: clearing it here as well
+    // would cost as much again for small files.
     return inspection;
 }
 

@@ -64,7 +64,7 @@ struct DrawingInspection {
     DrawingFileKind Kind = DrawingFileKind::Jww;
     uint32_t Version = 0;
     StringForm Strings = StringForm::Bytes;
-    std::vector<LayerUse> Layers;  // by layer group, then layer
+    std::vector<LayerUse> Layers;  // by layer group, then layer; numbers beyond 15 (damaged files) last
     std::vector<PenUse> Pens;      // in PenKey order
     // Only a drawing's header holds text kinds and a dimension setting.
     bool HasHeaderColors = false;
@@ -82,8 +82,8 @@ struct FileInspection {
     DrawingInspection Drawing;
 };
 
-// Reads the file by its signature, without extracting images, into scratch (released
-// afterwards) and inspects it. Never throws for bad input.
+// Reads the file by its signature, without extracting images, into scratch (which holds it
+// until the next read) and inspects it. Never throws for bad input.
 FileInspection InspectFile(const std::filesystem::path& file, DrawingData& scratch);
 
 struct InspectOptions {
