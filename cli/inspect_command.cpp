@@ -25,18 +25,11 @@ std::string Entities(uint64_t count, PenEntity entity) {
 
 std::string Entities(uint64_t count) { return std::to_string(count) + (count == 1 ? " entity" : " entities"); }
 
-// Layer groups and layers as the CAD program shows them: one hexadecimal digit each, "0-F".
-std::string LayerText(uint16_t group, uint16_t layer) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%X-%X", group, layer);
-    return text;
-}
-
 // Fixed columns: entity kind, colour, line type, width.
 std::string PenText(const PenKey& pen) {
     char text[96];
-    std::snprintf(text, sizeof text, "%-9s colour %3u  line type %3u  width %5u", PenEntityName(pen.Entity), pen.Color,
-                  pen.LineType, pen.Width);
+    std::snprintf(text, sizeof text, "%-9s colour %3u  line type %3u  width %5u", PenEntityName(pen.Entity),
+                  static_cast<unsigned>(pen.Color), static_cast<unsigned>(pen.LineType), static_cast<unsigned>(pen.Width));
     return text;
 }
 
@@ -69,10 +62,10 @@ std::string FindingText(const Finding& f, const DeliveryStandard& standard) {
         case DeliveryRule::Width: text += Entities(f.Count, f.Entity) + " of width " + value; break;
         case DeliveryRule::NoWidth: text += Entities(f.Count, f.Entity) + " without a width"; break;
         case DeliveryRule::LayerName:
-            return text + Entities(f.Count) + " on layer " + LayerText(f.Group, f.Layer) + " \"" +
+            return text + Entities(f.Count) + " on layer " + LayerNumberText(f.Group, f.Layer) + " \"" +
                    ArchiveStringToUtf8(f.Name) + "\", a name not of the form of the standard";
         case DeliveryRule::UnnamedLayer:
-            return text + Entities(f.Count) + " on layer " + LayerText(f.Group, f.Layer) + ", which has no name";
+            return text + Entities(f.Count) + " on layer " + LayerNumberText(f.Group, f.Layer) + ", which has no name";
     }
     if (f.InBlocks > 0) text += ", " + std::to_string(f.InBlocks) + " of them in blocks";
     return text;
@@ -112,7 +105,7 @@ void WriteInspectionText(const std::string& file, const DrawingInspection& d, st
         << d.Version << '\n';
     out << "  layers holding entities (layer group-layer, entities, names):\n";
     for (const LayerUse& l : d.Layers) {
-        out << "    " << LayerText(l.Group, l.Layer) << "  " << l.Count;
+        out << "    " << LayerNumberText(l.Group, l.Layer) << "  " << l.Count;
         if (!l.GroupName.empty() || !l.Name.empty())
             out << "  \"" << ArchiveStringToUtf8(l.GroupName) << "\" \"" << ArchiveStringToUtf8(l.Name) << '"';
         out << '\n';

@@ -1,6 +1,7 @@
 #include "conversion/inspect.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <exception>
 #include <mutex>
 #include <optional>
@@ -99,6 +100,12 @@ const char* PenEntityName(PenEntity entity) {
         case PenEntity::Insert: return "insert";
     }
     return "";
+}
+
+std::string LayerNumberText(uint16_t group, uint16_t layer) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%X-%X", static_cast<unsigned>(group), static_cast<unsigned>(layer));
+    return text;
 }
 
 bool CarriesColor(PenEntity entity) { return entity != PenEntity::Insert; }

@@ -60,6 +60,10 @@ struct LayerUse {
     uint64_t Count = 0;
 };
 
+// A layer as the CAD program names it: layer group and layer one hexadecimal digit each,
+// "0-F"; numbers beyond 15 (damaged files) with more digits.
+std::string LayerNumberText(uint16_t group, uint16_t layer);
+
 struct DrawingInspection {
     DrawingFileKind Kind = DrawingFileKind::Jww;
     uint32_t Version = 0;

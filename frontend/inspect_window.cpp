@@ -1,6 +1,5 @@
 #include "frontend/inspect_window.h"
 
-#include <cstdio>
 #include <system_error>
 #include <utility>
 
@@ -15,12 +14,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const char* const kHeaders[] = {"ファイル", "エラー", "警告", "最も重い指摘"};
-
-std::string LayerText(uint16_t group, uint16_t layer) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%X-%X", group, layer);
-    return text;
-}
 
 std::string CsvField(const std::string& text) {
     if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
@@ -76,10 +69,10 @@ std::string FindingText(const Finding& f, const DeliveryStandard& standard) {
         case DeliveryRule::Width: text += "標準にない線幅 " + std::to_string(f.Value) + "：" + entities; break;
         case DeliveryRule::NoWidth: text += "線幅の指定なし：" + entities; break;
         case DeliveryRule::LayerName:
-            return text + standard.Title + "の形式でないレイヤ名「" + LayerText(f.Group, f.Layer) + " " +
+            return text + standard.Title + "の形式でないレイヤ名「" + LayerNumberText(f.Group, f.Layer) + " " +
                    ArchiveStringToUtf8(f.Name) + "」：" + std::to_string(f.Count) + "件";
         case DeliveryRule::UnnamedLayer:
-            return text + "名前のないレイヤ「" + LayerText(f.Group, f.Layer) + "」：" + std::to_string(f.Count) + "件";
+            return text + "名前のないレイヤ「" + LayerNumberText(f.Group, f.Layer) + "」：" + std::to_string(f.Count) + "件";
     }
     if (f.InBlocks > 0) text += "（うちブロック内 " + std::to_string(f.InBlocks) + "件）";
     return text;
