@@ -4,7 +4,6 @@
 
 #include <future>
 
-#include "formats/jws.h"
 #include "formats/jww.h"
 #include "testsupport/drawing_generator.h"
 #include "testsupport/test_files.h"
@@ -12,62 +11,39 @@
 namespace tolvane {
 namespace {
 
-namespace fs = std::filesystem;
-using testing::TempFolder;
+// Every kind but block insertions counts for its colour's slot, lines, arcs and dimensions for
+// their line type's slot, block members included; numbers without a slot count nowhere. Files
+// are read on a worker and the counts handed over through post.
+TEST(UsageCounts, CountsSlotsOnAWorkerAndShowsTheColumn) {
+    DrawingInspection inspection;
+    inspection.Pens = {{{PenEntity::Line, 101, 31, 0}, 2, 1}, {{PenEntity::Text, 101, 1, 0}, 4, 0},
+                       {{PenEntity::Insert, 101, 1, 0}, 8, 0}, {{PenEntity::Arc, 10, 12, 0}, 16, 0},
+                       {{PenEntity::Solid, 9, 3, 0}, 32, 0}};
+    UsageCounts counts, expected;
+    AddUsage(counts, inspection);
+    expected.Colors[10] = 7;      // colour 101
+    expected.Colors[9] = 32;      // colour 9
+    expected.LineTypes[19] = 3;   // line type 31
+    expected.LineTypes[11] = 16;  // line type 12
+    EXPECT_EQ(std::tie(counts.Colors, counts.LineTypes, counts.Files), std::make_tuple(expected.Colors, expected.LineTypes, size_t{1}));
+    EXPECT_EQ(ColorUsageCell(nullptr, 10).Text, "");
+    EXPECT_EQ(ColorUsageCell(&counts, 10).Text, "7");
+    EXPECT_FALSE(ColorUsageCell(&counts, 10).Dimmed);
+    EXPECT_EQ(LineTypeUsageCell(&counts, 1).Text, "0");
+    EXPECT_TRUE(LineTypeUsageCell(&counts, 1).Dimmed);
 
-// The counts taken straight from the model: every entity that carries a colour by its
-// colour's slot, lines, arcs and dimension lines by their line type's slot.
-void CountModel(const EntityLists& lists, UsageCounts& counts) {
-    const auto color = [&](const EntityBase& e) {
-        if (const auto slot = ColorSlotOf(e.PenColor)) ++counts.Colors[static_cast<size_t>(*slot)];
-    };
-    const auto lineType = [&](const EntityBase& e) {
-        color(e);
-        if (const auto slot = LineTypeSlotOf(e.PenStyle)) ++counts.LineTypes[static_cast<size_t>(*slot)];
-    };
-    for (const auto& r : lists.Lines) lineType(r);
-    for (const auto& r : lists.Arcs) lineType(r);
-    for (const auto& r : lists.Dimensions) lineType(r.DimensionLine);
-    for (const auto& r : lists.Points) color(r);
-    for (const auto& r : lists.Texts) color(r);
-    for (const auto& r : lists.Solids) color(r);
-}
-
-TEST(UsageCounts, CountsEachSlotOverTheFiles) {
-    TempFolder folder;
-    const std::vector<fs::path> files = {folder.Path() / "a.jww", folder.Path() / "b.jws", folder.Path() / "c.jww"};
+    testing::TempFolder folder;
+    const std::vector<std::filesystem::path> files = {folder.Path() / "a.jww", folder.Path() / "b.jww"};
     const DrawingData plan = testing::MakeFloorPlan(420);
-    const DrawingData figure = testing::MakeFigure(351);
     ASSERT_TRUE(WriteJww(files[0], plan, 420, {}));
-    ASSERT_TRUE(WriteJws(files[1], figure, 351));
-    testing::WriteFile(files[2], std::string("not a drawing"));
-
-    UsageCounts expected;
-    for (const DrawingData* d : {&plan, &figure}) {
-        CountModel(*d, expected);
-        for (const BlockDefinition& b : d->BlockDefinitions) CountModel(b, expected);
-    }
-    const UsageCounts counts = CountUsage(files);
-    EXPECT_EQ(counts.Colors, expected.Colors);
-    EXPECT_EQ(counts.LineTypes, expected.LineTypes);
-    EXPECT_EQ(counts.Files, 2u);
-    EXPECT_EQ(counts.Unreadable, 1u);
-
-    // The column: empty without a selection, dimmed where nothing uses the slot.
-    EXPECT_EQ(ColorUsageCell(nullptr, 1).Text, "");
-    EXPECT_FALSE(ColorUsageCell(nullptr, 1).Dimmed);
-    EXPECT_EQ(ColorUsageCell(&counts, 1).Text, std::to_string(expected.Colors[1]));
-    EXPECT_FALSE(ColorUsageCell(&counts, 1).Dimmed);
-    EXPECT_EQ(LineTypeUsageCell(&counts, 49).Text, "0");
-    EXPECT_TRUE(LineTypeUsageCell(&counts, 49).Dimmed);
-
-    // On a worker, handed over through post.
+    testing::WriteFile(files[1], std::string("not a drawing"));
     std::promise<std::function<void()>> posted;
     UsageCountRun run([&](std::function<void()> task) { posted.set_value(std::move(task)); });
-    UsageCounts delivered;
-    run.Start(files, [&](const UsageCounts& c) { delivered = c; });
+    run.Start(files, [&](const UsageCounts& c) { counts = c; });
     posted.get_future().get()();
-    EXPECT_EQ(delivered.Colors, expected.Colors);
+    expected = {};
+    AddUsage(expected, InspectDrawing(plan, DrawingFileKind::Jww));
+    EXPECT_EQ(std::tie(counts.Colors, counts.LineTypes, counts.Unreadable), std::make_tuple(expected.Colors, expected.LineTypes, size_t{1}));
 }
 
 }  // namespace
