@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "win32/text.h"
@@ -63,10 +64,12 @@ std::vector<Gdiplus::PointF> ArcPixels(const render::ArcShape& a, const PaperVie
     return points;
 }
 
-// The fonts a text asks for, with the CAD program's Japanese font after it.
+// The fonts a text asks for, with the CAD program's Japanese font after it; per font the
+// advance of each character met so far, for texts set with a gap between characters.
 struct TextFonts {
     std::vector<std::unique_ptr<Gdiplus::FontFamily>> Families;
     std::vector<std::unique_ptr<Gdiplus::Font>> Fonts;
+    std::vector<std::unordered_map<wchar_t, REAL>> Advances;
 };
 
 TextFonts MakeFonts(const render::DisplayList& list) {
@@ -85,25 +88,34 @@ TextFonts MakeFonts(const render::DisplayList& list) {
                 break;
             }
         }
-        if (!family) family.reset(Gdiplus::FontFamily::GenericSansSerif()->Clone());
-        fonts.Fonts.push_back(std::make_unique<Gdiplus::Font>(family.get(), kTextPixels, Gdiplus::FontStyleRegular,
-                                                               Gdiplus::UnitPixel));
+        if (!family) {
+            const Gdiplus::FontFamily* generic = Gdiplus::FontFamily::GenericSansSerif();
+            if (generic && generic->GetLastStatus() == Gdiplus::Ok) family.reset(generic->Clone());
+        }
+        // A system without any of these fonts shows the drawing without its texts.
+        std::unique_ptr<Gdiplus::Font> font;
+        if (family) font = std::make_unique<Gdiplus::Font>(family.get(), kTextPixels, Gdiplus::FontStyleRegular, Gdiplus::UnitPixel);
+        if (font && font->GetLastStatus() != Gdiplus::Ok) font.reset();
+        fonts.Fonts.push_back(std::move(font));
         fonts.Families.push_back(std::move(family));
     }
+    fonts.Advances.resize(fonts.Fonts.size());
     return fonts;
 }
 
 // The text at its base point, turned counter-clockwise on paper, stretched to its character
 // width: a full-width character is as wide as its size. The gap between characters is paper
 // millimetres, not stretched with them; GDI+ has no letter spacing, so a spaced text is set
-// character by character.
+// with a position for each character.
 void PaintText(Gdiplus::Graphics& graphics, const render::TextShape& text, const Gdiplus::Font& font,
-               const Gdiplus::FontFamily& family, render::Color color, double height, const PaperView& view) {
+               const Gdiplus::FontFamily& family, std::unordered_map<wchar_t, REAL>& advances, render::Color color,
+               double height, const PaperView& view) {
     const double pixels = height * view.PixelsPerMm;
     if (!(pixels >= 0.5) || text.Text.empty()) return;
     const double scale = pixels / kTextPixels;
     const double stretch = text.Width > 0 ? text.Width / height : 1.0;
     const std::wstring wide = Wide(text.Text);
+    if (wide.empty()) return;
     const INT style = Gdiplus::FontStyleRegular;
     const REAL ascent = kTextPixels * static_cast<REAL>(family.GetCellAscent(style)) /
                         std::max<REAL>(1, static_cast<REAL>(family.GetEmHeight(style)));
@@ -116,13 +128,22 @@ void PaintText(Gdiplus::Graphics& graphics, const render::TextShape& text, const
     const Gdiplus::StringFormat* format = Gdiplus::StringFormat::GenericTypographic();
     if (text.Spacing > 0) {
         const REAL gap = static_cast<REAL>(text.Spacing / height / stretch) * kTextPixels;
+        std::vector<Gdiplus::PointF> positions;
+        positions.reserve(wide.size());
         REAL x = 0;
         for (const wchar_t character : wide) {
-            graphics.DrawString(&character, 1, &font, Gdiplus::PointF(x, -ascent), format, &brush);
-            Gdiplus::RectF box;
-            graphics.MeasureString(&character, 1, &font, Gdiplus::PointF(0, 0), format, &box);
-            x += box.Width + gap;
+            // Driver strings are placed by their base line.
+            positions.emplace_back(x, 0.0f);
+            auto advance = advances.find(character);
+            if (advance == advances.end()) {
+                Gdiplus::RectF box;
+                graphics.MeasureString(&character, 1, &font, Gdiplus::PointF(0, 0), format, &box);
+                advance = advances.emplace(character, box.Width).first;
+            }
+            x += advance->second + gap;
         }
+        graphics.DrawDriverString(reinterpret_cast<const UINT16*>(wide.data()), static_cast<INT>(wide.size()), &font,
+                                  &brush, positions.data(), Gdiplus::DriverStringOptionsCmapLookup, nullptr);
     } else {
         graphics.DrawString(wide.c_str(), static_cast<INT>(wide.size()), &font, Gdiplus::PointF(0, -ascent), format, &brush);
     }
@@ -158,7 +179,7 @@ void PaintDisplayList(Gdiplus::Graphics& graphics, const render::DisplayList& li
     const Gdiplus::GraphicsState saved = graphics.Save();
     graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
     graphics.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAlias);
-    const TextFonts fonts = MakeFonts(list);
+    TextFonts fonts = MakeFonts(list);
     const auto fontAt = [&fonts](uint32_t index) { return index < fonts.Fonts.size() ? index : 0u; };
     for (const render::DisplayItem& item : list.Items) {
         switch (item.Kind) {
@@ -195,7 +216,9 @@ void PaintDisplayList(Gdiplus::Graphics& graphics, const render::DisplayList& li
                 const render::TextShape& text = list.Texts[item.First];
                 if (text.Height <= 0) break;
                 const uint32_t font = fontAt(text.Font);
-                PaintText(graphics, text, *fonts.Fonts[font], *fonts.Families[font], item.Paint, text.Height, view);
+                if (!fonts.Fonts[font]) break;
+                PaintText(graphics, text, *fonts.Fonts[font], *fonts.Families[font], fonts.Advances[font], item.Paint, text.Height,
+                          view);
                 break;
             }
             case render::ItemKind::ImageFrame: {
@@ -213,7 +236,8 @@ void PaintDisplayList(Gdiplus::Graphics& graphics, const render::DisplayList& li
                 label.Text = "[" + label.Text + "]";
                 label.Position = {a.X + size / 2, a.Y + size / 2};
                 label.Width = size;
-                PaintText(graphics, label, *fonts.Fonts[0], *fonts.Families[0], item.Paint, size, view);
+                if (fonts.Fonts[0])
+                    PaintText(graphics, label, *fonts.Fonts[0], *fonts.Families[0], fonts.Advances[0], item.Paint, size, view);
                 break;
             }
         }

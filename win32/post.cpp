@@ -21,8 +21,14 @@ void RunPosted(LPARAM work) {
 
 void DropPosted(HWND window) {
     MSG message{};
-    while (PeekMessageW(&message, window, kPostedWork, kPostedWork, PM_REMOVE))
+    while (PeekMessageW(&message, window, kPostedWork, kPostedWork, PM_REMOVE)) {
+        // A quit request comes through any filter: it goes back for the message loop.
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
         delete reinterpret_cast<std::function<void()>*>(message.lParam);
+    }
 }
 
 }  // namespace tolvane::win32
