@@ -54,7 +54,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
         std::fflush(stdout);
         PostMessageW(form.Handle(), WM_CLOSE, 0, 0);
     }
+    const bool measuring = exitAfterShow && std::wcscmp(exitAfterShow, L"1") == 0;
     const int status = tolvane::win32::RunMessageLoop(form.Handle(), form.Accelerators);
+    if (measuring) std::printf("closed after %.0f ms\n", SinceProcessStart());
     CoUninitialize();
     return status;
 }
