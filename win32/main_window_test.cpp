@@ -52,11 +52,15 @@ protected:
 };
 
 TEST_F(Win32MainWindow, ListShowsTheRowsOfTheChosenFolder) {
+    // A folder with a Japanese name, as the users' are.
+    const std::filesystem::path folder = temp.Path() / L"図面 現場Ａ";
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy(testing::ExamplesFolder(), folder);
     Start();
-    platform.Folders.push_back(testing::ExamplesFolder());
+    platform.Folders.push_back(folder);
     SendMessageW(form->Handle(), WM_COMMAND, MnuFileSFolder, 0);
 
-    const std::vector<FileListRow> expected = ListFolderFiles(testing::ExamplesFolder(), 0, [] { return false; }).Rows;
+    const std::vector<FileListRow> expected = ListFolderFiles(folder, 0, [] { return false; }).Rows;
     ASSERT_GE(expected.size(), 3u);
     ASSERT_EQ(form->StringGrid1.RowCount(), static_cast<int>(expected.size()));
     for (int row = 0; row < static_cast<int>(expected.size()); ++row) {
@@ -70,14 +74,14 @@ TEST_F(Win32MainWindow, ListShowsTheRowsOfTheChosenFolder) {
         EXPECT_EQ(form->StringGrid1.Text(row, 5), Wide(file.Modified));
         EXPECT_EQ(form->StringGrid1.Text(row, 6), Wide(file.Attributes));
     }
-    EXPECT_EQ(WindowTextUtf8(form->Edit1), Utf8FromPath(testing::ExamplesFolder()) + "\\");
+    EXPECT_EQ(WindowText(form->Edit1), folder.wstring() + L"\\");
 
     // The preview's worker comes in the next phase; the test hands the pane the first
     // drawing's lists, as the worker will.
     const auto drawing = std::find_if(expected.begin(), expected.end(), [](const FileListRow& row) { return row.Kind == ".JWW"; });
     ASSERT_NE(drawing, expected.end());
     DrawingData data;
-    ASSERT_TRUE(render::ReadDrawingFile(testing::ExamplesFolder() / PathFromUtf8(drawing->Name), data, temp.Path()).Ok);
+    ASSERT_TRUE(render::ReadDrawingFile(folder / PathFromUtf8(drawing->Name), data, temp.Path() / "images").Ok);
     auto lists = std::make_shared<std::array<render::DisplayList, 3>>();
     ResetConversionSettings(settings);
     (*lists)[0] = render::BuildDisplayList(data, render::DrawingFormat::Jww);
