@@ -5,6 +5,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "formats/utf8_path.h"
+#include "settings/settings_file.h"
+#include "testsupport/test_files.h"
 #include "win32/gui_test_support.h"
 #include "win32/settings_dialog.h"
 #include "win32/text.h"
@@ -101,6 +104,54 @@ TEST_F(Win32SettingsDialog, RuleRowsRangeButtonsAndPages) {
     EXPECT_TRUE(settings.Rules[2].Enabled);
     EXPECT_EQ(settings.Rules[2].SourceColorIndex, 1);
     EXPECT_EQ(settings.Rules[2].TargetColor, 3);
+}
+
+// Escape drops what was typed into a cell; Up keeps it and moves to the row above.
+TEST_F(Win32SettingsDialog, CellEditorKeys) {
+    SetFocus(dialog.StringGrid1.Handle());
+    dialog.Grid1Editor.GoToCell(4, 1);
+    SendMessageW(dialog.StringGrid1.Handle(), WM_CHAR, L'7', 0);
+    ASSERT_TRUE(dialog.Grid1Editor.Editing());
+    SendMessageW(dialog.Grid1Editor.Edit(), WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_FALSE(dialog.Grid1Editor.Editing());
+    EXPECT_EQ(dialog.StringGrid1.Text(4, 1), L"0");
+
+    SendMessageW(dialog.StringGrid1.Handle(), WM_KEYDOWN, VK_F2, 0);
+    ASSERT_TRUE(dialog.Grid1Editor.Editing());
+    SetWindowTextW(dialog.Grid1Editor.Edit(), L"8");
+    SendMessageW(dialog.Grid1Editor.Edit(), WM_KEYDOWN, VK_UP, 0);
+    EXPECT_EQ(dialog.StringGrid1.Text(4, 1), L"8");
+    EXPECT_EQ(dialog.Grid1Editor.CurrentRow(), 3);
+}
+
+// Save writes what the controls show; Open fills them; a file that cannot be read is
+// refused and leaves the last settings file as it was.
+TEST_F(Win32SettingsDialog, SaveAndOpenThroughTheFileChoosers) {
+    tolvane::testing::TempFolder temp;
+    const std::filesystem::path file = temp.Path() / L"納品.set";
+    TypeIntoCell(dialog.StringGrid1, dialog.Grid1Editor, 0, 2, L"35");
+    platform.Files.push_back(file);
+    Click(dialog, dialog.Button6);
+    ASSERT_EQ(platform.FileChoices.size(), 1u);
+    EXPECT_EQ(platform.FileChoices[0].Title, L"現在の設定を保存");
+    EXPECT_EQ(settings.LastSettingsFile, Utf8FromPath(file));
+    EXPECT_EQ(settings.WidthTable[1], -1);  // saving stores nothing else
+    ConversionSettings saved;
+    ResetConversionSettings(saved);
+    LoadConversionSettings(saved, Utf8FromPath(file));
+    EXPECT_EQ(saved.WidthTable[1], 35);
+
+    dialog.FormShow();
+    EXPECT_EQ(dialog.StringGrid1.Text(0, 2), L"-1");
+    platform.Files.push_back(temp.Path() / "missing.set");
+    Click(dialog, dialog.Button7);
+    EXPECT_EQ(platform.Beeps, 1);
+    ASSERT_EQ(platform.Messages.size(), 1u);
+    EXPECT_EQ(platform.Messages[0].Kind, MessageKind::Error);
+    EXPECT_EQ(settings.LastSettingsFile, Utf8FromPath(file));
+    platform.Files.push_back(file);
+    Click(dialog, dialog.Button7);
+    EXPECT_EQ(dialog.StringGrid1.Text(0, 2), L"35");
 }
 
 // Enter is OK wherever the focus is (outside a cell being edited); Escape is Cancel.
