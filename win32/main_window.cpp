@@ -90,9 +90,9 @@ bool TForm1::Create() {
     ApplyFonts();
     Layout();
     Settings.Create(hwnd_);
-    // Escape stops a folder search or a run; both come with the session in the next phase.
-    ACCEL keys[] = {{FVIRTKEY, VK_ESCAPE, StopCommand}};
-    Accelerators = CreateAcceleratorTableW(keys, 1);
+    // The loop takes the window's accelerators. Escape, which stops a folder search or a run,
+    // comes with the session in the next phase; it then must not take Escape from a list that
+    // is dropped down. Until then the menus' mnemonics are the keys.
     return true;
 }
 
@@ -235,8 +235,11 @@ void TForm1::FormShow(int showCommand) {
         else
             StringGrid1.SetColumnWidth(column, LVSCW_AUTOSIZE_USEHEADER);
     }
-    SetWindowPos(Settings.Handle(), nullptr, state_.DialogLeft, state_.DialogTop, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT dialog{};
+    GetWindowRect(Settings.Handle(), &dialog);
+    const ScreenRect dialogKept = KeepOnScreen(
+        {state_.DialogLeft, state_.DialogTop, dialog.right - dialog.left, dialog.bottom - dialog.top}, WorkAreas());
+    SetWindowPos(Settings.Handle(), nullptr, dialogKept.Left, dialogKept.Top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     ApplyWindowPlacement();
     ShowWindow(hwnd_, showCommand);
     Layout();

@@ -42,7 +42,6 @@ enum Command : int {
     MnuSetSave,
     MnuSetOpen,
     MnuViewPreview,
-    StopCommand,  // Escape: stops a search or a run (next phase)
     Edit1Id = 2001,
     TreeView1Id,
     ComboBox1Id,

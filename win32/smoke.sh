@@ -19,4 +19,4 @@ if ! grep -q '^F1_W=696' "$scratch/tolvane.ini" 2>/dev/null; then
   echo "smoke: the state file was not written beside the program" >&2
   exit 1
 fi
-echo "smoke: $(tail -n 1 <<<"$output" | tr -d '\r'); the program ended normally and wrote tolvane.ini"
+echo "smoke: the main window was $(grep "^shown after" <<<"$output" | tr -d '\r'); the program ended normally and wrote tolvane.ini"
