@@ -271,7 +271,7 @@ bool TForm3::ShowModal() {
     done_ = false;
     accepted_ = false;
     ShowWindow(hwnd_, SW_SHOW);
-    SetFocus(StringGrid1.Handle());
+    SetFocus(Page() == 0 ? StringGrid1.Handle() : Fram[0].CheckBox1);
     RunModalLoop(hwnd_, owner_, done_);
     return accepted_;
 }
