@@ -8,8 +8,7 @@
 #include "conversion/app_paths.h"
 #include "conversion/batch.h"
 #include "conversion/conversion.h"
-#include "formats/file_attributes.h"
-#include "formats/file_probes.h"
+#include "conversion/input_files.h"
 #include "formats/utf8_path.h"
 #include "settings/settings_file.h"
 
@@ -35,41 +34,14 @@ bool IsInside(const fs::path& path, const fs::path& folder) {
     return false;
 }
 
-// The files a PATH stands for, each with its destination: a file itself; the files directly
-// in a folder; with recursion every file below it, under the same relative folders. Hidden
-// files and folders are left out, as the file list leaves them out.
+// The files a PATH stands for, each with its destination: the same name in the destination,
+// or for a file found below a folder, the same relative folders there.
 std::vector<Job> CollectJobs(const fs::path& path, const fs::path& destination, bool recursive, std::string& problem) {
     std::vector<Job> jobs;
-    std::error_code error;
-    if (fs::is_regular_file(path, error)) {
-        jobs.push_back({path, destination / path.filename()});
-        return jobs;
+    for (const InputFile& file : ExpandInputPath(path, recursive, destination, problem)) {
+        const fs::path target = destination / file.Relative;
+        jobs.push_back({file.Source, file.Relative.has_parent_path() ? target.lexically_normal() : target});
     }
-    if (!fs::is_directory(path, error)) {
-        problem = "no such file or folder: " + Utf8FromPath(path);
-        return jobs;
-    }
-    if (!recursive) {
-        for (const auto& entry : fs::directory_iterator(path, fs::directory_options::skip_permission_denied, error)) {
-            if (IsListedFile(entry)) jobs.push_back({entry.path(), destination / entry.path().filename()});
-        }
-    } else {
-        fs::recursive_directory_iterator it(path, fs::directory_options::skip_permission_denied, error), end;
-        for (; it != end; it.increment(error)) {
-            if (error) break;
-            const fs::directory_entry& entry = *it;
-            if (entry.is_directory(error)) {
-                if (IsHiddenEntry(entry.path()) || IsSameFolder(entry.path(), destination))
-                    it.disable_recursion_pending();
-                continue;
-            }
-            if (!IsListedFile(entry)) continue;
-            const fs::path relative = entry.path().parent_path().lexically_relative(path);
-            jobs.push_back({entry.path(), (destination / relative / entry.path().filename()).lexically_normal()});
-        }
-    }
-    if (error) problem = "cannot list " + Utf8FromPath(path) + ": " + error.message();
-    std::sort(jobs.begin(), jobs.end(), [](const Job& a, const Job& b) { return a.Source < b.Source; });
     return jobs;
 }
 

@@ -7,6 +7,7 @@
 
 #include "cli/commands.h"
 #include "cli/convert_command.h"
+#include "cli/inspect_command.h"
 #include "cli/platform.h"
 
 int main(int argc, char** argv) {
@@ -45,6 +46,16 @@ int main(int argc, char** argv) {
         ->default_val(0);
     list->add_flag("--json", listJson, "One JSON object per file and line");
 
+    tolvane::cli::InspectCommand inspectCommand;
+    std::string inspectStandard;
+    CLI::App* inspect = app.add_subcommand("inspect", "Show the layers and pens that drawings use; check them against a delivery standard");
+    inspect->add_flag("--json", inspectCommand.Json, "One JSON object per file and line, and a summary");
+    inspect->add_flag("--recursive", inspectCommand.Recursive, "Inspect the files of folders below the given ones too");
+    inspect->add_option("--standard", inspectStandard, "Check against a delivery standard: sxf");
+    inspect->add_option("--jobs", inspectCommand.Jobs, "Files read at once (default: one per core)")
+        ->check(CLI::Range(1u, 256u));
+    inspect->add_option("PATH", inspectCommand.Paths, "Drawings, or folders of drawings")->required();
+
     tolvane::cli::RenderCommand renderCommand;
     std::string renderSettings;
     CLI::App* render = app.add_subcommand("render", "Draw a drawing as SVG in paper millimetres");
@@ -70,6 +81,10 @@ int main(int argc, char** argv) {
             if (!settingsFile.empty()) convertOptions.SettingsFile = settingsFile;
             convertOptions.Progress = tolvane::cli::StandardErrorIsTerminal();
             return tolvane::cli::RunConvert(convertOptions, std::cout, std::cerr);
+        }
+        if (inspect->parsed()) {
+            if (!inspectStandard.empty()) inspectCommand.Standard = inspectStandard;
+            return tolvane::cli::RunInspect(inspectCommand, std::cout, std::cerr);
         }
         if (render->parsed()) {
             if (!renderSettings.empty()) renderCommand.SettingsFile = renderSettings;

@@ -27,7 +27,8 @@ uint32_t ReadSignatureAndVersion(ArchiveReader& in, DrawingHeader& h) {
 // The image section (from 700 on): a plain u32 count, then per image its name, its size and
 // its bytes. Each image with a name and bytes is extracted into the image folder under a name
 // the program makes, so that no stored name (a wide one, one with "..", separators or more
-// characters than a file system allows) is ever used as a path.
+// characters than a file system allows) is ever used as a path. Without an image folder the
+// bytes are passed over and nothing is written: a read that only looks at the entities.
 void ReadImages(ArchiveReader& in, DrawingData& drawing, const fs::path& imageFolder) {
     drawing.EmbeddedImageList.clear();
     const uint32_t count = in.ReadU32();
@@ -43,8 +44,8 @@ void ReadImages(ArchiveReader& in, DrawingData& drawing, const fs::path& imageFo
             throw ArchiveError("embedded image " + std::to_string(index + 1) + " of " + std::to_string(image.Size) +
                                " bytes does not fit in the rest of the file");
         if (image.Size == 0) continue;
-        if (image.Name.empty()) {
-            in.Skip(image.Size);  // bytes without a name to refer to them
+        if (image.Name.empty() || imageFolder.empty()) {
+            in.Skip(image.Size);  // bytes without a name to refer to them, or not wanted
             continue;
         }
         std::error_code ignored;

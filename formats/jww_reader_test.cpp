@@ -245,6 +245,21 @@ TEST(JwwReader, ExtractsImagesUnderNamesOfItsOwn) {
     EXPECT_FALSE(fs::exists(outside));
 }
 
+// Without an image folder the images are passed over: names and sizes kept, nothing written.
+TEST(JwwReader, ReadsWithoutExtractingWhenNoImageFolderIsGiven) {
+    Bytes b;
+    testing::AppendJwwHeader(b, 700);
+    b.Count(0).Count(0).U32(1).Str("photo.bmp").U32(4).Raw("PICT");
+    TempFolder cwd;
+    const fs::path before = fs::current_path();
+    fs::current_path(cwd.Path());
+    DrawingData d;
+    EXPECT_EQ(ReadBytes(b.data, d, {}), "");
+    fs::current_path(before);
+    EXPECT_EQ(d.EmbeddedImageList, (std::vector<EmbeddedImage>{{"photo.bmp", 4, ""}}));
+    EXPECT_TRUE(fs::is_empty(cwd.Path()));
+}
+
 // Every cut of a drawing fails cleanly; none escapes as anything but a false answer.
 TEST(JwwReader, EveryPrefixFailsCleanly) {
     TempFolder images;
