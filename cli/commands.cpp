@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <utility>
 
 
@@ -21,7 +22,6 @@
 #include "render/compare.h"
 #include "render/read_drawing.h"
 #include "render/svg.h"
-#include "settings/settings_file.h"
 #include "settings/text_encoding.h"
 
 namespace tolvane::cli {

@@ -1,6 +1,7 @@
-// Converting drawing files: one file at a time (read, back up the destination, raise the
-// version, apply the tables or the rules, write, clean up the extracted images), and the walk
-// over a selection of files. Shared by the desktop program and the command line.
+// Converting drawing files: one file at a time (read, raise the version, apply the tables or
+// the rules, write beside the destination, keep the file there as a backup and put the new one
+// in its place, clean up the extracted images), and the walk over a selection of files. Shared
+// by the desktop program and the command line.
 #pragma once
 
 #include <filesystem>
