@@ -12,7 +12,8 @@
 
 namespace {
 
-constexpr int kUsageErrorStatus = 2;
+// A usage error, or a command refused before it did anything.
+constexpr int kRefusedStatus = 2;
 
 }  // namespace
 
@@ -67,7 +68,7 @@ int main(int argc, char** argv) {
         app.parse(static_cast<int>(pointers.size()), pointers.data());
     } catch (const CLI::ParseError& e) {
         // Help asked for is no error; every usage error has the status of a refusal.
-        return app.exit(e) == 0 ? 0 : kUsageErrorStatus;
+        return app.exit(e) == 0 ? 0 : kRefusedStatus;
     }
     tolvane::cli::UseUtf8Console();
     tolvane::cli::IgnoreFileSizeSignal();
@@ -89,7 +90,7 @@ int main(int argc, char** argv) {
         }
     } catch (const std::exception& e) {
         std::cerr << "tolvane-cli: " << e.what() << '\n';
-        return kUsageErrorStatus;
+        return kRefusedStatus;
     }
     return 0;
 }
