@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 
 #include "cli/json_output.h"
+#include "cli/platform.h"
+#include "cli/settings_argument.h"
 #include "cli/temp_folder.h"
 #include "conversion/app_paths.h"
 #include "conversion/batch.h"
@@ -56,12 +59,9 @@ int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
     ConversionSettings settings;
     ResetConversionSettings(settings);
     if (options.SettingsFile) {
-        std::error_code error;
-        if (!fs::is_regular_file(PathFromUtf8(*options.SettingsFile), error))
-            return Refuse(err, "the settings file does not exist: " + *options.SettingsFile);
-        for (const std::string& key : LoadConversionSettings(settings, *options.SettingsFile))
-            err << "tolvane-cli: warning: the value of " << key << " in " << *options.SettingsFile
-                << " is out of range and was not used\n";
+        std::optional<ConversionSettings> opened = OpenSettingsArgument(*options.SettingsFile, err);
+        if (!opened) return 2;
+        settings = std::move(*opened);
     } else {
         std::error_code error;
         if (const fs::path state = WindowStateFilePath(); fs::is_regular_file(state, error))
@@ -107,6 +107,14 @@ int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
             return Refuse(err, std::string(kSameFolderMessage) + " (" + Utf8FromPath(job.Source) + ")");
     }
 
+    // The image folder before anything is written: a run that cannot have one does not start.
+    std::optional<ScopedTempFolder> images;
+    try {
+        images.emplace();
+    } catch (const std::exception& e) {
+        return Refuse(err, e.what());
+    }
+
     std::vector<BatchFile> files;
     files.reserve(jobs.size());
     for (const Job& job : jobs) {
@@ -115,11 +123,11 @@ int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
         files.push_back({job.Source, job.Destination});
     }
 
-    ScopedTempFolder images;
     ResolveRuleSources(settings);
     BatchOptions batch;
     batch.Jobs = options.Jobs;
-    batch.ImageFolder = images.Path();
+    batch.ImageFolder = images->Path();
+    batch.Stop = options.Stop;
     if (options.Progress) {
         batch.Started = [&](size_t index, size_t finished) {
             err << "\r\033[K[" << finished + 1 << "/" << jobs.size() << "] " << Utf8FromPath(jobs[index].Source) << std::flush;
@@ -129,10 +137,12 @@ int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
         const Job& job = jobs[index];
         if (options.Progress) err << "\r\033[K" << std::flush;
         if (options.Json) {
-            Json line{{"source", Utf8FromPath(job.Source)},
-                      {"destination", Utf8FromPath(job.Destination)},
-                      {"result", OutcomeName(result.Outcome)},
-                      {"reason", result.Outcome == ConversionOutcome::Converted ? "" : DescribeResult(result)}};
+            Json line;
+            SetName(line, "source", Utf8FromPath(job.Source));
+            SetName(line, "destination", Utf8FromPath(job.Destination));
+            line["result"] = OutcomeName(result.Outcome);
+            line["reason"] = result.Outcome == ConversionOutcome::Converted ? "" : DescribeResult(result);
+            if (!result.Backup.empty()) SetName(line, "backup", Utf8FromPath(result.Backup));
             if (result.Outcome == ConversionOutcome::Converted) {
                 line["changedColors"] = result.ChangedColors;
                 line["changedLineTypes"] = result.ChangedLineTypes;
@@ -149,10 +159,17 @@ int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
     };
     const BatchCounts counts = CountOutcomes(ConvertBatch(settings, files, batch));
     const size_t converted = counts.Converted, skipped = counts.Skipped, failed = counts.Failed;
-    if (options.Json)
-        out << Dump(Json{{"converted", converted}, {"skipped", skipped}, {"failed", failed}}) << '\n';
-    else
-        out << converted << " converted, " << skipped << " skipped, " << failed << " failed\n";
+    const bool stopped = options.Stop && options.Stop->load();
+    if (options.Json) {
+        Json summary{{"converted", converted}, {"skipped", skipped}, {"failed", failed}};
+        if (stopped) summary["stopped"] = counts.Stopped;
+        out << Dump(summary) << '\n';
+    } else {
+        out << converted << " converted, " << skipped << " skipped, " << failed << " failed";
+        if (stopped) out << ", " << counts.Stopped << " not started (stopped)";
+        out << '\n';
+    }
+    if (stopped) return kStoppedExitStatus;
     return failed > 0 ? 1 : 0;
 }
 

@@ -1,4 +1,5 @@
 // tolvane-cli: the command-line front end for inspecting and converting drawings.
+#include <atomic>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -9,6 +10,13 @@
 #include "cli/convert_command.h"
 #include "cli/inspect_command.h"
 #include "cli/platform.h"
+
+namespace {
+
+// A usage error, or a command refused before it did anything.
+constexpr int kRefusedStatus = 2;
+
+}  // namespace
 
 int main(int argc, char** argv) {
     CLI::App app{"Tolvane: batch converter for JWW drawings and JWS figure files", "tolvane-cli"};
@@ -70,16 +78,21 @@ int main(int argc, char** argv) {
     try {
         app.parse(static_cast<int>(pointers.size()), pointers.data());
     } catch (const CLI::ParseError& e) {
-        return app.exit(e);
+        // Help asked for is no error; every usage error has the status of a refusal.
+        return app.exit(e) == 0 ? 0 : kRefusedStatus;
     }
     tolvane::cli::UseUtf8Console();
     tolvane::cli::IgnoreFileSizeSignal();
     try {
-        if (info->parsed()) return tolvane::cli::RunInfo(infoFiles, infoJson, std::cout);
-        if (check->parsed()) return tolvane::cli::RunCheck(checkFiles, checkJson, std::cout);
+        if (list->parsed()) return tolvane::cli::RunList(listFolder, listFilter, listJson, std::cout);
+        // The commands that write or extract files stop cleanly on Ctrl-C.
+        const std::atomic<bool>& stop = tolvane::cli::CatchStopSignals();
+        if (info->parsed()) return tolvane::cli::RunInfo(infoFiles, infoJson, std::cout, std::cerr, &stop);
+        if (check->parsed()) return tolvane::cli::RunCheck(checkFiles, checkJson, std::cout, std::cerr, &stop);
         if (convert->parsed()) {
             if (!settingsFile.empty()) convertOptions.SettingsFile = settingsFile;
             convertOptions.Progress = tolvane::cli::StandardErrorIsTerminal();
+            convertOptions.Stop = &stop;
             return tolvane::cli::RunConvert(convertOptions, std::cout, std::cerr);
         }
         if (inspect->parsed()) {
@@ -88,12 +101,11 @@ int main(int argc, char** argv) {
         }
         if (render->parsed()) {
             if (!renderSettings.empty()) renderCommand.SettingsFile = renderSettings;
-            return tolvane::cli::RunRender(renderCommand, std::cout, std::cerr);
+            return tolvane::cli::RunRender(renderCommand, std::cout, std::cerr, &stop);
         }
-        if (list->parsed()) return tolvane::cli::RunList(listFolder, listFilter, listJson, std::cout);
     } catch (const std::exception& e) {
         std::cerr << "tolvane-cli: " << e.what() << '\n';
-        return 2;
+        return kRefusedStatus;
     }
     return 0;
 }

@@ -105,10 +105,12 @@ TEST_F(Batch, AnyNumberOfWorkersGivesTheSerialResultInSelectionOrder) {
         EXPECT_EQ(reported, inOrder);
 
         const std::map<std::string, std::string> files = FilesOf(destination);
-        // A.jws was converted after A.jww, so the backup holds the older A.jws; B.jww given
-        // three times backs up its own second output.
-        EXPECT_EQ(files.at("A.BAK"), "older A.jws");
+        // A.jws was converted after A.jww, so its backup takes the next name; B.jww given
+        // three times backs up its first and its second output.
+        EXPECT_EQ(files.at("A.BAK"), "older A.jww");
+        EXPECT_EQ(files.at("A.1.BAK"), "older A.jws");
         EXPECT_EQ(files.at("B.BAK"), files.at("B.jww"));
+        EXPECT_EQ(files.at("B.1.BAK"), files.at("B.jww"));
         if (jobs == 1) {
             serial = files;
         } else {
@@ -139,7 +141,9 @@ TEST_F(Batch, AStopStartsNoFurtherFile) {
         std::vector<size_t> started;
         options.Started = [&](size_t index, size_t) {
             started.push_back(index);
-            if (index == 1) stop = true;
+            // The second file to start stops the run, whichever worker takes it: a worker that
+            // the system starts late must not let another run through the whole selection.
+            if (started.size() == 2) stop = true;
         };
         const std::vector<ConversionResult> results = ConvertBatch(settings, Selection(destination, names), options);
 

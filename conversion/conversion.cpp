@@ -73,34 +73,31 @@ ConversionResult ConvertFile(ConversionContext& context, const fs::path& source,
         return result;
     }
 
-    BackupDestination(destination);
-    std::error_code ignored;
-    const fs::file_status left = fs::symlink_status(destination, ignored);
-    if (fs::exists(left)) {
-        // Writing now would destroy what could not be kept as a backup.
-        result.Outcome = ConversionOutcome::FailedWrite;
-        result.Reason = fs::is_directory(left) ? "a folder of that name is at the destination"
-                                               : "the file already at the destination could not be renamed to " +
-                                                     Utf8FromPath(BackupPathOf(destination).filename());
-    } else {
-        result.VersionRead = drawing.Header.FileVersion;
-        drawing.Header.FileVersion = RaiseVersion(context.Settings, drawing.Header.FileVersion);
-        result.VersionWritten = drawing.Header.FileVersion;
-        const std::vector<Pen> before = PenSnapshot(drawing);
-        if (combined) ApplyRules(context.Settings, drawing);
-        else ApplyTables(context.Settings, drawing, format == Format::Jww);
-        CountChanges(before, PenSnapshot(drawing), result);
+    result.VersionRead = drawing.Header.FileVersion;
+    drawing.Header.FileVersion = RaiseVersion(context.Settings, drawing.Header.FileVersion);
+    result.VersionWritten = drawing.Header.FileVersion;
+    const std::vector<Pen> before = PenSnapshot(drawing);
+    if (combined) ApplyRules(context.Settings, drawing);
+    else ApplyTables(context.Settings, drawing, format == Format::Jww);
+    CountChanges(before, PenSnapshot(drawing), result);
 
-        const bool written = format == Format::Jww
-                                 ? WriteJww(destination, drawing, drawing.Header.FileVersion, context.ImageFolder, &error)
-                                 : WriteJws(destination, drawing, drawing.Header.FileVersion, &error);
-        if (written) {
-            result.Outcome = ConversionOutcome::Converted;
-        } else {
-            fs::remove(destination, ignored);
-            result.Outcome = ConversionOutcome::FailedWrite;
-            result.Reason = error;
+    // Written whole beside the destination first: the file there is backed up and replaced
+    // only by a complete drawing.
+    result.Outcome = ConversionOutcome::FailedWrite;
+    try {
+        AtomicFile output(destination);
+        {
+            FileSink sink(output.TemporaryPath());
+            if (format == Format::Jww) WriteJwwTo(sink, drawing, drawing.Header.FileVersion, context.ImageFolder);
+            else WriteJwsTo(sink, drawing, drawing.Header.FileVersion);
+            sink.Close();
         }
+        const ReplaceResult replaced = ReplaceKeepingBackup(output, context.Backups);
+        result.Backup = replaced.Backup;
+        result.Reason = replaced.Problem;
+        if (replaced.Problem.empty()) result.Outcome = ConversionOutcome::Converted;
+    } catch (const std::exception& e) {
+        result.Reason = e.what();
     }
     if (format == Format::Jww) DeleteExtractedImages(drawing, context.ImageFolder);
     drawing.Release();
@@ -108,26 +105,6 @@ ConversionResult ConvertFile(ConversionContext& context, const fs::path& source,
 }
 
 }  // namespace
-
-fs::path BackupPathOf(const fs::path& destination) {
-    // The extension runs from the last full stop of the name; a name without one gets ".BAK".
-    fs::path::string_type name = destination.filename().native();
-    const auto dot = name.rfind(fs::path::value_type('.'));
-    if (dot != fs::path::string_type::npos) name.erase(dot);
-    name += fs::path(".BAK").native();
-    return destination.parent_path() / name;
-}
-
-// A folder of the destination's name is no file to keep: it is left alone, and the conversion
-// then refuses to write.
-void BackupDestination(const fs::path& destination) {
-    std::error_code ignored;
-    const fs::file_status status = fs::symlink_status(destination, ignored);
-    if (!fs::exists(status) || fs::is_directory(status)) return;
-    const fs::path backup = BackupPathOf(destination);
-    if (fs::exists(fs::symlink_status(backup, ignored))) fs::remove(backup, ignored);
-    fs::rename(destination, backup, ignored);
-}
 
 ConversionResult ConvertJwwIndividual(ConversionContext& context, const fs::path& source, const fs::path& destination) {
     return ConvertFile(context, source, destination, Format::Jww, false);

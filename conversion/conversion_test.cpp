@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <map>
 
+#include "conversion/batch.h"
 #include "formats/jws.h"
 #include "formats/jww.h"
 #include "settings/settings_file.h"
@@ -60,7 +61,7 @@ protected:
         return path;
     }
     ConversionResult Convert(const fs::path& source, const std::string& destinationName = "") {
-        ConversionContext context{settings, Images(), {}, {}};
+        ConversionContext context{settings, Images(), {}, nullptr, {}};
         context.Progress = [&](const fs::path& s, const fs::path& d) { progress.push_back(s.string() + "->" + d.string()); };
         return ConvertSelectedFile(context, source, Destination() / (destinationName.empty() ? source.filename().string() : destinationName));
     }
@@ -239,8 +240,8 @@ TEST_F(Conversion, RemovesExtractedImagesAfterTheWrite) {
     EXPECT_TRUE(fs::is_empty(Images()));
 }
 
-// A write that fails leaves no output; the file that was there survives as the backup.
-TEST_F(Conversion, AFailedWriteLeavesOnlyTheBackup) {
+// A write that fails leaves the destination as it was: no output, no backup, no temporary file.
+TEST_F(Conversion, AFailedWriteLeavesTheDestinationAsItWas) {
     if (!testing::FileSizeLimit::Supported()) GTEST_SKIP() << "no file-size limits here";
     const fs::path source = MakeJww("A.JWW", 600);
     WriteFile(Destination() / "A.JWW", std::string("previous"));
@@ -251,8 +252,39 @@ TEST_F(Conversion, AFailedWriteLeavesOnlyTheBackup) {
     }
     EXPECT_EQ(result.Outcome, ConversionOutcome::FailedWrite);
     EXPECT_FALSE(result.Reason.empty());
-    EXPECT_EQ(DestinationNames(), std::vector<std::string>{"A.BAK"});
-    EXPECT_EQ(ReadFile(Destination() / "A.BAK"), "previous");
+    EXPECT_TRUE(result.Backup.empty());
+    EXPECT_EQ(DestinationNames(), std::vector<std::string>{"A.JWW"});
+    EXPECT_EQ(ReadFile(Destination() / "A.JWW"), "previous");
+}
+
+// Within one run a backup never replaces one the run made: A.JWW and A.JWS share A.BAK, and a
+// file converted twice backs up its first output. An A.BAK of an earlier run is replaced as
+// always; a numbered one is passed over.
+TEST_F(Conversion, BackupsOfOneRunNeverReplaceEachOther) {
+    const fs::path jww = MakeJww("A.JWW", 600);
+    const fs::path jws = MakeJws("A.JWS", 600);
+    WriteFile(Destination() / "A.BAK", std::string("earlier run"));
+    WriteFile(Destination() / "A.1.BAK", std::string("earlier numbered"));
+    WriteFile(Destination() / "A.JWW", std::string("old drawing"));
+    WriteFile(Destination() / "A.JWS", std::string("old figure"));
+    RunBackups run;
+    ConversionContext context{settings, Images(), {}, &run, {}};
+    auto convert = [&](const fs::path& source) {
+        const ConversionResult result = ConvertSelectedFile(context, source, Destination() / source.filename());
+        EXPECT_EQ(result.Outcome, ConversionOutcome::Converted) << result.Reason;
+        return result.Backup.filename().string();
+    };
+    EXPECT_EQ(convert(jww), "A.BAK");
+    EXPECT_EQ(convert(jws), "A.2.BAK");
+    const std::string firstOutput = ReadFile(Destination() / "A.JWW");
+    const ConversionResult again = ConvertSelectedFile(context, jww, Destination() / "A.JWW");
+    EXPECT_EQ(again.Backup, Destination() / "A.3.BAK");
+    EXPECT_NE(DescribeResult(again).find("kept as A.3.BAK"), std::string::npos) << DescribeResult(again);
+    EXPECT_EQ(ReadFile(Destination() / "A.BAK"), "old drawing");
+    EXPECT_EQ(ReadFile(Destination() / "A.1.BAK"), "earlier numbered");
+    EXPECT_EQ(ReadFile(Destination() / "A.2.BAK"), "old figure");
+    EXPECT_EQ(ReadFile(Destination() / "A.3.BAK"), firstOutput);
+    EXPECT_EQ(DestinationNames(), (std::vector<std::string>{"A.1.BAK", "A.2.BAK", "A.3.BAK", "A.BAK", "A.JWS", "A.JWW"}));
 }
 
 // Nothing is written where the existing file could not be kept: a folder of that name.
@@ -263,7 +295,7 @@ TEST_F(Conversion, NeverDestroysWhatCannotBeBackedUp) {
     EXPECT_EQ(Convert(source).Outcome, ConversionOutcome::FailedWrite);
     EXPECT_EQ(ReadFile(Destination() / "A.JWW" / "inside.txt"), "x");
     // The destination being the source itself is refused.
-    ConversionContext context{settings, Images(), {}, {}};
+    ConversionContext context{settings, Images(), {}, nullptr, {}};
     EXPECT_EQ(ConvertSelectedFile(context, source, Source() / "." / "A.JWW").Outcome, ConversionOutcome::FailedWrite);
 }
 
@@ -273,7 +305,7 @@ TEST_F(Conversion, FaultsDuringARun) {
     const fs::path first = MakeJww("1.jww", 600);
     const fs::path second = MakeJww("2.jww", 600);
     // The destination disappears after the first file.
-    ConversionContext context{settings, Images(), {}, {}};
+    ConversionContext context{settings, Images(), {}, nullptr, {}};
     int calls = 0;
     context.Progress = [&](const fs::path&, const fs::path&) {
         if (++calls == 2) fs::remove_all(Destination());
@@ -394,7 +426,7 @@ TEST(WideStringConversion, ConvertsWithTheDeliverySettings) {
     fs::create_directories(root.Path() / "out");
     for (const fs::path& source : sources) {
         SCOPED_TRACE(source.string());
-        ConversionContext context{settings, root.Path() / "images", {}, {}};
+        ConversionContext context{settings, root.Path() / "images", {}, nullptr, {}};
         const fs::path destination = root.Path() / "out" / source.filename();
         ASSERT_EQ(ConvertSelectedFile(context, source, destination).Outcome, ConversionOutcome::Converted);
         DrawingData before, after;
