@@ -1,4 +1,4 @@
-#include "app/settings_dialog.h"
+#include "qt/settings_dialog.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -18,7 +18,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 
-#include "app/scripted_platform.h"
+#include "qt/scripted_platform.h"
 #include "settings/profile.h"
 #include "settings/settings_file.h"
 #include "testsupport/test_files.h"

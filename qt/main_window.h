@@ -12,7 +12,7 @@
 
 #include <QMainWindow>
 
-#include "app/platform.h"
+#include "qt/platform.h"
 #include "frontend/window_state.h"
 #include "settings/conversion_settings.h"
 

@@ -10,7 +10,7 @@
 #include <QTableWidget>
 #include <gtest/gtest.h>
 
-#include "app/app_test_support.h"
+#include "qt/app_test_support.h"
 #include "frontend/file_list.h"
 
 namespace tolvane::testing {

@@ -12,7 +12,7 @@
 #include <QTableWidget>
 #include <gtest/gtest.h>
 
-#include "app/app_test_support.h"
+#include "qt/app_test_support.h"
 #include "frontend/window_state.h"
 #include "settings/profile.h"
 #include "settings/settings_file.h"

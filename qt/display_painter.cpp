@@ -1,4 +1,4 @@
-#include "app/display_painter.h"
+#include "qt/display_painter.h"
 
 #include <algorithm>
 #include <cmath>

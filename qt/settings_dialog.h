@@ -11,8 +11,8 @@
 #include <QTableWidget>
 
 #include "frontend/dialog_values.h"
-#include "app/platform.h"
-#include "app/rule_row.h"
+#include "qt/platform.h"
+#include "qt/rule_row.h"
 
 class QCheckBox;
 class QLabel;

@@ -1,4 +1,4 @@
-#include "app/settings_dialog.h"
+#include "qt/settings_dialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>

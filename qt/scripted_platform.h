@@ -9,7 +9,7 @@
 
 #include <QString>
 
-#include "app/platform.h"
+#include "qt/platform.h"
 
 namespace tolvane::testing {
 

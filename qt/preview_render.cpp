@@ -1,4 +1,4 @@
-#include "app/preview_render.h"
+#include "qt/preview_render.h"
 
 #include <exception>
 #include <map>

@@ -1,6 +1,6 @@
-#include "app/conversion_run.h"
+#include "qt/conversion_run.h"
 
-#include "app/path_text.h"
+#include "qt/path_text.h"
 
 namespace tolvane {
 

@@ -1,4 +1,4 @@
-#include "app/path_text.h"
+#include "qt/path_text.h"
 
 #include <QFile>
 

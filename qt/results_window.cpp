@@ -1,4 +1,4 @@
-#include "app/results_window.h"
+#include "qt/results_window.h"
 
 #include <fstream>
 
@@ -12,7 +12,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "app/path_text.h"
+#include "qt/path_text.h"
 
 namespace tolvane {
 

@@ -1,4 +1,4 @@
-#include "app/preview_pane.h"
+#include "qt/preview_pane.h"
 
 #include <cmath>
 #include <exception>

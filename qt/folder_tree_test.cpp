@@ -5,8 +5,8 @@
 #include <QTableWidget>
 #include <gtest/gtest.h>
 
-#include "app/app_test_support.h"
-#include "app/folder_tree.h"
+#include "qt/app_test_support.h"
+#include "qt/folder_tree.h"
 
 namespace tolvane::testing {
 namespace {

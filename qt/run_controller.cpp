@@ -1,4 +1,4 @@
-#include "app/run_controller.h"
+#include "qt/run_controller.h"
 
 #include <chrono>
 
@@ -10,9 +10,9 @@
 #include <QPushButton>
 #include <QStatusBar>
 
-#include "app/conversion_run.h"
-#include "app/path_text.h"
-#include "app/results_window.h"
+#include "qt/conversion_run.h"
+#include "qt/path_text.h"
+#include "qt/results_window.h"
 
 namespace tolvane {
 

@@ -16,8 +16,8 @@
 #include <QTableWidget>
 #include <gtest/gtest.h>
 
-#include "app/app_test_support.h"
-#include "app/preview_pane.h"
+#include "qt/app_test_support.h"
+#include "qt/preview_pane.h"
 #include "settings/settings_file.h"
 
 namespace tolvane::testing {

@@ -8,7 +8,7 @@
 
 #include <QString>
 
-#include "app/platform.h"
+#include "qt/platform.h"
 #include "conversion/batch.h"
 #include "conversion/conversion.h"
 #include "settings/conversion_settings.h"

@@ -1,4 +1,4 @@
-#include "app/folder_tree.h"
+#include "qt/folder_tree.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -7,8 +7,8 @@
 #include <QCollator>
 #include <QTreeWidget>
 
-#include "app/path_text.h"
-#include "app/platform.h"
+#include "qt/path_text.h"
+#include "qt/platform.h"
 
 namespace tolvane {
 

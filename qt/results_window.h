@@ -9,7 +9,7 @@
 #include <QDialog>
 #include <QString>
 
-#include "app/platform.h"
+#include "qt/platform.h"
 #include "conversion/conversion.h"
 
 class QLabel;

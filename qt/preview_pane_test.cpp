@@ -15,8 +15,8 @@
 #include <QWheelEvent>
 #include <gtest/gtest.h>
 
-#include "app/app_test_support.h"
-#include "app/preview_pane.h"
+#include "qt/app_test_support.h"
+#include "qt/preview_pane.h"
 #include "settings/profile.h"
 #include "settings/settings_file.h"
 

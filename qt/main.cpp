@@ -12,9 +12,9 @@
 #include <QTimer>
 #include <QWindow>
 
-#include "app/main_window.h"
-#include "app/platform.h"
-#include "app/settings_dialog.h"
+#include "qt/main_window.h"
+#include "qt/platform.h"
+#include "qt/settings_dialog.h"
 #include "frontend/window_state.h"
 #include "settings/conversion_settings.h"
 

@@ -1,4 +1,4 @@
-#include "app/main_window.h"
+#include "qt/main_window.h"
 
 #include "settings/text_encoding.h"
 
@@ -30,12 +30,12 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "app/conversion_run.h"
+#include "qt/conversion_run.h"
 #include "frontend/file_list.h"
-#include "app/folder_tree.h"
-#include "app/path_text.h"
-#include "app/preview_pane.h"
-#include "app/run_controller.h"
+#include "qt/folder_tree.h"
+#include "qt/path_text.h"
+#include "qt/preview_pane.h"
+#include "qt/run_controller.h"
 #include "settings/profile.h"
 #include "settings/settings_file.h"
 

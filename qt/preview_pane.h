@@ -17,8 +17,8 @@
 
 #include <QWidget>
 
-#include "app/display_painter.h"
-#include "app/preview_render.h"
+#include "qt/display_painter.h"
+#include "qt/preview_render.h"
 #include "render/compare.h"
 #include "settings/conversion_settings.h"
 

@@ -7,10 +7,10 @@
 #include <QTableWidget>
 #include <gtest/gtest.h>
 
-#include "app/app_test_support.h"
-#include "app/conversion_run.h"
-#include "app/results_window.h"
-#include "app/run_controller.h"
+#include "qt/app_test_support.h"
+#include "qt/conversion_run.h"
+#include "qt/results_window.h"
+#include "qt/run_controller.h"
 
 namespace tolvane::testing {
 namespace {

@@ -17,9 +17,9 @@
 #include <QTableWidget>
 #include <gtest/gtest.h>
 
-#include "app/app_test_support.h"
-#include "app/results_window.h"
-#include "app/run_controller.h"
+#include "qt/app_test_support.h"
+#include "qt/results_window.h"
+#include "qt/run_controller.h"
 
 namespace tolvane::testing {
 namespace {

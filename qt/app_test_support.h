@@ -17,9 +17,9 @@
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
 
-#include "app/folder_tree.h"
-#include "app/main_window.h"
-#include "app/scripted_platform.h"
+#include "qt/folder_tree.h"
+#include "qt/main_window.h"
+#include "qt/scripted_platform.h"
 #include "formats/jws.h"
 #include "formats/jww.h"
 #include "settings/conversion_settings.h"

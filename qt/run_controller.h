@@ -16,8 +16,8 @@
 #include <QPointer>
 #include <QString>
 
-#include "app/platform.h"
-#include "app/results_window.h"
+#include "qt/platform.h"
+#include "qt/results_window.h"
 #include "conversion/batch.h"
 #include "settings/conversion_settings.h"
 

@@ -1,4 +1,4 @@
-#include "app/rule_row.h"
+#include "qt/rule_row.h"
 
 #include <QCheckBox>
 #include <QComboBox>
