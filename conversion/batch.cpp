@@ -92,8 +92,13 @@ private:
         } else {
             // Told when the file is read, so that files skipped by their probe are not shown.
             context.Progress = [this, index](const fs::path&, const fs::path&) {
-                const std::lock_guard lock(mutex_);
-                if (options_.Started) options_.Started(index, finished_);
+                if (!options_.Started) return;
+                size_t finished;
+                {
+                    const std::lock_guard lock(mutex_);
+                    finished = finished_;
+                }
+                options_.Started(index, finished);
             };
             const BatchFile& file = files_[index];
             try {
