@@ -88,6 +88,7 @@ private:
         ConversionResult result;
         if (options_.Stop && options_.Stop->load()) {
             result.Outcome = ConversionOutcome::Stopped;
+            result.Problem = ConversionProblem::Stopped;
             result.Reason = "not converted: the run was stopped before this file";
         } else {
             // Told when the file is read, so that files skipped by their probe are not shown.
@@ -108,6 +109,7 @@ private:
                 context.Drawing.Release();
                 result = {};
                 result.Outcome = ConversionOutcome::FailedRead;
+                result.Problem = ConversionProblem::Unexpected;
                 result.Reason = e.what();
             }
         }

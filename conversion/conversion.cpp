@@ -69,6 +69,7 @@ ConversionResult ConvertFile(ConversionContext& context, const fs::path& source,
         // Images already extracted by a failed read stay; nothing else was touched.
         drawing.Release();
         result.Outcome = ConversionOutcome::FailedRead;
+        result.Problem = ConversionProblem::ReadFailed;
         result.Reason = error;
         return result;
     }
@@ -79,6 +80,7 @@ ConversionResult ConvertFile(ConversionContext& context, const fs::path& source,
     if (fs::exists(left)) {
         // Writing now would destroy what could not be kept as a backup.
         result.Outcome = ConversionOutcome::FailedWrite;
+        result.Problem = ConversionProblem::DestinationInTheWay;
         result.Reason = fs::is_directory(left) ? "a folder of that name is at the destination"
                                                : "the file already at the destination could not be renamed to " +
                                                      Utf8FromPath(BackupPathOf(destination).filename());
@@ -99,6 +101,7 @@ ConversionResult ConvertFile(ConversionContext& context, const fs::path& source,
         } else {
             fs::remove(destination, ignored);
             result.Outcome = ConversionOutcome::FailedWrite;
+            result.Problem = ConversionProblem::WriteFailed;
             result.Reason = error;
         }
     }
@@ -148,41 +151,35 @@ ConversionResult ConvertJwsCombined(ConversionContext& context, const fs::path& 
 ConversionResult ConvertSelectedFile(ConversionContext& context, const fs::path& source, const fs::path& destination) {
     const std::string extension = UpperExtension(Utf8FromPath(source.filename()));
     const bool combined = IsCombinedMode(context.Settings);
-    ConversionResult skipped;
-    skipped.Outcome = ConversionOutcome::SkippedNotADrawing;
+    const auto skipped = [](ConversionProblem problem, std::string reason) {
+        ConversionResult result;
+        result.Outcome = ConversionOutcome::SkippedNotADrawing;
+        result.Problem = problem;
+        result.Reason = std::move(reason);
+        return result;
+    };
     std::error_code error;
-    if (extension != ".JWW" && extension != ".JWS") {
-        skipped.Reason = "not a .JWW or .JWS file";
-        return skipped;
-    }
+    if (extension != ".JWW" && extension != ".JWS")
+        return skipped(ConversionProblem::NotDrawingExtension, "not a .JWW or .JWS file");
     const fs::file_status status = fs::status(source, error);
-    if (!fs::exists(status)) {
-        skipped.Reason = "the file no longer exists";
-        return skipped;
-    }
+    if (!fs::exists(status)) return skipped(ConversionProblem::Missing, "the file no longer exists");
     // A pipe or a device would block the probe or never end.
-    if (!fs::is_regular_file(status)) {
-        skipped.Reason = "not a regular file";
-        return skipped;
-    }
+    if (!fs::is_regular_file(status)) return skipped(ConversionProblem::NotRegularFile, "not a regular file");
     // Never write over the file being read, whatever path leads to it.
     if (fs::equivalent(source, destination, error)) {
         ConversionResult refused;
         refused.Outcome = ConversionOutcome::FailedWrite;
+        refused.Problem = ConversionProblem::DestinationIsSource;
         refused.Reason = "the destination is the source file itself";
         return refused;
     }
     if (extension == ".JWW") {
-        if (!ProbeJww(source)) {
-            skipped.Reason = "not a JWW drawing (it does not begin with \"JwwData.\")";
-            return skipped;
-        }
+        if (!ProbeJww(source))
+            return skipped(ConversionProblem::NotADrawing, "not a JWW drawing (it does not begin with \"JwwData.\")");
         return combined ? ConvertJwwCombined(context, source, destination) : ConvertJwwIndividual(context, source, destination);
     }
-    if (!ProbeJws(source)) {
-        skipped.Reason = "not a JWS figure file (it does not begin with \"JwsData\")";
-        return skipped;
-    }
+    if (!ProbeJws(source))
+        return skipped(ConversionProblem::NotADrawing, "not a JWS figure file (it does not begin with \"JwsData\")");
     return combined ? ConvertJwsCombined(context, source, destination) : ConvertJwsIndividual(context, source, destination);
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "settings/conversion_settings.h"
+#include "settings/settings_file.h"
 
 namespace tolvane {
 
@@ -51,7 +52,11 @@ std::string BadValueReason(const BadValue& bad);
 // The lenient reading of every cell and field: the integer that the whole text denotes, else 0.
 int32_t ParseCell(const std::string& utf8);
 
-// What the dialog shows for the stored settings.
+// What the dialog shows for the keys of a settings file, read as a run reads them: a missing
+// key shows its default, a value out of range as it stands (for OK to point at), an option or
+// a mode as a run takes it, a list position outside its list no entry. The stored settings
+// are shown through the same function, as the keys they would be saved as.
+DialogValues DialogValuesOf(const SettingsFileKeys& keys);
 DialogValues DialogValuesOf(const ConversionSettings& settings);
 
 // The dialog's values for the settings they stand for, every text read leniently; the mode is
