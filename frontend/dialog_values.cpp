@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <system_error>
+#include <variant>
 
 #include "settings/profile.h"
 #include "settings/settings_file.h"
@@ -199,12 +200,13 @@ std::string BadValueReason(const BadValue& bad) {
     return {};
 }
 
-bool LoadSettingsIntoDialog(DialogValues& values, const std::string& file) {
-    // The profile reader gives an empty document for a file it cannot read, which would
-    // silently reset every control; such a file is refused instead.
-    const std::optional<ProfileDocument> document = ProfileDocument::LoadExisting(file);
-    if (!document) return false;
-    values = DialogValuesOf(ReadSettingsKeys(*document));
+bool LoadSettingsIntoDialog(DialogValues& values, const std::filesystem::path& file, SettingsFileError* error) {
+    auto opened = OpenSettingsFile(file);
+    if (const auto* refused = std::get_if<SettingsFileError>(&opened)) {
+        if (error) *error = *refused;
+        return false;
+    }
+    values = DialogValuesOf(std::get<OpenedSettings>(opened).Keys);
     return true;
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -90,10 +91,8 @@ bool SetRange(DialogValues& values, RangeTarget target, std::string& input, int 
 // from the controls. False when the file could not be written.
 bool SaveDialogSettings(const DialogValues& values, const std::string& file);
 
-// The dialog's open: the controls are reset and filled from the file. Options and rule rows are
-// ticked only by the value 1; a mode other than 0 or 1 leaves the page as it was; a list
-// position outside the list leaves no entry selected. False (and nothing changed) when the
-// file cannot be read.
-bool LoadSettingsIntoDialog(DialogValues& values, const std::string& file);
+// The dialog's open: the controls show the file's keys (DialogValuesOf). False, with the
+// reason, and nothing changed, when the file is no settings file (OpenSettingsFile).
+bool LoadSettingsIntoDialog(DialogValues& values, const std::filesystem::path& file, SettingsFileError* error = nullptr);
 
 }  // namespace tolvane

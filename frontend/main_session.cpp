@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <system_error>
+#include <variant>
 
 #include "formats/utf8_path.h"
 #include "frontend/file_list.h"
@@ -379,19 +380,16 @@ bool MainSession::MnuSetOpenClick() {
     const std::optional<fs::path> file =
         platform_.ChooseOpenFile(SettingsFileChoice(dialog_text::kOpenTitle, settings_.LastSettingsFile));
     if (!file) return false;
-    // An unreadable file would read as an empty one and reset every setting.
-    const std::optional<ProfileDocument> document = ProfileDocument::LoadExisting(Utf8FromPath(*file));
-    if (!document) {
-        ShowError({MessageKind::Error, std::string(main_text::kSettingsNotRead) + DisplayPath(*file), MessageButtons::Ok}, false);
+    auto opened = OpenSettingsFile(*file);
+    if (const auto* error = std::get_if<SettingsFileError>(&opened)) {
+        ShowError({MessageKind::Error, SettingsFileErrorText(main_text::kSettingsNotRead, *file, *error), MessageButtons::Ok}, false);
         return false;
     }
+    OpenedSettings& read = std::get<OpenedSettings>(opened);
+    settings_ = read.Settings;
     settings_.LastSettingsFile = Utf8FromPath(*file);
-    const std::vector<std::string> refused = LoadConversionSettings(settings_, *document);
-    if (!refused.empty()) {
-        std::string keys;
-        for (const std::string& key : refused) keys += (keys.empty() ? "" : ", ") + key;
-        SetStatus(std::string(main_text::kSettingsKeysRefused) + keys);
-    }
+    const std::string status = OpenedSettingsStatus(read);
+    if (!status.empty()) SetStatus(status);
     return true;
 }
 

@@ -479,14 +479,17 @@ TEST_F(Session, SettingsFileMenu) {
     platform.Files.push_back(home / "missing.set");
     EXPECT_FALSE(session->MnuSetOpenClick());
     EXPECT_EQ(platform.Messages.back(),
-              (Message{MessageKind::Error, std::string(main_text::kSettingsNotRead) + DisplayPath(home / "missing.set"),
+              (Message{MessageKind::Error,
+                       std::string(main_text::kSettingsNotRead) + DisplayPath(home / "missing.set") + "\n" +
+                           std::string(main_text::kSettingsMissing),
                        MessageButtons::Ok}));
     EXPECT_EQ(settings.LastSettingsFile, Utf8FromPath(home / "new.set"));
 
-    WriteFile(home / "wide.set", std::string("[JWW]\r\nC5=70000\r\n"));
+    WriteFile(home / "wide.set", std::string("[JWW]\r\nC5=70000\r\nC6=7x\r\n"));
     platform.Files.push_back(home / "wide.set");
     EXPECT_TRUE(session->MnuSetOpenClick());
-    EXPECT_EQ(session->Status(), std::string(main_text::kSettingsKeysRefused) + "C5");
+    EXPECT_EQ(session->Status(), std::string(main_text::kSettingsKeysRefused) + "C5　" +
+                                     std::string(main_text::kSettingsKeysNotIntegers) + "C6");
 
     platform.Files.push_back(home / "no folder" / "x.set");
     session->MnuSetSaveClick();

@@ -37,6 +37,38 @@ FileChoice SettingsFileChoice(std::string_view title, const std::string& lastSet
     return {std::string(title), folder, last.filename(), std::string(dialog_text::kSettingsFilterName), "*.set", "set"};
 }
 
+std::string SettingsFileErrorText(std::string_view lead, const fs::path& file, const SettingsFileError& error) {
+    using namespace main_text;
+    std::string_view why = kSettingsUnreadable;
+    switch (error.Problem) {
+        case SettingsFileProblem::Missing: why = kSettingsMissing; break;
+        case SettingsFileProblem::Folder: why = kSettingsFolder; break;
+        case SettingsFileProblem::NotRegular: why = kSettingsNotRegular; break;
+        case SettingsFileProblem::Unreadable: why = kSettingsUnreadable; break;
+        case SettingsFileProblem::TooLarge: why = kSettingsTooLarge; break;
+        case SettingsFileProblem::Empty: why = kSettingsEmpty; break;
+        case SettingsFileProblem::Drawing: why = kSettingsDrawing; break;
+        case SettingsFileProblem::NotText: why = kSettingsNotText; break;
+        case SettingsFileProblem::NoSettings: why = kSettingsNoKeys; break;
+    }
+    std::string text = std::string(lead) + DisplayPath(file) + "\n" + std::string(why);
+    if (!error.Detail.empty() && error.Problem == SettingsFileProblem::Unreadable) text += "（" + error.Detail + "）";
+    return text;
+}
+
+std::string OpenedSettingsStatus(const OpenedSettings& opened) {
+    const auto list = [](const std::vector<std::string>& keys) {
+        std::string text;
+        for (const std::string& key : keys) text += (text.empty() ? "" : ", ") + key;
+        return text;
+    };
+    std::string status;
+    if (!opened.RefusedKeys.empty()) status = std::string(main_text::kSettingsKeysRefused) + list(opened.RefusedKeys);
+    if (!opened.Keys.NotIntegers.empty())
+        status += (status.empty() ? "" : "　") + std::string(main_text::kSettingsKeysNotIntegers) + list(opened.Keys.NotIntegers);
+    return status;
+}
+
 DialogStep SettingsDialogLogic::Refuse(const BadValue& bad) {
     platform_.Beep();
     return {true, bad, BadValueReason(bad)};
@@ -68,9 +100,10 @@ bool SettingsDialogLogic::Button7Click(DialogValues& values) {
     const std::optional<fs::path> file =
         platform_.ChooseOpenFile(SettingsFileChoice(dialog_text::kOpenTitle, settings_.LastSettingsFile));
     if (!file) return false;
-    if (!LoadSettingsIntoDialog(values, Utf8FromPath(*file))) {
+    SettingsFileError error;
+    if (!LoadSettingsIntoDialog(values, *file, &error)) {
         platform_.Beep();
-        platform_.ShowMessage({MessageKind::Error, std::string(dialog_text::kNotRead) + DisplayPath(*file), MessageButtons::Ok});
+        platform_.ShowMessage({MessageKind::Error, SettingsFileErrorText(dialog_text::kNotRead, *file, error), MessageButtons::Ok});
         return false;
     }
     settings_.LastSettingsFile = Utf8FromPath(*file);

@@ -5,6 +5,7 @@
 // Platform.
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,6 +14,7 @@
 #include "frontend/dialog_values.h"
 #include "frontend/platform.h"
 #include "settings/conversion_settings.h"
+#include "settings/settings_file.h"
 
 namespace tolvane {
 
@@ -22,6 +24,11 @@ const std::vector<std::string>& LineTypeNameTexts();
 
 // The choice of a settings file, in the folder of the last one and under its name.
 FileChoice SettingsFileChoice(std::string_view title, const std::string& lastSettingsFile);
+// The message for a file that is no settings file: the file, then why, in Japanese with the
+// system's reason after it.
+std::string SettingsFileErrorText(std::string_view lead, const std::filesystem::path& file, const SettingsFileError& error);
+// The status text after a settings file was read: the keys not taken, or nothing.
+std::string OpenedSettingsStatus(const OpenedSettings& opened);
 
 // What a handler leaves the window to show: whether a value was refused, with its reason and,
 // for a grid cell or a rule field, its place (the page, the control to focus, the cell).

@@ -79,7 +79,8 @@ TEST_F(DialogLogic, Open) {
     platform.Files.push_back(temp.Path() / "gone.set");
     EXPECT_FALSE(logic.Button7Click(values));
     EXPECT_EQ(settings.LastSettingsFile, Utf8FromPath(file));
-    EXPECT_EQ(platform.Messages.back().Text, std::string(dialog_text::kNotRead) + DisplayPath(temp.Path() / "gone.set"));
+    EXPECT_EQ(platform.Messages.back().Text, std::string(dialog_text::kNotRead) + DisplayPath(temp.Path() / "gone.set") +
+                                                 "\n" + std::string(main_text::kSettingsMissing));
     EXPECT_EQ(platform.FileChoices.at(0),
               (FileChoice{"保存した設定ファイルを開く", AsFolder(temp.Path()), "last one.set", "設定ファイル(*.set)", "*.set", "set"}));
 

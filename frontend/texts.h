@@ -77,6 +77,17 @@ inline constexpr std::string_view kNothingOpened =
 inline constexpr std::string_view kSettingsNotRead = "設定ファイルを読み込めませんでした。\n";
 inline constexpr std::string_view kSettingsNotSaved = "設定ファイルを保存できませんでした。\n";
 inline constexpr std::string_view kSettingsKeysRefused = "設定ファイルの範囲外の値を読み込みませんでした：";
+inline constexpr std::string_view kSettingsKeysNotIntegers = "整数でない値を0として読み込みました：";
+// Why a chosen file is no settings file.
+inline constexpr std::string_view kSettingsMissing = "ファイルがありません。";
+inline constexpr std::string_view kSettingsFolder = "フォルダです。";
+inline constexpr std::string_view kSettingsNotRegular = "通常のファイルではありません。";
+inline constexpr std::string_view kSettingsUnreadable = "ファイルを読み込めません。";
+inline constexpr std::string_view kSettingsTooLarge = "設定ファイルとしては大きすぎます。";
+inline constexpr std::string_view kSettingsEmpty = "空のファイルです。";
+inline constexpr std::string_view kSettingsDrawing = "図面ファイルです。設定ファイル(*.set)を選んで下さい。";
+inline constexpr std::string_view kSettingsNotText = "テキストのファイルではありません。";
+inline constexpr std::string_view kSettingsNoKeys = "設定の項目（[JWW]、[Set]、[JWW1]）がありません。";
 
 }  // namespace main_text
 
