@@ -186,6 +186,11 @@ bool SaveResultsCsv(const std::vector<ResultRow>& rows, const fs::path& file) {
     return false;
 }
 
+FileChoice ResultsFileChoice(const fs::path& destination) {
+    return {std::string(results_text::kSaveTitle), destination, PathFromUtf8(results_text::kSaveName),
+            std::string(results_text::kCsvFilterName), "*.csv", "csv"};
+}
+
 std::string ProgressText(const fs::path& source) {
     return "ファイル「" + DisplayPath(source.filename()) + "」変換中です。";
 }

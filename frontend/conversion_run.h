@@ -79,6 +79,8 @@ std::string ResultsCsv(const std::vector<ResultRow>& rows);
 // Writes the CSV beside the file and renames it into place: a failed save leaves no half file
 // and keeps a file that was there. False when it could not be written.
 bool SaveResultsCsv(const std::vector<ResultRow>& rows, const std::filesystem::path& file);
+// The choice of the CSV file, in the destination folder.
+FileChoice ResultsFileChoice(const std::filesystem::path& destination);
 
 // The status text while one file is converted, and its longer form with both paths.
 std::string ProgressText(const std::filesystem::path& source);

@@ -122,6 +122,7 @@ void MainSession::MnuFileSFolderClick() {
     const std::optional<fs::path> chosen = platform_.ChooseFolder(std::string(main_text::kSearchFolderTitle), searchFolder_);
     if (!chosen) return;
     searchFolder_ = AsFolder(*chosen);
+    searchFolderChosen_ = true;
     view_.ShowFields();
     BuildFolderTree();
 }
@@ -208,12 +209,12 @@ void MainSession::FillFileList(int node) {
     FileListing listing = ListFolderFiles(folder, filterIndex_, [this] { return platform_.IsEscapeDown(); });
     rows_ = std::move(listing.Rows);
     sortColumn_ = -1;
+    listReady_ = !rows_.empty();
     view_.ShowList();
     if (listing.Completed)
         SetStatus(std::to_string(rows_.size()) + " Files  パス名「" + FolderText(folder) + "」");
     else
         SetStatus(std::string(main_text::kListingStopped));
-    listReady_ = !rows_.empty();
 }
 
 void MainSession::ComboBox1Change(int index, int selectedNode) {

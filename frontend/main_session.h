@@ -116,6 +116,8 @@ public:
     bool SortDescending() const { return sortDescending_; }
     bool SearchAborted() const { return searchAborted_; }
     const std::filesystem::path& SearchFolder() const { return searchFolder_; }
+    // The search folder field stays empty until the user chose a folder.
+    bool SearchFolderChosen() const { return searchFolderChosen_; }
     const std::filesystem::path& DestFolder() const { return destFolder_; }
     // The folder whose files the list shows, and its node: the run and the double click use
     // it, so that they act on the files the user sees after the tree's highlight moved.
@@ -163,6 +165,7 @@ private:
     bool sortDescending_ = false;
     bool searchAborted_ = false;
     std::filesystem::path searchFolder_;
+    bool searchFolderChosen_ = false;
     std::filesystem::path destFolder_;
     std::filesystem::path listFolder_;
     int listNode_ = -1;

@@ -18,7 +18,9 @@
 
 namespace tolvane::testing {
 
-class ScriptedPlatform : public Platform {
+// Base is Platform, or a front end's platform that adds calls of its own.
+template <class Base = Platform>
+class ScriptedPlatformOf : public Base {
 public:
     // What happened, in order: "beep", "message:<text>", "folder:<title>", "save:<title>",
     // "open:<title>", "shell:<path>".
@@ -86,6 +88,8 @@ private:
         return next;
     }
 };
+
+using ScriptedPlatform = ScriptedPlatformOf<>;
 
 // The window's thread as a queue: workers post into it from any thread; the test runs what
 // arrived, or waits for something to arrive.

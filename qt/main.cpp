@@ -13,14 +13,14 @@
 #include <QWindow>
 
 #include "qt/main_window.h"
-#include "qt/platform.h"
+#include "qt/qt_platform.h"
 #include "qt/settings_dialog.h"
 #include "frontend/window_state.h"
 #include "settings/conversion_settings.h"
 
 namespace {
 
-void ExitAfterShow(tolvane::TForm1& form, int triesLeft) {
+void ExitAfterShow(tolvane::MainWindow& form, int triesLeft) {
     if (form.windowHandle() && form.windowHandle()->isExposed()) {
         std::printf("%s\n", form.windowTitle().toUtf8().constData());
         std::fflush(stdout);
@@ -44,9 +44,9 @@ int main(int argc, char* argv[]) {
 
     tolvane::ConversionSettings settings;
     tolvane::ResetConversionSettings(settings);
-    tolvane::TForm1 form(settings, tolvane::RealPlatform(), tolvane::DefaultProgramPaths());
+    tolvane::MainWindow form(settings, tolvane::RealPlatform(), tolvane::DefaultProgramPaths());
     // The settings dialog is made hidden after the main window and lives as long as it.
-    tolvane::TForm3 settingsDialog(settings, tolvane::RealPlatform(), &form);
+    tolvane::SettingsDialog settingsDialog(settings, tolvane::RealPlatform(), &form);
     form.SetSettingsDialog(&settingsDialog);
     form.show();
 

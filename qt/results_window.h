@@ -1,16 +1,13 @@
-// The results of a conversion run, file by file, in the order of the selection: outcome and
-// reason (the words of tolvane-cli convert), failures marked in red. The list can be copied
-// as text or saved as a CSV file, and the destination folder opened in the file manager.
+// The results of a conversion run, file by file in the order of the selection, failures in
+// red; the list is copied as text or saved as CSV, and the destination folder opened.
 #pragma once
 
-#include <string>
-#include <vector>
+#include <functional>
 
 #include <QDialog>
-#include <QString>
 
-#include "qt/platform.h"
-#include "conversion/conversion.h"
+#include "frontend/conversion_run.h"
+#include "frontend/platform.h"
 
 class QLabel;
 class QPushButton;
@@ -18,43 +15,28 @@ class QTableWidget;
 
 namespace tolvane {
 
-struct ResultRow {
-    QString File;
-    ConversionOutcome Outcome = ConversionOutcome::Converted;
-    QString Reason;
-};
-
-QString OutcomeText(ConversionOutcome outcome);
-// Tab-separated lines with a header line, for the clipboard.
-QString ResultsText(const std::vector<ResultRow>& rows);
-// The bytes of the CSV file: UTF-8 with a byte order mark, so that a spreadsheet on Windows
-// reads the Japanese text right; CRLF line ends; fields quoted where they must be.
-std::string ResultsCsv(const std::vector<ResultRow>& rows);
-
 class ResultsWindow : public QDialog {
     Q_OBJECT
 
 public:
-    ResultsWindow(QWidget* parent, Platform& platform, std::vector<ResultRow> rows, const QString& summary,
-                  const std::string& destFolder);
+    // openFolder opens the destination folder (and says so when nothing can).
+    ResultsWindow(QWidget* parent, Platform& platform, RunResults results, std::function<void()> openFolder);
 
-    QLabel* Summary = nullptr;
-    QTableWidget* Table = nullptr;
-    QPushButton* CopyButton = nullptr;
-    QPushButton* SaveButton = nullptr;
-    QPushButton* OpenFolderButton = nullptr;
-    QPushButton* CloseButton = nullptr;
+    QLabel* summaryLabel = nullptr;
+    QTableWidget* resultsTable = nullptr;
+    QPushButton* copyButton = nullptr;
+    QPushButton* saveButton = nullptr;
+    QPushButton* openFolderButton = nullptr;
+    QPushButton* closeButton = nullptr;
 
     void CopyButtonClick();
     void SaveButtonClick();
-    void OpenFolderButtonClick();
 
-    const std::vector<ResultRow>& Rows() const { return rows_; }
+    const RunResults& Results() const { return results_; }
 
 private:
     Platform& platform_;
-    std::vector<ResultRow> rows_;
-    std::string destFolder_;
+    RunResults results_;
 };
 
 }  // namespace tolvane

@@ -8,16 +8,15 @@
 
 class QCheckBox;
 class QComboBox;
-class QLabel;
 class QLineEdit;
 
 namespace tolvane {
 
-class TFram : public QFrame {
+class RuleRow : public QFrame {
     Q_OBJECT
 
 public:
-    explicit TFram(QWidget* parent = nullptr);
+    explicit RuleRow(QWidget* parent = nullptr);
 
     RuleRowValues Values() const;
     // Selects the list positions (none when outside the list) and shows the texts.
@@ -25,13 +24,12 @@ public:
     // The target fields 1..3: colour, line type, width.
     QLineEdit* TargetField(int field) const;
 
-    QCheckBox* CheckBox1;
-    QComboBox* CB1;
-    QComboBox* CB2;
-    QLabel* Label1;
-    QLineEdit* Edit1;
-    QLineEdit* Edit2;
-    QLineEdit* Edit3;
+    QCheckBox* enabledBox;
+    QComboBox* sourceColorList;
+    QComboBox* sourceLineTypeList;
+    QLineEdit* targetColorEdit;
+    QLineEdit* targetLineTypeEdit;
+    QLineEdit* targetWidthEdit;
 };
 
 }  // namespace tolvane

@@ -1,6 +1,7 @@
-#include "qt/platform.h"
+#include "qt/qt_platform.h"
 
 #include <QApplication>
+#include <QCollator>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -11,12 +12,16 @@
 #include <QTranslator>
 #include <QUrl>
 
+#include "qt/qt_text.h"
+
 namespace tolvane {
+
+namespace fs = std::filesystem;
 
 namespace {
 
-// Tracks whether Escape is down, for the long loops that poll it between files and folders.
-// While a poll lets only the Escape key through, other input is held back.
+// Tracks whether Escape is down, for the listing that polls it between files. While a poll
+// lets only the Escape key through, other input is held back.
 class EscapeTracker : public QObject {
 public:
     bool EscapeDown = false;
@@ -28,19 +33,14 @@ protected:
             case QEvent::KeyPress:
             case QEvent::KeyRelease: {
                 auto* key = static_cast<QKeyEvent*>(event);
-                if (key->key() == Qt::Key_Escape) {
-                    if (!key->isAutoRepeat()) EscapeDown = event->type() == QEvent::KeyPress;
-                    return EscapeOnly;
-                }
+                if (key->key() == Qt::Key_Escape && !key->isAutoRepeat()) EscapeDown = event->type() == QEvent::KeyPress;
                 return EscapeOnly;
             }
             case QEvent::MouseButtonPress:
             case QEvent::MouseButtonRelease:
             case QEvent::MouseButtonDblClick:
-            case QEvent::Wheel:
-                return EscapeOnly;
-            default:
-                return QObject::eventFilter(watched, event);
+            case QEvent::Wheel: return EscapeOnly;
+            default: return QObject::eventFilter(watched, event);
         }
     }
 };
@@ -54,51 +54,56 @@ QMessageBox::Icon IconOf(MessageKind kind) {
     return QMessageBox::NoIcon;
 }
 
-class QtPlatform : public Platform {
+QWidget* ActiveWindow() {
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    return QApplication::activeWindow();
+}
+
+class RealQtPlatform : public QtPlatform {
 public:
-    MessageAnswer ShowMessage(QWidget* parent, MessageKind kind, const QString& text, MessageButtons buttons) override {
-        QMessageBox box(IconOf(kind), QApplication::applicationName(), text,
-                        buttons == MessageButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent);
+    MessageAnswer ShowMessage(const Message& message) override {
+        const bool yesNo = message.Buttons == MessageButtons::YesNo;
+        QMessageBox box(IconOf(message.Kind), QApplication::applicationName(), ToQString(message.Text),
+                        yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, ActiveWindow());
         const int answer = box.exec();
-        if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
+        if (!yesNo) return MessageAnswer::Ok;
         return answer == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
     }
 
     void Beep() override { QApplication::beep(); }
 
-    std::optional<QString> ChooseFolder(QWidget* parent, const QString& title, const QString& initialFolder) override {
-        const QString folder = QFileDialog::getExistingDirectory(parent, title, initialFolder);
+    std::optional<fs::path> ChooseFolder(const std::string& title, const fs::path& initialFolder) override {
+        const QString folder = QFileDialog::getExistingDirectory(ActiveWindow(), ToQString(title), FileSystemQString(initialFolder));
         if (folder.isEmpty()) return std::nullopt;
-        return folder;
+        return ToPath(folder);
     }
 
-    std::optional<QString> ChooseSaveFile(QWidget* parent, const FileChoice& choice) override {
-        return Choose(parent, choice, QFileDialog::AcceptSave);
+    std::optional<fs::path> ChooseSaveFile(const FileChoice& choice) override {
+        return Choose(choice, QFileDialog::AcceptSave);
     }
 
-    std::optional<QString> ChooseOpenFile(QWidget* parent, const FileChoice& choice) override {
-        return Choose(parent, choice, QFileDialog::AcceptOpen);
+    std::optional<fs::path> ChooseOpenFile(const FileChoice& choice) override {
+        return Choose(choice, QFileDialog::AcceptOpen);
     }
 
     bool IsEscapeDown() override {
-        Tracker();
+        if (!tracker_) {
+            tracker_ = new EscapeTracker;
+            tracker_->setParent(qApp);
+            qApp->installEventFilter(tracker_);
+        }
         tracker_->EscapeOnly = true;
         QCoreApplication::processEvents();
         tracker_->EscapeOnly = false;
         return tracker_->EscapeDown;
     }
 
-    void OpenWithAssociatedApplication(const QString& path) override {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    bool OpenWithAssociatedApplication(const fs::path& path) override {
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(FileSystemQString(path)));
     }
 
-    void RepaintNow(QWidget* widget) override {
-        if (widget) widget->repaint();
-    }
-
-    void ProcessPendingEvents() override {
-        Tracker();
-        QCoreApplication::processEvents();
+    bool FolderNameLess(std::string_view a, std::string_view b) override {
+        return collator_.compare(ToQString(a), ToQString(b)) < 0;
     }
 
     QMargins FrameMargins(const QWidget* window) override {
@@ -117,25 +122,19 @@ public:
     }
 
 private:
-    void Tracker() {
-        if (!tracker_) {
-            tracker_ = new EscapeTracker;
-            tracker_->setParent(qApp);
-            qApp->installEventFilter(tracker_);
-        }
-    }
-
-    static std::optional<QString> Choose(QWidget* parent, const FileChoice& choice, QFileDialog::AcceptMode mode) {
-        QFileDialog dialog(parent, choice.Title, choice.InitialFolder, choice.Filter);
+    static std::optional<fs::path> Choose(const FileChoice& choice, QFileDialog::AcceptMode mode) {
+        QFileDialog dialog(ActiveWindow(), ToQString(choice.Title), FileSystemQString(choice.InitialFolder),
+                           ToQString(choice.FilterName));
         dialog.setAcceptMode(mode);
         dialog.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-        dialog.setDefaultSuffix(choice.DefaultSuffix);
-        if (!choice.InitialName.isEmpty()) dialog.selectFile(choice.InitialName);
+        dialog.setDefaultSuffix(ToQString(choice.DefaultSuffix));
+        if (!choice.InitialName.empty()) dialog.selectFile(FileSystemQString(choice.InitialName));
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-        return dialog.selectedFiles().first();
+        return ToPath(dialog.selectedFiles().first());
     }
 
     EscapeTracker* tracker_ = nullptr;
+    QCollator collator_;
 };
 
 }  // namespace
@@ -150,8 +149,8 @@ bool InstallQtJapanese() {
     return true;
 }
 
-Platform& RealPlatform() {
-    static QtPlatform platform;
+QtPlatform& RealPlatform() {
+    static RealQtPlatform platform;
     return platform;
 }
 
