@@ -16,6 +16,9 @@ namespace tolvane {
 
 namespace fs = std::filesystem;
 
+static_assert(main_text::kFilterItems.size() == kFileFilterPatterns.size());
+static_assert(main_text::kFilterMenuItems.size() == kFileFilterPatterns.size());
+
 MainSession::MainSession(ConversionSettings& settings, Platform& platform, MainView& view, ProgramPaths paths, Post post)
     : settings_(settings), platform_(platform), view_(view), paths_(std::move(paths)), post_(post), run_(std::move(post)) {
     searchFolder_ = paths_.HomeFolder;

@@ -25,7 +25,7 @@ inline constexpr std::string_view kMenuOpenSettings = "保存した設定を開�
 inline constexpr std::string_view kMenuView = "表示 (&V)";
 inline constexpr std::string_view kMenuPreview = "プレビュー (&P)";
 inline constexpr std::string_view kMenuLastResults = "前回の変換結果 (&R)...";
-// The file-type filter, in the order of its index (formats' kFileFilterPatterns).
+// The file-type filter, in the order of its index (kFileFilterPatterns of formats/).
 inline constexpr std::array<std::string_view, 4> kFilterItems = {"全てのファイル(*.*)", "*.JW?", "*.JWW", "*.JWS"};
 inline constexpr std::array<std::string_view, 4> kFilterMenuItems = {"全てのファイル(*.*) (&0)", "(*.jw?) (&1)",
                                                                      "(*.jww) (&2)", "(*.jws) (&3)"};

@@ -24,6 +24,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "formats/file_probes.h"
 #include "frontend/file_list.h"
 #include "frontend/path_text.h"
 #include "frontend/texts.h"
@@ -217,10 +218,6 @@ void MainWindow::SetSettingsDialog(QDialog* dialog) {
     if (settingsDialog_) settingsDialog_->move(Coordinate(state_.DialogLeft), Coordinate(state_.DialogTop));
 }
 
-QString MainWindow::StatusText() const {
-    return statusLabel->text();
-}
-
 // --- Start and end -------------------------------------------------------------------------
 
 void MainWindow::showEvent(QShowEvent* event) {
@@ -389,19 +386,6 @@ std::optional<size_t> MainWindow::CurrentRow() const {
     const QModelIndex current = listProxy_->mapToSource(fileList->currentIndex());
     if (!current.isValid()) return std::nullopt;
     return static_cast<size_t>(current.row());
-}
-
-std::vector<size_t> MainWindow::ShownRows() const {
-    std::vector<size_t> rows;
-    for (int row = 0; row < listProxy_->rowCount(); ++row)
-        rows.push_back(static_cast<size_t>(listProxy_->mapToSource(listProxy_->index(row, 0)).row()));
-    return rows;
-}
-
-void MainWindow::SelectShownRows(int first, int last) {
-    fileList->setCurrentIndex(listProxy_->index(first, 0));
-    fileList->selectionModel()->select(QItemSelection(listProxy_->index(first, 0), listProxy_->index(last, kFileListColumns - 1)),
-                                       QItemSelectionModel::ClearAndSelect);
 }
 
 void MainWindow::MnuFileSFolderClick() { session_.MnuFileSFolderClick(); }

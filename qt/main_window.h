@@ -47,7 +47,6 @@ public:
     void SetSettingsDialog(QDialog* dialog);
 
     MainSession& Session() { return session_; }
-    QString StatusText() const;
 
     // The handlers, named as the original program named them.
     void MnuFileSFolderClick();
@@ -66,11 +65,6 @@ public:
     void MnuSetOpenClick();
     void MnuViewPreviewClick();
     void MnuViewResultsClick();
-
-    // The rows of the list (indexes into the session's rows) in the order shown.
-    std::vector<size_t> ShownRows() const;
-    // Selects the rows shown at these places, and makes the first the current one.
-    void SelectShownRows(int first, int last);
 
     QLabel* statusLabel = nullptr;
     QLabel* runFileLabel = nullptr;

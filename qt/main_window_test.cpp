@@ -78,9 +78,9 @@ TEST_F(MainWindowTest, ControlsReachTheSession) {
     Click(Form->folderTree->viewport(), node.center());
     Click(Form->folderTree->viewport(), node.center(), QEvent::MouseButtonRelease);
     EXPECT_EQ(ShownNames(), (std::vector<std::string>{"a.jww", "b.jww", "c.jws", "d.txt"}));
-    EXPECT_EQ(Form->StatusText(), ToQString("4 Files  パス名「" + FolderText(Drawings) + "」"));
+    EXPECT_EQ(Status(), ToQString("4 Files  パス名「" + FolderText(Drawings) + "」"));
 
-    Form->SelectShownRows(1, 1);  // b.jww
+    SelectShownRows(1, 1);  // b.jww
     QHeaderView* header = Form->fileList->horizontalHeader();
     const QPoint sizeHeader(header->sectionViewportPosition(1) + 5, header->height() / 2);
     Click(header->viewport(), sizeHeader);
@@ -125,7 +125,7 @@ TEST_F(MainWindowTest, RunAndResults) {
     Platform.Folders.push_back(Dest);
     Form->browseButton->click();
     EXPECT_EQ(Form->destinationEdit->text(), ToQString(FolderText(Dest)));
-    Form->SelectShownRows(0, 2);
+    SelectShownRows(0, 2);
     Session().Run().Jobs = 1;
     std::atomic<bool> held = false, release = false;
     Session().Run().WorkerStarted = [&](size_t index) {
@@ -140,12 +140,12 @@ TEST_F(MainWindowTest, RunAndResults) {
     Form->folderTree->setCurrentIndex(NodeIndex(Home / "other"));
     Form->TreeView1Click();
     EXPECT_EQ(Form->folderTree->currentIndex(), NodeIndex(Drawings));
-    EXPECT_EQ(Form->StatusText(), ToQString(main_text::kBusyConverting));
+    EXPECT_EQ(Status(), ToQString(main_text::kBusyConverting));
     release = true;
     ASSERT_TRUE(WaitFor([&] { return !Session().Run().Running(); }));
     EXPECT_FALSE(Form->runProgress->isVisible());
 
-    EXPECT_EQ(Form->StatusText(), QStringLiteral("変換作業を完了しました。（変換：2件　スキップ：0件　失敗：1件）"));
+    EXPECT_EQ(Status(), QStringLiteral("変換作業を完了しました。（変換：2件　スキップ：0件　失敗：1件）"));
     ResultsWindow* results = Form->resultsWindow;
     ASSERT_NE(results, nullptr);
     EXPECT_TRUE(results->isVisible());
@@ -234,7 +234,7 @@ TEST_F(MainWindowTest, PreviewFollowsTheCursor) {
     PreviewSession& preview = Form->previewPane->Session;
     ASSERT_TRUE(WaitFor([&] { return preview.ShownFile() == Drawings / "a.jww"; }));
     EXPECT_GT(Form->previewPane->legend->rowCount(), 0);
-    Form->SelectShownRows(1, 1);
+    SelectShownRows(1, 1);
     ASSERT_TRUE(WaitFor([&] { return preview.ShownFile() == Drawings / "b.jws"; }));
     Form->previewPane->viewTabs->setCurrentIndex(2);
     EXPECT_EQ(preview.CurrentList(), &preview.Shown()->Lists.ChangesOnly);

@@ -112,10 +112,6 @@ PreviewPane::PreviewPane(std::filesystem::path imageFolder, QWidget* parent)
     Session.Changed = [this] { Changed(); };
 }
 
-void PreviewPane::SetView(render::View view) {
-    viewTabs->setCurrentIndex(static_cast<int>(view));
-}
-
 void PreviewPane::Changed() {
     const PreviewDrawing* shown = Session.Shown();
     const std::vector<LegendRow> rows = shown && shown->Ok ? shown->Legend : std::vector<LegendRow>{};

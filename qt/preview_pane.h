@@ -54,8 +54,6 @@ public:
     PreviewCanvas* canvas = nullptr;
     QTableWidget* legend = nullptr;
 
-    void SetView(render::View view);
-
 private:
     void Changed();
 };

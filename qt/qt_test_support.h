@@ -8,7 +8,10 @@
 #include <memory>
 #include <thread>
 
+#include <QAbstractProxyModel>
 #include <QApplication>
+#include <QItemSelectionModel>
+#include <QLabel>
 #include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QString>
@@ -17,6 +20,7 @@
 #include "frontend/scripted_platform.h"
 #include "qt/main_window.h"
 #include "qt/models.h"
+#include "qt/preview_pane.h"
 #include "qt/qt_platform.h"
 #include "qt/qt_text.h"
 #include "settings/conversion_settings.h"
@@ -87,10 +91,25 @@ protected:
         Form->folderTree->setCurrentIndex(NodeIndex(folder));
         Form->TreeView1Click();
     }
+    QString Status() const { return Form->statusLabel->text(); }
+    QAbstractProxyModel* List() const { return static_cast<QAbstractProxyModel*>(Form->fileList->model()); }
+    // The rows of the list (indexes into the session's rows) in the order shown.
+    std::vector<size_t> ShownRows() const {
+        std::vector<size_t> rows;
+        for (int row = 0; row < List()->rowCount(); ++row)
+            rows.push_back(static_cast<size_t>(List()->mapToSource(List()->index(row, 0)).row()));
+        return rows;
+    }
     std::vector<std::string> ShownNames() {
         std::vector<std::string> names;
-        for (const size_t row : Form->ShownRows()) names.push_back(Session().Rows()[row].Name);
+        for (const size_t row : ShownRows()) names.push_back(Session().Rows()[row].Name);
         return names;
+    }
+    // Selects the rows shown at these places, as the user does, the first one current.
+    void SelectShownRows(int first, int last) {
+        Form->fileList->setCurrentIndex(List()->index(first, 0));
+        Form->fileList->selectionModel()->select(QItemSelection(List()->index(first, 0), List()->index(last, 6)),
+                                                 QItemSelectionModel::ClearAndSelect);
     }
 };
 

@@ -65,12 +65,12 @@ protected:
 TEST_F(ScreenshotTest, MainWindowRunAndResults) {
     Platform.Screens = {QRect(0, 0, 1280, 900)};
     ListDrawings();
-    ASSERT_EQ(Form->ShownRows().size(), 7u);
-    Form->SelectShownRows(3, 3);
+    ASSERT_EQ(ShownRows().size(), 7u);
+    SelectShownRows(3, 3);
     ASSERT_TRUE(WaitFor([&] { return !Form->previewPane->Session.ShownFile().empty(); }));
     Save(Form.get(), "main_window_listed.png");
 
-    Form->SelectShownRows(0, 6);
+    SelectShownRows(0, 6);
     Form->Button4Click();
     ASSERT_TRUE(WaitFor([&] { return !Session().Run().Running() && Form->resultsWindow; }));
     Save(Form.get(), "main_window_after_run.png");
@@ -115,17 +115,17 @@ TEST_F(ScreenshotTest, PreviewOfARealDrawing) {
     ASSERT_TRUE(LoadConversionSettings(Settings, std::string(source) + "/examples/sxf-delivery.set").empty());
     ChooseSearchFolder(corpus);
     ClickFolder(corpus);
-    const std::vector<size_t> shown = Form->ShownRows();
+    const std::vector<size_t> shown = ShownRows();
     int place = 0;
     while (place < static_cast<int>(shown.size()) && Session().Rows()[shown[static_cast<size_t>(place)]].Name != "Test1.jww") ++place;
     ASSERT_LT(place, static_cast<int>(shown.size()));
-    Form->SelectShownRows(place, place);
+    SelectShownRows(place, place);
     Form->resize(1280, 720);
     Form->listSplitter->setSizes({420, 780});
     ASSERT_TRUE(WaitFor([&] { return Form->previewPane->Session.ShownFile() == corpus / "Test1.jww"; }));
     const char* const names[] = {"preview_before.png", "preview_after.png", "preview_changes_only.png"};
     for (const render::View view : {render::View::Before, render::View::After, render::View::ChangesOnly}) {
-        Form->previewPane->SetView(view);
+        Form->previewPane->viewTabs->setCurrentIndex(static_cast<int>(view));
         Form->previewPane->canvas->FitAnew();
         Save(Form.get(), names[static_cast<int>(view)]);
     }
