@@ -41,7 +41,8 @@ WindowState MainSession::Start() {
     ReadWindowState(file, state);
     searchFolder_ = state.SearchFolder;
     destFolder_ = state.DestFolder;
-    filterIndex_ = state.FilterIndex;
+    // A stored index outside the filter leaves no item selected, which lists every file.
+    filterIndex_ = state.FilterIndex >= 0 && state.FilterIndex < static_cast<int>(kFileFilterPatterns.size()) ? state.FilterIndex : -1;
     LoadConversionSettings(settings_, file);
     settings_.LastSettingsFile = Utf8FromPath(state.LastSettingsFile);
     view_.ShowFields();

@@ -126,10 +126,19 @@ TEST_F(Session, StartAndEnd) {
     settings.WidthTable[4] = 35;
     ASSERT_TRUE(session->CanClose());
     session->End({});
+    // A filter index the box does not have selects nothing, and is kept so.
+    ProfileDocument bad = ProfileDocument::Load(Utf8FromPath(paths.StateFile));
+    bad.Set("Set", "FTYP", "9");
+    ASSERT_TRUE(bad.Save(Utf8FromPath(paths.StateFile)));
+    Start();
+    EXPECT_EQ(session->FilterIndex(), -1);
+    settings.WidthTable[4] = 35;
+    ASSERT_TRUE(session->CanClose());
+    session->End({});
     EXPECT_FALSE(fs::exists(paths.ImageFolder));
     const ProfileDocument file = ProfileDocument::Load(Utf8FromPath(paths.StateFile));
     EXPECT_EQ(file.Get("Set", "FLD2", 4096).second, Utf8FromPath(dest) + "/");
-    EXPECT_EQ(file.Get("Set", "FTYP", 22).second, "2");
+    EXPECT_EQ(file.Get("Set", "FTYP", 22).second, "-1");
     EXPECT_EQ(file.Get("JWW", "W4", 22).second, "35");
 }
 
@@ -355,7 +364,10 @@ TEST_F(Session, RunReportsEveryFile) {
     Prepare();
     ASSERT_EQ(Names(), (std::vector<std::string>{"a.jww", "b.jww", "c.jws", "d.txt", "e.jws"}));
     session->Run().Jobs = 1;
+    settings.Rules[0].SourceColorIndex = 1;
+    settings.Rules[0].SourceColor = -99;
     Convert({4, 3, 2, 1, 0});
+    EXPECT_EQ(settings.Rules[0].SourceColor, ColorOfSlot(2));  // resolved once for the run
 
     EXPECT_EQ(session->Status(), "変換作業を完了しました。（変換：2件　スキップ：1件　失敗：2件）");
     EXPECT_TRUE(session->StatusIsSummary());
