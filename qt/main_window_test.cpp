@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDialog>
 #include <QHeaderView>
 #include <QImage>
 #include <QKeyEvent>
@@ -22,6 +23,7 @@
 #include <QSplitter>
 #include <QTabBar>
 #include <QTableWidget>
+#include <QTimer>
 #include <QTreeView>
 #include <gtest/gtest.h>
 
@@ -108,6 +110,27 @@ TEST_F(MainWindowTest, ControlsReachTheSession) {
     ChooseSearchFolder(Home);
     ClickFolder(Home / "empty");
     EXPECT_EQ(Form->fileList->model()->rowCount(), 0);
+
+    // The settings menu: the dialog opens modally; a file saved and opened again.
+    QDialog dialog(Form.get());
+    int shown = 0;
+    QObject::connect(&dialog, &QDialog::finished, [&] { ++shown; });
+    Form->SetSettingsDialog(&dialog);
+    QTimer::singleShot(0, &dialog, &QDialog::reject);
+    Form->settingsButton->click();
+    EXPECT_EQ(shown, 1);
+    Settings.ColorTable[2] = 7;
+    Platform.Files = {Home / "a.set", Home / "a.set"};
+    MenuAction(Form.get(), main_text::kMenuSaveSettings)->trigger();
+    Settings.ColorTable[2] = 0;
+    MenuAction(Form.get(), main_text::kMenuOpenSettings)->trigger();
+    EXPECT_EQ(Settings.ColorTable[2], 7);
+
+    // Exit asks; No keeps the window.
+    Platform.Answers.push_back(MessageAnswer::No);
+    MenuAction(Form.get(), main_text::kMenuExit)->trigger();
+    EXPECT_TRUE(Form->isVisible());
+    EXPECT_EQ(Platform.Messages.back().Text, main_text::kAskExit);
 }
 
 // A run from the window: the progress shows while it goes and a refused click in the tree
