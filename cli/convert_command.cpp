@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <mutex>
 #include <optional>
 
 #include "cli/json_output.h"
@@ -128,12 +129,17 @@ int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
     batch.Jobs = options.Jobs;
     batch.ImageFolder = images->Path();
     batch.Stop = options.Stop;
+    // The progress line and the result lines share the error stream; workers may start
+    // files at the same time.
+    std::mutex output;
     if (options.Progress) {
         batch.Started = [&](size_t index, size_t finished) {
+            const std::lock_guard lock(output);
             err << "\r\033[K[" << finished + 1 << "/" << jobs.size() << "] " << Utf8FromPath(jobs[index].Source) << std::flush;
         };
     }
     batch.Reported = [&](size_t index, const ConversionResult& result, size_t) {
+        const std::lock_guard lock(output);
         const Job& job = jobs[index];
         if (options.Progress) err << "\r\033[K" << std::flush;
         if (options.Json) {

@@ -10,6 +10,7 @@
 #include "cli/convert_command.h"
 #include "cli/inspect_command.h"
 #include "cli/platform.h"
+#include "formats/file_probes.h"
 
 namespace {
 
@@ -49,8 +50,11 @@ int main(int argc, char** argv) {
     bool listJson = false;
     CLI::App* list = app.add_subcommand("list", "Show the files of a folder as the file list does");
     list->add_option("FOLDER", listFolder, "The folder to list")->required();
-    list->add_option("--filter", listFilter, "File type: 0 *.*, 1 *.jw?, 2 *.jww, 3 *.jws")
-        ->check(CLI::Range(0, 3))
+    std::string filters = "File type:";
+    for (size_t index = 0; index < tolvane::kFileFilterPatterns.size(); ++index)
+        filters += (index ? ", " : " ") + std::to_string(index) + " " + std::string(tolvane::kFileFilterPatterns[index]);
+    list->add_option("--filter", listFilter, filters)
+        ->check(CLI::Range(0, static_cast<int>(tolvane::kFileFilterPatterns.size()) - 1))
         ->default_val(0);
     list->add_flag("--json", listJson, "One JSON object per file and line");
 

@@ -96,7 +96,10 @@ fs::path BackupDestination(const fs::path& destination, RunBackups* run, std::st
 ReplaceResult ReplaceKeepingBackup(AtomicFile& output, RunBackups* run) {
     ReplaceResult result;
     result.Backup = Backup(output.Destination(), run, true, result.Problem);
-    if (!result.Problem.empty()) return result;
+    if (!result.Problem.empty()) {
+        result.InTheWay = true;
+        return result;
+    }
     try {
         output.Commit();
     } catch (const std::exception& e) {

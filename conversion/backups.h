@@ -48,6 +48,8 @@ struct ReplaceResult {
     std::filesystem::path Backup;
     // Why the output is not in place; empty when it is.
     std::string Problem;
+    // The file or folder at the destination could not be kept, so nothing was replaced.
+    bool InTheWay = false;
 };
 
 // Puts a complete output in place of the file at its destination, which is kept as a backup

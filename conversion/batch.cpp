@@ -90,12 +90,18 @@ private:
         ConversionResult result;
         if (options_.Stop && options_.Stop->load()) {
             result.Outcome = ConversionOutcome::Stopped;
+            result.Problem = ConversionProblem::Stopped;
             result.Reason = "not converted: the run was stopped before this file";
         } else {
             // Told when the file is read, so that files skipped by their probe are not shown.
             context.Progress = [this, index](const fs::path&, const fs::path&) {
-                const std::lock_guard lock(mutex_);
-                if (options_.Started) options_.Started(index, finished_);
+                if (!options_.Started) return;
+                size_t finished;
+                {
+                    const std::lock_guard lock(mutex_);
+                    finished = finished_;
+                }
+                options_.Started(index, finished);
             };
             const BatchFile& file = files_[index];
             try {
@@ -105,6 +111,7 @@ private:
                 context.Drawing.Release();
                 result = {};
                 result.Outcome = ConversionOutcome::FailedRead;
+                result.Problem = ConversionProblem::Unexpected;
                 result.Reason = e.what();
             }
         }

@@ -69,6 +69,7 @@ ConversionResult ConvertFile(ConversionContext& context, const fs::path& source,
         // Images already extracted by a failed read stay; nothing else was touched.
         drawing.Release();
         result.Outcome = ConversionOutcome::FailedRead;
+        result.Problem = ConversionProblem::ReadFailed;
         result.Reason = error;
         return result;
     }
@@ -96,7 +97,9 @@ ConversionResult ConvertFile(ConversionContext& context, const fs::path& source,
         result.Backup = replaced.Backup;
         result.Reason = replaced.Problem;
         if (replaced.Problem.empty()) result.Outcome = ConversionOutcome::Converted;
+        else result.Problem = replaced.InTheWay ? ConversionProblem::DestinationInTheWay : ConversionProblem::WriteFailed;
     } catch (const std::exception& e) {
+        result.Problem = ConversionProblem::WriteFailed;
         result.Reason = e.what();
     }
     if (format == Format::Jww) DeleteExtractedImages(drawing, context.ImageFolder);
@@ -125,41 +128,35 @@ ConversionResult ConvertJwsCombined(ConversionContext& context, const fs::path& 
 ConversionResult ConvertSelectedFile(ConversionContext& context, const fs::path& source, const fs::path& destination) {
     const std::string extension = UpperExtension(Utf8FromPath(source.filename()));
     const bool combined = IsCombinedMode(context.Settings);
-    ConversionResult skipped;
-    skipped.Outcome = ConversionOutcome::SkippedNotADrawing;
+    const auto skipped = [](ConversionProblem problem, std::string reason) {
+        ConversionResult result;
+        result.Outcome = ConversionOutcome::SkippedNotADrawing;
+        result.Problem = problem;
+        result.Reason = std::move(reason);
+        return result;
+    };
     std::error_code error;
-    if (extension != ".JWW" && extension != ".JWS") {
-        skipped.Reason = "not a .JWW or .JWS file";
-        return skipped;
-    }
+    if (extension != ".JWW" && extension != ".JWS")
+        return skipped(ConversionProblem::NotDrawingExtension, "not a .JWW or .JWS file");
     const fs::file_status status = fs::status(source, error);
-    if (!fs::exists(status)) {
-        skipped.Reason = "the file no longer exists";
-        return skipped;
-    }
+    if (!fs::exists(status)) return skipped(ConversionProblem::Missing, "the file no longer exists");
     // A pipe or a device would block the probe or never end.
-    if (!fs::is_regular_file(status)) {
-        skipped.Reason = "not a regular file";
-        return skipped;
-    }
+    if (!fs::is_regular_file(status)) return skipped(ConversionProblem::NotRegularFile, "not a regular file");
     // Never write over the file being read, whatever path leads to it.
     if (fs::equivalent(source, destination, error)) {
         ConversionResult refused;
         refused.Outcome = ConversionOutcome::FailedWrite;
+        refused.Problem = ConversionProblem::DestinationIsSource;
         refused.Reason = "the destination is the source file itself";
         return refused;
     }
     if (extension == ".JWW") {
-        if (!ProbeJww(source)) {
-            skipped.Reason = "not a JWW drawing (it does not begin with \"JwwData.\")";
-            return skipped;
-        }
+        if (!ProbeJww(source))
+            return skipped(ConversionProblem::NotADrawing, "not a JWW drawing (it does not begin with \"JwwData.\")");
         return combined ? ConvertJwwCombined(context, source, destination) : ConvertJwwIndividual(context, source, destination);
     }
-    if (!ProbeJws(source)) {
-        skipped.Reason = "not a JWS figure file (it does not begin with \"JwsData\")";
-        return skipped;
-    }
+    if (!ProbeJws(source))
+        return skipped(ConversionProblem::NotADrawing, "not a JWS figure file (it does not begin with \"JwsData\")");
     return combined ? ConvertJwsCombined(context, source, destination) : ConvertJwsIndividual(context, source, destination);
 }
 

@@ -36,8 +36,25 @@ struct ConversionContext {
     DrawingData Drawing;
 };
 
+// Why a file was not converted, for a front end to word in its own language; the Reason of
+// the result holds the technical detail in English.
+enum class ConversionProblem {
+    None,
+    NotDrawingExtension,  // neither ".JWW" nor ".JWS"
+    Missing,              // gone since it was listed
+    NotRegularFile,
+    NotADrawing,          // a drawing's extension, but not that format's signature
+    DestinationIsSource,
+    ReadFailed,
+    DestinationInTheWay,  // the file or folder already at the destination could not be kept
+    WriteFailed,
+    Stopped,
+    Unexpected,           // an error the conversion did not foresee
+};
+
 struct ConversionResult {
     ConversionOutcome Outcome = ConversionOutcome::SkippedNotADrawing;
+    ConversionProblem Problem = ConversionProblem::None;
     std::string Reason;  // why a file was skipped or failed
     // How many pens (of entities, dimension parts and block members) the settings changed.
     size_t ChangedColors = 0;

@@ -183,18 +183,24 @@ TEST_F(Conversion, BackupPaths) {
 // What is skipped leaves no trace; a source that cannot be read leaves the destination as it was.
 TEST_F(Conversion, SkipsAndFailsWithoutTouchingTheDestination) {
     WriteFile(Destination() / "bad.jww", std::string("keep me"));
-    const std::vector<std::pair<fs::path, ConversionOutcome>> cases = {
-        {MakeFile("X.JWW", "not a drawing at all"), ConversionOutcome::SkippedNotADrawing},
-        {MakeFile("X.JWS", "JwwData.????"), ConversionOutcome::SkippedNotADrawing},
-        {MakeFile("notes.txt", "JwwData."), ConversionOutcome::SkippedNotADrawing},
-        {MakeFile("noext", "JwwData."), ConversionOutcome::SkippedNotADrawing},
-        {Source() / "deleted.jww", ConversionOutcome::SkippedNotADrawing},
-        {MakeFile("bad.jww", "JwwData.\x58\x02\x00\x00\x05" "ab"), ConversionOutcome::FailedRead},
+    struct Case {
+        fs::path Source;
+        ConversionOutcome Outcome;
+        ConversionProblem Problem;
     };
-    for (const auto& [source, outcome] : cases) {
-        const ConversionResult result = Convert(source);
-        EXPECT_EQ(result.Outcome, outcome) << source;
-        EXPECT_FALSE(result.Reason.empty()) << source;
+    const std::vector<Case> cases = {
+        {MakeFile("X.JWW", "not a drawing at all"), ConversionOutcome::SkippedNotADrawing, ConversionProblem::NotADrawing},
+        {MakeFile("X.JWS", "JwwData.????"), ConversionOutcome::SkippedNotADrawing, ConversionProblem::NotADrawing},
+        {MakeFile("notes.txt", "JwwData."), ConversionOutcome::SkippedNotADrawing, ConversionProblem::NotDrawingExtension},
+        {MakeFile("noext", "JwwData."), ConversionOutcome::SkippedNotADrawing, ConversionProblem::NotDrawingExtension},
+        {Source() / "deleted.jww", ConversionOutcome::SkippedNotADrawing, ConversionProblem::Missing},
+        {MakeFile("bad.jww", "JwwData.\x58\x02\x00\x00\x05" "ab"), ConversionOutcome::FailedRead, ConversionProblem::ReadFailed},
+    };
+    for (const Case& c : cases) {
+        const ConversionResult result = Convert(c.Source);
+        EXPECT_EQ(result.Outcome, c.Outcome) << c.Source;
+        EXPECT_EQ(result.Problem, c.Problem) << c.Source;
+        EXPECT_FALSE(result.Reason.empty()) << c.Source;
     }
     EXPECT_EQ(DestinationNames(), std::vector<std::string>{"bad.jww"});
     EXPECT_EQ(ReadFile(Destination() / "bad.jww"), "keep me");
@@ -292,11 +298,15 @@ TEST_F(Conversion, NeverDestroysWhatCannotBeBackedUp) {
     const fs::path source = MakeJww("A.JWW", 600);
     fs::create_directory(Destination() / "A.JWW");
     WriteFile(Destination() / "A.JWW" / "inside.txt", std::string("x"));
-    EXPECT_EQ(Convert(source).Outcome, ConversionOutcome::FailedWrite);
+    const ConversionResult inTheWay = Convert(source);
+    EXPECT_EQ(inTheWay.Outcome, ConversionOutcome::FailedWrite);
+    EXPECT_EQ(inTheWay.Problem, ConversionProblem::DestinationInTheWay);
     EXPECT_EQ(ReadFile(Destination() / "A.JWW" / "inside.txt"), "x");
     // The destination being the source itself is refused.
     ConversionContext context{settings, Images(), {}, nullptr, {}};
-    EXPECT_EQ(ConvertSelectedFile(context, source, Source() / "." / "A.JWW").Outcome, ConversionOutcome::FailedWrite);
+    const ConversionResult itself = ConvertSelectedFile(context, source, Source() / "." / "A.JWW");
+    EXPECT_EQ(itself.Outcome, ConversionOutcome::FailedWrite);
+    EXPECT_EQ(itself.Problem, ConversionProblem::DestinationIsSource);
 }
 
 // Faults during a run: each file gets its outcome, nothing half-written stays, and the run
