@@ -11,6 +11,8 @@ namespace tolvane {
 namespace main_text {
 
 inline constexpr std::string_view kCaption = "Tolvane Ver.1.04";
+// The program's name: the caption of its message boxes.
+inline constexpr std::string_view kProgramName = "Tolvane";
 
 // Menus.
 inline constexpr std::string_view kMenuFile = "ファイル (&F)";

@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include "formats/utf8_path.h"
+#include "frontend/preview.h"
 #include "render/read_drawing.h"
 #include "render/render.h"
 #include "win32/gdiplus_painter.h"
@@ -71,8 +72,7 @@ int wmain(int argc, wchar_t** argv) {
     const double build = BestMilliseconds([&] { list = render::BuildDisplayList(drawing, read.Format); });
 
     Gdiplus::Bitmap bitmap(1000, 700, PixelFormat32bppPARGB);
-    const RECT area = {0, 0, 1000, 700};
-    const win32::PaperView view = win32::FitView(list.Extent(), area);
+    const PaperView view = FitView(list.Extent(), 1000, 700);
     const double paint = BestMilliseconds([&] {
         Gdiplus::Graphics graphics(&bitmap);
         graphics.Clear(Gdiplus::Color(255, 255, 255, 255));

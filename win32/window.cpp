@@ -30,6 +30,7 @@ bool RegisterOnce(const wchar_t* className) {
 }  // namespace
 
 Window::~Window() {
+    postTarget_->store(nullptr);
     if (hwnd_) {
         SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
         DestroyWindow(hwnd_);
@@ -45,6 +46,7 @@ bool Window::CreateAs(const wchar_t* className, DWORD style, DWORD exStyle, cons
                                   GetModuleHandleW(nullptr), nullptr);
     if (!window) return false;
     hwnd_ = window;
+    postTarget_->store(window);
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Window::Procedure));
     // The messages of creation went to the default procedure; a size message brings the
@@ -53,6 +55,12 @@ bool Window::CreateAs(const wchar_t* className, DWORD style, DWORD exStyle, cons
     GetClientRect(window, &client);
     SendMessageW(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
     return true;
+}
+
+Post Window::Poster() const {
+    return [target = postTarget_](std::function<void()> work) {
+        if (const HWND window = target->load()) PostTo(window)(std::move(work));
+    };
 }
 
 LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) { return Default(message, wParam, lParam); }
@@ -64,6 +72,7 @@ LRESULT CALLBACK Window::Procedure(HWND window, UINT message, WPARAM wParam, LPA
         return 0;
     }
     if (message == WM_NCDESTROY) {
+        if (self) self->postTarget_->store(nullptr);
         DropPosted(window);
         if (self) {
             self->hwnd_ = nullptr;
