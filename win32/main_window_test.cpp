@@ -245,7 +245,7 @@ TEST_F(Win32MainWindow, ChooseListSortConvertAndReadTheResults) {
     int beeps = 0;
     std::wstring reason;
     PostTo(form->Handle())([&] {
-        TypeIntoCell(dialog.StringGrid1, dialog.Grid1Editor, 2, 1, L"105");
+        TypeIntoCell(dialog.StringGrid1, dialog.Grid1Editor, 9, 1, L"7");
         TypeIntoCell(dialog.StringGrid1, dialog.Grid1Editor, 6, 2, L"30001");
         beeps = platform.Beeps;
         Press(dialog.Button3);
@@ -260,7 +260,7 @@ TEST_F(Win32MainWindow, ChooseListSortConvertAndReadTheResults) {
     EXPECT_EQ(beeps, 1);
     EXPECT_EQ(reason, Wide(BadValueReason({BadValue::Place::ColorGrid, 7, 2})));
     EXPECT_TRUE(dialog.Accepted());
-    EXPECT_EQ(settings.ColorTable[3], 105);
+    EXPECT_EQ(settings.ColorTable[10], 7);
     EXPECT_EQ(settings.WidthTable[7], 25);
 
     // After a restart: the window where it was, the settings as they were stored.
@@ -269,7 +269,7 @@ TEST_F(Win32MainWindow, ChooseListSortConvertAndReadTheResults) {
     Close();
     ConversionSettings stored;
     LoadConversionSettings(stored, Utf8FromPath(paths.StateFile));
-    EXPECT_EQ(stored.ColorTable[3], 105);
+    EXPECT_EQ(stored.ColorTable[10], 7);
     EXPECT_EQ(stored.WidthTable[7], 25);
     Start();
     const RECT after = Frame();

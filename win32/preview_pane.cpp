@@ -171,8 +171,8 @@ void PreviewPane::Changed() {
     Canvas.FitAnew();
 }
 
-// Each cell of the legend has a swatch of its colour at its left: the colour before in the
-// first two columns, after in the third.
+// The counts have a swatch of their colour at their left: before, and after. (The first
+// column's text stands at its left whatever its format.)
 bool PreviewPane::LegendCustomDraw(NMLVCUSTOMDRAW& draw, LRESULT& result) const {
     switch (draw.nmcd.dwDrawStage) {
         case CDDS_PREPAINT: result = CDRF_NOTIFYITEMDRAW; return true;
@@ -181,7 +181,7 @@ bool PreviewPane::LegendCustomDraw(NMLVCUSTOMDRAW& draw, LRESULT& result) const 
             const size_t row = draw.nmcd.dwItemSpec;
             if (row >= legend_.size()) break;
             const UINT dpi = WindowDpi(Legend.Handle());
-            for (int column = 0; column < 3; ++column) {
+            for (int column = 1; column < 3; ++column) {
                 RECT cell{};
                 if (!Legend.CellRect(static_cast<int>(row), column, cell)) continue;
                 const render::Color paint = column == 2 ? legend_[row].AfterPaint : legend_[row].BeforePaint;
