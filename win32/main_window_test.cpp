@@ -278,8 +278,8 @@ TEST_F(Win32MainWindow, ChooseListSortConvertAndReadTheResults) {
     Close();
 }
 
-// A run shows its progress and its stop button; closing asks first; 中止 lets the file being
-// converted finish and starts no other.
+// A run shows its progress and its stop button; closing asks first; 中止 (or Escape) lets the
+// file being converted finish and starts no other.
 TEST_F(Win32MainWindow, RunShowsProgressAndStops) {
     const fs::path folder = temp.Path() / "drawings";
     fs::create_directories(folder);
@@ -326,6 +326,21 @@ TEST_F(Win32MainWindow, RunShowsProgressAndStops) {
     EXPECT_EQ(form->StatusBar1.Text().rfind(Wide(main_text::kConversionStopped), 0), 0u);
     ASSERT_TRUE(form->Results);
     EXPECT_EQ(form->Results->Table.Text(3, 1), Wide(OutcomeText(ResultKind::NotConverted)));
+
+    // Escape, through the program's message loop, stops a run too.
+    release = false;
+    Press(form->Button4);
+    ASSERT_TRUE(PumpUntil([&] { return !form->StatusBar1.Text(1).empty(); }));
+    PostMessageW(form->StringGrid1.Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+    PostQuitMessage(0);
+    RunMessageLoop(form->Handle(), form->Accelerators);
+    EXPECT_TRUE(form->Session().Stopping());
+    {
+        const std::lock_guard lock(mutex);
+        release = true;
+    }
+    released.notify_all();
+    ASSERT_TRUE(PumpUntil([&] { return !form->Session().Run().Running(); }, 60));
     Close();
 }
 

@@ -1,5 +1,7 @@
 #include "win32/window.h"
 
+#include <commctrl.h>
+
 #include "win32/post.h"
 #include "win32/resource_ids.h"
 
@@ -86,9 +88,19 @@ LRESULT CALLBACK Window::Procedure(HWND window, UINT message, WPARAM wParam, LPA
 
 namespace {
 
+// A drop-down list that is open takes its own keys (Escape closes it).
+bool DroppedDown(HWND window) {
+    wchar_t name[16] = {};
+    return GetClassNameW(window, name, 16) && lstrcmpiW(name, WC_COMBOBOXW) == 0 &&
+           SendMessageW(window, CB_GETDROPPEDSTATE, 0, 0) != 0;
+}
+
 void Dispatch(MSG& message, HWND mainWindow, HACCEL accelerators) {
-    if (accelerators && mainWindow && TranslateAcceleratorW(mainWindow, accelerators, &message)) return;
     const HWND top = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+    // The main window's keys act in the main window only, not in a dialog or a list it owns.
+    if (accelerators && mainWindow && top == mainWindow && !DroppedDown(message.hwnd) &&
+        TranslateAcceleratorW(mainWindow, accelerators, &message))
+        return;
     if (top && IsDialogMessageW(top, &message)) return;
     TranslateMessage(&message);
     DispatchMessageW(&message);
