@@ -167,6 +167,7 @@ void TForm3::CreateCombinedPage() {
         row.Edit2 = Make(WC_EDITW, {}, WS_VISIBLE | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, id + 4, Box(x + 476, y + 1, 60, 22), 1);
         row.Edit3 = Make(WC_EDITW, {}, WS_VISIBLE | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, id + 5, Box(x + 544, y + 1, 60, 22), 1);
         for (HWND edit : {row.Edit1, row.Edit2, row.Edit3}) NumbersOnlyInput(edit);
+        FillRuleLists(r);
         ResetRuleRow(r);
     }
     Make(WC_STATICW, kRuleNote1, WS_VISIBLE,
@@ -274,12 +275,18 @@ void TForm3::CommitEdits() {
     Grid2Editor.Commit();
 }
 
-void TForm3::ResetRuleRow(int row) {
+// The name lists never change: they are filled once, when the row is made.
+void TForm3::FillRuleLists(int row) {
     TFram& rule = Fram[static_cast<size_t>(row)];
     for (const auto& [list, colors] : {std::pair{rule.CB1, true}, std::pair{rule.CB2, false}}) {
-        SendMessageW(list, CB_RESETCONTENT, 0, 0);
-        for (const std::wstring& name : Names(colors)) SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+        const std::vector<std::wstring>& names = Names(colors);
+        SendMessageW(list, CB_INITSTORAGE, names.size(), static_cast<LPARAM>(names.size() * 16 * sizeof(wchar_t)));
+        for (const std::wstring& name : names) SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
     }
+}
+
+void TForm3::ResetRuleRow(int row) {
+    TFram& rule = Fram[static_cast<size_t>(row)];
     const RuleRowValues none;
     SetChecked(rule.CheckBox1, none.Enabled);
     SelectPosition(rule.CB1, none.SourceColorIndex);

@@ -35,7 +35,7 @@ public:
     void Button4Click();  // Cancel
     void Button6Click();  // save the controls to a settings file
     void Button7Click();  // fill the controls from a settings file
-    // Fills the two name lists of a rule row and shows a rule that changes nothing.
+    // Shows a rule that changes nothing in a rule row.
     void ResetRuleRow(int row);
 
     DialogValues ReadValues() const;
@@ -85,6 +85,7 @@ private:
     void CreateIndividualPage();
     void CreateCombinedPage();
     void CreateCommonControls();
+    void FillRuleLists(int row);
     void Layout(UINT dpi);
     void ShowPageControls();
     void CommitEdits();
