@@ -183,6 +183,7 @@ bool InspectRun::Start(std::vector<fs::path> files, DeliveryStandard standard, C
                                callbacks = std::move(callbacks), jobs] {
             InspectRunResult result;
             result.Selected = files.size();
+            result.Standard = standard.Title;
             PenSummary pens;
             InspectOptions options;
             options.Jobs = jobs;

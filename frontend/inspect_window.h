@@ -74,6 +74,7 @@ struct InspectRunResult {
     std::vector<PenSummaryRow> Pens;
     size_t Selected = 0;  // files asked for
     bool Stopped = false;
+    std::string Standard;  // the title of the standard the files were checked against
 };
 
 // The status text at the end of a run: the files with errors, with warnings only, without

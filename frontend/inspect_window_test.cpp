@@ -98,6 +98,7 @@ TEST(InspectWindow, RunPostsRowsAndEnd) {
         EXPECT_EQ(result.Rows.size(), done.size());
         EXPECT_EQ(result.Stopped, stop);
         EXPECT_EQ(result.Pens.at(0).Files, done.size());
+        EXPECT_EQ(result.Standard, "SXF");
     }
 }
 
