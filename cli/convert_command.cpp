@@ -109,26 +109,31 @@ int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
     }
 
     // The image folder before anything is written: a run that cannot have one does not start.
+    // A dry run extracts no images.
     std::optional<ScopedTempFolder> images;
-    try {
-        images.emplace();
-    } catch (const std::exception& e) {
-        return Refuse(err, e.what());
+    if (!options.DryRun) {
+        try {
+            images.emplace();
+        } catch (const std::exception& e) {
+            return Refuse(err, e.what());
+        }
     }
 
     std::vector<BatchFile> files;
     files.reserve(jobs.size());
     for (const Job& job : jobs) {
         std::error_code error;
-        if (job.Destination.parent_path() != destination) fs::create_directories(job.Destination.parent_path(), error);
+        if (!options.DryRun && job.Destination.parent_path() != destination)
+            fs::create_directories(job.Destination.parent_path(), error);
         files.push_back({job.Source, job.Destination});
     }
 
     ResolveRuleSources(settings);
     BatchOptions batch;
     batch.Jobs = options.Jobs;
-    batch.ImageFolder = images->Path();
+    if (images) batch.ImageFolder = images->Path();
     batch.Stop = options.Stop;
+    batch.DryRun = options.DryRun;
     // The progress line and the result lines share the error stream; workers may start
     // files at the same time.
     std::mutex output;
@@ -146,7 +151,7 @@ int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
             Json line;
             SetName(line, "source", Utf8FromPath(job.Source));
             SetName(line, "destination", Utf8FromPath(job.Destination));
-            line["result"] = OutcomeName(result.Outcome);
+            line["result"] = OutcomeName(result);
             line["reason"] = result.Outcome == ConversionOutcome::Converted ? "" : DescribeResult(result);
             if (!result.Backup.empty()) SetName(line, "backup", Utf8FromPath(result.Backup));
             if (result.Outcome == ConversionOutcome::Converted) {
@@ -158,7 +163,7 @@ int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
             }
             out << Dump(line) << '\n';
         } else {
-            out << OutcomeName(result.Outcome) << ": " << Utf8FromPath(job.Source);
+            out << OutcomeName(result) << ": " << Utf8FromPath(job.Source);
             if (result.Outcome == ConversionOutcome::Converted) out << " -> " << Utf8FromPath(job.Destination);
             out << " (" << DescribeResult(result) << ")\n";
         }
@@ -167,11 +172,12 @@ int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
     const size_t converted = counts.Converted, skipped = counts.Skipped, failed = counts.Failed;
     const bool stopped = options.Stop && options.Stop->load();
     if (options.Json) {
-        Json summary{{"converted", converted}, {"skipped", skipped}, {"failed", failed}};
+        Json summary{{options.DryRun ? "wouldConvert" : "converted", converted}, {"skipped", skipped}, {"failed", failed}};
         if (stopped) summary["stopped"] = counts.Stopped;
         out << Dump(summary) << '\n';
     } else {
-        out << converted << " converted, " << skipped << " skipped, " << failed << " failed";
+        out << converted << (options.DryRun ? " would convert, " : " converted, ") << skipped << " skipped, " << failed
+            << " failed";
         if (stopped) out << ", " << counts.Stopped << " not started (stopped)";
         out << '\n';
     }

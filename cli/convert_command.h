@@ -19,6 +19,9 @@ struct ConvertOptions {
     unsigned Jobs = 0;  // workers; 0 for one per core
     // Set from outside (a signal): no file starts after it; the files being converted finish.
     const std::atomic<bool>* Stop = nullptr;
+    // Everything but the writing: the same checks, lines and exit status, worded "would
+    // convert"; no destination file, backup, folder, temporary file or image is made.
+    bool DryRun = false;
 };
 
 // Exit status: 0 when no file failed, 1 when one did, 2 when the run was refused before

@@ -44,6 +44,8 @@ int main(int argc, char** argv) {
     convert->add_flag("--json", convertOptions.Json, "One JSON object per file and line, and a summary");
     convert->add_option("--jobs", convertOptions.Jobs, "Files converted at once (default: one per core)")
         ->check(CLI::Range(1u, 256u));
+    convert->add_flag("--dry-run", convertOptions.DryRun,
+                      "Write nothing: tell what would be converted and where the files there would be kept");
     convert->add_option("PATH", convertOptions.Paths, "Drawings, or folders of drawings")->required();
     std::string listFolder;
     int listFilter = 0;

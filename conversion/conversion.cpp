@@ -59,11 +59,14 @@ void CountChanges(const std::vector<Pen>& before, const std::vector<Pen>& after,
 ConversionResult ConvertFile(ConversionContext& context, const fs::path& source, const fs::path& destination,
                              Format format, bool combined) {
     ConversionResult result;
+    result.DryRun = context.DryRun;
     DrawingData& drawing = context.Drawing;
     if (context.Progress) context.Progress(source, destination);
 
     std::string error;
-    const bool read = format == Format::Jww ? ReadJww(source, drawing, context.ImageFolder, &error)
+    // The images are needed only to be written back.
+    const fs::path imageFolder = context.DryRun ? fs::path() : context.ImageFolder;
+    const bool read = format == Format::Jww ? ReadJww(source, drawing, imageFolder, &error)
                                             : ReadJws(source, drawing, &error);
     if (!read) {
         // Images already extracted by a failed read stay; nothing else was touched.
@@ -81,6 +84,16 @@ ConversionResult ConvertFile(ConversionContext& context, const fs::path& source,
     if (combined) ApplyRules(context.Settings, drawing);
     else ApplyTables(context.Settings, drawing, format == Format::Jww);
     CountChanges(before, PenSnapshot(drawing), result);
+
+    if (context.DryRun) {
+        const ReplaceResult planned = PlanReplacement(destination, context.Backups);
+        result.Backup = planned.Backup;
+        result.Reason = planned.Problem;
+        result.Outcome = planned.Problem.empty() ? ConversionOutcome::Converted : ConversionOutcome::FailedWrite;
+        if (planned.InTheWay) result.Problem = ConversionProblem::DestinationInTheWay;
+        drawing.Release();
+        return result;
+    }
 
     // Written whole beside the destination first: the file there is backed up and replaced
     // only by a complete drawing.
@@ -125,7 +138,9 @@ ConversionResult ConvertJwsCombined(ConversionContext& context, const fs::path& 
     return ConvertFile(context, source, destination, Format::Jws, true);
 }
 
-ConversionResult ConvertSelectedFile(ConversionContext& context, const fs::path& source, const fs::path& destination) {
+namespace {
+
+ConversionResult ConvertByExtension(ConversionContext& context, const fs::path& source, const fs::path& destination) {
     const std::string extension = UpperExtension(Utf8FromPath(source.filename()));
     const bool combined = IsCombinedMode(context.Settings);
     const auto skipped = [](ConversionProblem problem, std::string reason) {
@@ -158,6 +173,14 @@ ConversionResult ConvertSelectedFile(ConversionContext& context, const fs::path&
     if (!ProbeJws(source))
         return skipped(ConversionProblem::NotADrawing, "not a JWS figure file (it does not begin with \"JwsData\")");
     return combined ? ConvertJwsCombined(context, source, destination) : ConvertJwsIndividual(context, source, destination);
+}
+
+}  // namespace
+
+ConversionResult ConvertSelectedFile(ConversionContext& context, const fs::path& source, const fs::path& destination) {
+    ConversionResult result = ConvertByExtension(context, source, destination);
+    result.DryRun = context.DryRun;
+    return result;
 }
 
 RunRefusal CheckRunInputs(const ConversionSettings& settings, const std::string& destinationFolder,

@@ -34,6 +34,11 @@ struct ConversionContext {
     RunBackups* Backups = nullptr;
     // The one drawing held while a file is converted.
     DrawingData Drawing;
+    // Everything but the writing: the drawing is read without extracting its images, the
+    // tables are applied in memory, the backup that the replacement would make is only
+    // planned (Backups records the outputs the run would have written), and nothing is left
+    // on disk.
+    bool DryRun = false;
 };
 
 // Why a file was not converted, for a front end to word in its own language; the Reason of
@@ -63,8 +68,10 @@ struct ConversionResult {
     uint32_t VersionRead = 0;
     uint32_t VersionWritten = 0;
     // Where the file that was at the destination went (NAME.BAK, or NAME.n.BAK when this run
-    // had already made NAME.BAK); empty when there was none.
+    // had already made NAME.BAK); empty when there was none. In a dry run, where it would go.
     std::filesystem::path Backup;
+    // Nothing was written: the result is what a run would have done.
+    bool DryRun = false;
 };
 
 ConversionResult ConvertJwwIndividual(ConversionContext& context, const std::filesystem::path& source,
