@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 
 #include "cli/json_output.h"
 #include "cli/temp_folder.h"
@@ -73,36 +74,22 @@ std::vector<Job> CollectJobs(const fs::path& path, const fs::path& destination, 
     return jobs;
 }
 
-int Refuse(std::ostream& err, const std::string& message) {
+std::nullopt_t Refused(std::ostream& err, const std::string& message) {
     err << "tolvane-cli: " << message << '\n';
-    return 2;
+    return std::nullopt;
 }
 
 }  // namespace
 
-int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& err) {
-    ConversionSettings settings;
-    ResetConversionSettings(settings);
-    if (options.SettingsFile) {
-        std::error_code error;
-        if (!fs::is_regular_file(PathFromUtf8(*options.SettingsFile), error))
-            return Refuse(err, "the settings file does not exist: " + *options.SettingsFile);
-        for (const std::string& key : LoadConversionSettings(settings, *options.SettingsFile))
-            err << "tolvane-cli: warning: the value of " << key << " in " << *options.SettingsFile
-                << " is out of range and was not used\n";
-    } else {
-        std::error_code error;
-        if (const fs::path state = WindowStateFilePath(); fs::is_regular_file(state, error))
-            LoadConversionSettings(settings, Utf8FromPath(state));
-    }
-
+std::optional<std::vector<BatchFile>> CollectRunFiles(const ConvertOptions& options, const ConversionSettings& settings,
+                                                     std::ostream& err) {
     // The checks of the conversion run, before anything is written.
     const fs::path destination = PathFromUtf8(options.Destination);
     std::vector<Job> jobs;
     for (const std::string& path : options.Paths) {
         std::string problem;
         std::vector<Job> found = CollectJobs(PathFromUtf8(path), destination, options.Recursive, problem);
-        if (!problem.empty()) return Refuse(err, problem);
+        if (!problem.empty()) return Refused(err, problem);
         jobs.insert(jobs.end(), found.begin(), found.end());
     }
     std::vector<fs::path> sourceFolders;
@@ -115,13 +102,13 @@ int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
         std::string detail;
         if (refusal.Check == RunCheckNumber::DestinationMissing) detail = " (" + options.Destination + ")";
         if (refusal.Check == RunCheckNumber::SameFolder) detail = " (the destination is a folder of the files to convert)";
-        return Refuse(err, refusal.Message + detail);
+        return Refused(err, refusal.Message + detail);
     }
     if (options.Recursive) {
         for (const std::string& path : options.Paths) {
             std::error_code error;
             if (fs::is_directory(PathFromUtf8(path), error) && IsInside(destination, PathFromUtf8(path)))
-                return Refuse(err, std::string(kSameFolderMessage) + " (the destination lies inside " + path + ")");
+                return Refused(err, std::string(kSameFolderMessage) + " (the destination lies inside " + path + ")");
         }
     }
     for (size_t i = 0; i < jobs.size(); ++i) {
@@ -132,7 +119,7 @@ int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
             job.Destination.parent_path() == jobs[i - 1].Destination.parent_path())
             continue;
         if (IsSameFolder(job.Destination.parent_path(), job.Source.parent_path()))
-            return Refuse(err, std::string(kSameFolderMessage) + " (" + Utf8FromPath(job.Source) + ")");
+            return Refused(err, std::string(kSameFolderMessage) + " (" + Utf8FromPath(job.Source) + ")");
     }
 
     std::vector<BatchFile> files;
@@ -142,6 +129,34 @@ int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
         if (job.Destination.parent_path() != destination) fs::create_directories(job.Destination.parent_path(), error);
         files.push_back({job.Source, job.Destination});
     }
+    return files;
+}
+
+bool LoadSettingsFile(const std::string& file, ConversionSettings& settings, std::ostream& err) {
+    std::error_code error;
+    if (!fs::is_regular_file(PathFromUtf8(file), error)) {
+        Refused(err, "the settings file does not exist: " + file);
+        return false;
+    }
+    for (const std::string& key : LoadConversionSettings(settings, file))
+        err << "tolvane-cli: warning: the value of " << key << " in " << file << " is out of range and was not used\n";
+    return true;
+}
+
+int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& err) {
+    ConversionSettings settings;
+    ResetConversionSettings(settings);
+    if (options.SettingsFile) {
+        if (!LoadSettingsFile(*options.SettingsFile, settings, err)) return 2;
+    } else {
+        std::error_code error;
+        if (const fs::path state = WindowStateFilePath(); fs::is_regular_file(state, error))
+            LoadConversionSettings(settings, Utf8FromPath(state));
+    }
+
+    const std::optional<std::vector<BatchFile>> planned = CollectRunFiles(options, settings, err);
+    if (!planned) return 2;
+    const std::vector<BatchFile>& files = *planned;
 
     ScopedTempFolder images;
     ResolveRuleSources(settings);
@@ -150,11 +165,11 @@ int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
     batch.ImageFolder = images.Path();
     if (options.Progress) {
         batch.Started = [&](size_t index, size_t finished) {
-            err << "\r\033[K[" << finished + 1 << "/" << jobs.size() << "] " << Utf8FromPath(jobs[index].Source) << std::flush;
+            err << "\r\033[K[" << finished + 1 << "/" << files.size() << "] " << Utf8FromPath(files[index].Source) << std::flush;
         };
     }
     batch.Reported = [&](size_t index, const ConversionResult& result, size_t) {
-        const Job& job = jobs[index];
+        const BatchFile& job = files[index];
         if (options.Progress) err << "\r\033[K" << std::flush;
         if (options.Json) {
             Json line{{"source", Utf8FromPath(job.Source)},

@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "conversion/batch.h"
+#include "settings/conversion_settings.h"
+
 namespace tolvane::cli {
 
 struct ConvertOptions {
@@ -17,6 +20,15 @@ struct ConvertOptions {
     std::vector<std::string> Paths;
     unsigned Jobs = 0;  // workers; 0 for one per core
 };
+
+// The files the options' paths stand for, each with the path a conversion writes it to, after
+// the checks a run makes before anything is written; destination subfolders are made. On a
+// refusal the reason goes to err and nothing is returned (exit status 2).
+std::optional<std::vector<BatchFile>> CollectRunFiles(const ConvertOptions& options, const ConversionSettings& settings,
+                                                     std::ostream& err);
+// Loads a settings file into settings, warning of values out of range; false (and the reason
+// on err) when there is no such file.
+bool LoadSettingsFile(const std::string& file, ConversionSettings& settings, std::ostream& err);
 
 // Exit status: 0 when no file failed, 1 when one did, 2 when the run was refused before
 // anything was written.

@@ -145,44 +145,50 @@ ConversionResult ConvertJwsCombined(ConversionContext& context, const fs::path& 
     return ConvertFile(context, source, destination, Format::Jws, true);
 }
 
-ConversionResult ConvertSelectedFile(ConversionContext& context, const fs::path& source, const fs::path& destination) {
+SelectedFile CheckSelectedFile(const fs::path& source, const fs::path& destination) {
     const std::string extension = UpperExtension(Utf8FromPath(source.filename()));
-    const bool combined = IsCombinedMode(context.Settings);
-    ConversionResult skipped;
-    skipped.Outcome = ConversionOutcome::SkippedNotADrawing;
+    SelectedFile file;
+    file.Refused.Outcome = ConversionOutcome::SkippedNotADrawing;
     std::error_code error;
     if (extension != ".JWW" && extension != ".JWS") {
-        skipped.Reason = "not a .JWW or .JWS file";
-        return skipped;
+        file.Refused.Reason = "not a .JWW or .JWS file";
+        return file;
     }
     const fs::file_status status = fs::status(source, error);
     if (!fs::exists(status)) {
-        skipped.Reason = "the file no longer exists";
-        return skipped;
+        file.Refused.Reason = "the file no longer exists";
+        return file;
     }
     // A pipe or a device would block the probe or never end.
     if (!fs::is_regular_file(status)) {
-        skipped.Reason = "not a regular file";
-        return skipped;
+        file.Refused.Reason = "not a regular file";
+        return file;
     }
     // Never write over the file being read, whatever path leads to it.
     if (fs::equivalent(source, destination, error)) {
-        ConversionResult refused;
-        refused.Outcome = ConversionOutcome::FailedWrite;
-        refused.Reason = "the destination is the source file itself";
-        return refused;
+        file.Refused.Outcome = ConversionOutcome::FailedWrite;
+        file.Refused.Reason = "the destination is the source file itself";
+        return file;
     }
-    if (extension == ".JWW") {
-        if (!ProbeJww(source)) {
-            skipped.Reason = "not a JWW drawing (it does not begin with \"JwwData.\")";
-            return skipped;
-        }
+    file.Jws = extension == ".JWS";
+    if (!file.Jws && !ProbeJww(source)) {
+        file.Refused.Reason = "not a JWW drawing (it does not begin with \"JwwData.\")";
+        return file;
+    }
+    if (file.Jws && !ProbeJws(source)) {
+        file.Refused.Reason = "not a JWS figure file (it does not begin with \"JwsData\")";
+        return file;
+    }
+    file.Readable = true;
+    return file;
+}
+
+ConversionResult ConvertSelectedFile(ConversionContext& context, const fs::path& source, const fs::path& destination) {
+    const SelectedFile file = CheckSelectedFile(source, destination);
+    if (!file.Readable) return file.Refused;
+    const bool combined = IsCombinedMode(context.Settings);
+    if (!file.Jws)
         return combined ? ConvertJwwCombined(context, source, destination) : ConvertJwwIndividual(context, source, destination);
-    }
-    if (!ProbeJws(source)) {
-        skipped.Reason = "not a JWS figure file (it does not begin with \"JwsData\")";
-        return skipped;
-    }
     return combined ? ConvertJwsCombined(context, source, destination) : ConvertJwsIndividual(context, source, destination);
 }
 
