@@ -389,11 +389,11 @@ private:
             for (ImageEntry& i : images_) i.Handle = NewHandle();
         }
         // Each block a BLOCK and an ENDBLK; each entity record at most two handles (an image
-        // and its reactor, or an insertion), and each dimension its parts. Handles above the
-        // ones used are never a problem; one used above the seed would be.
-        size_t bound = 2 * (2 + blocks_.size() + dimensionBlocks_) + 7 * dimensionBlocks_;
+        // and its reactor, or an insertion), and each dimension its eight parts. Handles above
+        // the ones used are never a problem; one used above the seed would be.
+        size_t bound = 2 * (2 + blocks_.size() + dimensionBlocks_) + 8 * dimensionBlocks_;
         for (size_t c = 0; c < Containers(); ++c) bound += 2 * Container(c).EntityOrder.size();
-        handseed_ = next_ + bound + 1;
+        handseed_ = next_ + bound;
         ComputeExtent();
     }
 

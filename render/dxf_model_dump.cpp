@@ -2,6 +2,8 @@
 // and line, for the check that compares DXF files against the drawings they came from. It
 // reads with the format readers only and knows nothing of the DXF writer.
 #include <iostream>
+#include <random>
+#include <string>
 
 #include <nlohmann/json.hpp>
 
@@ -100,9 +102,11 @@ Json Entities(const tolvane::DrawingData& d, const tolvane::EntityLists& l) {
 
 int main(int argc, char** argv) {
     int status = 0;
+    // A folder of this run's own for the images the reader extracts.
+    const auto images = std::filesystem::temp_directory_path() /
+                         ("tolvane-dxf-model-dump-" + std::to_string(std::random_device{}()));
     for (int i = 1; i < argc; ++i) {
         tolvane::DrawingData d;
-        const auto images = std::filesystem::temp_directory_path() / "tolvane-dxf-model-dump";
         const tolvane::render::ReadOutcome read = tolvane::render::ReadDrawingFile(argv[i], d, images);
         Json j{{"file", argv[i]}, {"ok", read.Ok}};
         if (read.Ok) {
@@ -128,5 +132,7 @@ int main(int argc, char** argv) {
         tolvane::DeleteExtractedImages(d, images);
         std::cout << j.dump(-1, ' ', false, Json::error_handler_t::replace) << '\n';
     }
+    std::error_code ignored;
+    std::filesystem::remove_all(images, ignored);
     return status;
 }
