@@ -9,6 +9,7 @@
 #include <numbers>
 #include <optional>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "formats/jww.h"
@@ -146,17 +147,26 @@ constexpr int kLineweights[] = {0,  5,  9,  13, 15, 18, 20,  25,  30,  35,  40, 
 // Characters DXF forbids in the names of layers, line types, styles and blocks.
 constexpr std::string_view kForbiddenInNames = "<>/\\\":;?*|,=`";
 
-bool EqualNames(std::string_view a, std::string_view b) { return EqualsIgnoringAsciiCase(a, b); }
+// The names of one symbol table. DXF compares names without ASCII case; a name taken
+// already gets "~2", "~3", ... (each base counts on, so that many equal names stay quick).
+class NameSet {
+public:
+    NameSet(std::initializer_list<std::string_view> reserved) {
+        for (std::string_view name : reserved) taken_.insert(AsciiUpperCase(name));
+    }
+    std::string Unique(const std::string& name) {
+        const std::string key = AsciiUpperCase(name);
+        if (taken_.insert(key).second) return name;
+        for (int& n = next_.try_emplace(key, 2).first->second;; ++n) {
+            std::string candidate = name + "~" + std::to_string(n);
+            if (taken_.insert(AsciiUpperCase(candidate)).second) return candidate;
+        }
+    }
 
-// A name not yet taken (DXF compares names without ASCII case): name, name~2, name~3, ...
-std::string UniqueName(std::string name, std::vector<std::string>& taken) {
-    std::string candidate = name;
-    for (int n = 2; std::any_of(taken.begin(), taken.end(), [&](const std::string& t) { return EqualNames(t, candidate); });
-         ++n)
-        candidate = name + "~" + std::to_string(n);
-    taken.push_back(candidate);
-    return candidate;
-}
+private:
+    std::unordered_set<std::string> taken_;
+    std::unordered_map<std::string, int> next_;
+};
 
 // The part of a line-type name after "線種2:" or "SXF 2:", for a shorter DXF name.
 std::string AfterColon(const std::string& utf8) {
@@ -412,11 +422,11 @@ private:
     // Block names, the first definition of each number, and a walk over the nesting that
     // leaves out each insertion through which a block would contain itself.
     void PlanBlocks() {
-        std::vector<std::string> taken = {"*Model_Space", "*Paper_Space"};
+        NameSet names = {"*Model_Space", "*Paper_Space"};
         for (size_t i = 0; i < d_.BlockDefinitions.size(); ++i) {
             const BlockDefinition& b = d_.BlockDefinitions[i];
             blockOfNumber_.try_emplace(b.Number, i);
-            blocks_.push_back({Encode(UniqueName(BlockNameUtf8(b), taken)), 0});
+            blocks_.push_back({Encode(names.Unique(BlockNameUtf8(b))), 0});
         }
         dropped_.resize(d_.BlockDefinitions.size());
         for (size_t i = 0; i < d_.BlockDefinitions.size(); ++i)
@@ -515,7 +525,7 @@ private:
             for (const DimensionRecord& r : l.Dimensions)
                 for (const LineRecord* line : {&r.DimensionLine, &r.AuxLine1, &r.AuxLine2}) used[line->PenStyle] = true;
         }
-        std::vector<std::string> taken = {"ByBlock", "ByLayer", "Continuous"};
+        NameSet taken = {"ByBlock", "ByLayer", "Continuous"};
         const std::vector<std::string>& names = LineTypeNames();
         lineTypeOf_.fill(-1);
         for (int t = 2; t < 256; ++t) {
@@ -545,7 +555,7 @@ private:
             if (entry.Dashes.empty() && !(t >= 11 && t <= 15)) continue;
             if (entry.Description.empty()) entry.Description = listed.empty() ? name : listed;
             name = DxfSymbolName(name);
-            entry.Name = Encode(UniqueName(name.empty() ? "JW_" + std::to_string(t) : name, taken));
+            entry.Name = Encode(taken.Unique(name.empty() ? "JW_" + std::to_string(t) : name));
             entry.Description = Encode(TextValue(entry.Description));
             lineTypeOf_[static_cast<size_t>(t)] = static_cast<int>(lineTypes_.size());
             lineTypes_.push_back(std::move(entry));
@@ -559,7 +569,7 @@ private:
 
     // One text style per font the texts name; texts without a font use Standard.
     void PlanStyles() {
-        std::vector<std::string> taken = {"Standard"};
+        NameSet taken = {"Standard"};
         auto add = [&](const TextRecord& text) {
             if (text.FontName.empty()) return;
             const std::string key = std::string(1, static_cast<char>(text.FontName.Form())) + text.FontName.Stored();
@@ -567,7 +577,7 @@ private:
             const std::string family = ArchiveStringToUtf8(text.FontName);
             std::string name = DxfSymbolName(family);
             if (name.empty()) name = "Font";
-            StyleEntry entry{Encode(UniqueName(name, taken)), Encode(DxfFontFile(family)), Encode(TextValue(family)), 0};
+            StyleEntry entry{Encode(taken.Unique(name)), Encode(DxfFontFile(family)), Encode(TextValue(family)), 0};
             styleOf_.emplace(key, styles_.size());
             styles_.push_back(std::move(entry));
         };
@@ -712,11 +722,12 @@ private:
                 const Bounds& inner = blockBounds[target];
                 if (inner.Empty) break;
                 const double c = std::cos(r.Angle), sn = std::sin(r.Angle);
+                const double kx = r.ScaleX * s / BlockScale(target), ky = r.ScaleY * s / BlockScale(target);
                 for (const auto& [x, y] : {std::pair{inner.MinX, inner.MinY}, {inner.MaxX, inner.MinY},
                                            {inner.MinX, inner.MaxY}, {inner.MaxX, inner.MaxY}}) {
-                    const double px = c * r.ScaleX * x - sn * r.ScaleY * y + r.X;
-                    const double py = sn * r.ScaleX * x + c * r.ScaleY * y + r.Y;
-                    if (Finite(px, py)) b.Add(px * s, py * s);
+                    const double px = c * kx * x - sn * ky * y + r.X * s;
+                    const double py = sn * kx * x + c * ky * y + r.Y * s;
+                    if (Finite(px, py)) b.Add(px, py);
                 }
                 break;
             }
@@ -728,13 +739,19 @@ private:
         std::vector<Bounds> blockBounds(d_.BlockDefinitions.size());
         for (size_t block : walkOrder_) {  // inner blocks before the blocks that insert them
             const BlockDefinition& def = d_.BlockDefinitions[block];
-            for (const EntityRef& ref : def.EntityOrder) AddEntity(blockBounds[block], def, ref, 1, blockBounds, &dropped_[block]);
+            for (const EntityRef& ref : def.EntityOrder)
+                AddEntity(blockBounds[block], def, ref, BlockScale(block), blockBounds, &dropped_[block]);
         }
         for (const EntityRef& ref : d_.EntityOrder) {
             const EntityBase* base = BaseOf(d_, ref);
             if (base != nullptr) AddEntity(extent_, d_, ref, ScaleOf(base->LayerGroup), blockBounds, nullptr);
         }
     }
+
+    // A block is written at the full size of the layer group it was defined in, so that
+    // insertions from that group (nearly always all of them) need no scale of their own and
+    // its line types and texts are at full size for every reader.
+    double BlockScale(size_t definition) const { return ScaleOf(d_.BlockDefinitions[definition].LayerGroup); }
 
     static bool InsertIsFinite(const BlockInsertRecord& r) {
         return Finite(r.X, r.Y, r.ScaleX, r.ScaleY, r.Angle) && r.ScaleX != 0 && r.ScaleY != 0;
@@ -1001,9 +1018,8 @@ private:
         w_.Str(100, "AcDbBlockEnd");
     }
 
-    // Block definitions hold their members in paper millimetres on layer 0, so that they
-    // follow the layer of each insertion, as the CAD program shows them; an insertion in
-    // model space carries its layer group's scale.
+    // Block definitions hold their members on layer 0, so that they follow the layer of each
+    // insertion, as the CAD program shows them.
     void Blocks() {
         Section("BLOCKS");
         BlockBegin(handles_.ModelSpace, "*Model_Space", 0, false);
@@ -1014,20 +1030,19 @@ private:
             const BlockDefinition& def = d_.BlockDefinitions[i];
             const BlockEntry& entry = blocks_[i];
             BlockBegin(entry.Record, entry.Name, 0, false);
-            const Place place{entry.Record, 1, "0"};
+            const Place place{entry.Record, BlockScale(i), "0"};
             for (const EntityRef& ref : def.EntityOrder) Entity(def, i + 1, ref, place, &dropped_[i]);
             BlockEnd(entry.Record, false);
         }
         // Each dimension's line, auxiliary lines, points and text as an anonymous block, at
-        // full size for the dimensions of the drawing, in paper millimetres for those of a
-        // block.
+        // full size as the drawing or the block that holds the dimension.
         for (size_t c = 0; c < Containers(); ++c) {
             const EntityLists& l = Container(c);
             for (size_t i = 0; i < l.Dimensions.size(); ++i) {
                 const DimensionRecord& r = l.Dimensions[i];
                 const uint64_t record = dimensionRecords_ + firstDimensionBlock_[c] + i;
                 BlockBegin(record, DimensionBlockName(firstDimensionBlock_[c] + i), 1, false);
-                const Place place{record, c == 0 ? ScaleOf(r.LayerGroup) : 1, "0"};
+                const Place place{record, c == 0 ? ScaleOf(r.LayerGroup) : BlockScale(c - 1), "0"};
                 Line(r.DimensionLine, place);
                 for (const LineRecord* aux : {&r.AuxLine1, &r.AuxLine2})
                     if (aux->StartX != 0 || aux->StartY != 0 || aux->EndX != 0 || aux->EndY != 0) Line(*aux, place);
@@ -1272,20 +1287,21 @@ private:
         w_.Xy(13, xs[2], ys[2]);
     }
 
-    // The insertion scales and turns (radians in the drawing, degrees in DXF), then moves.
+    // The insertion scales and turns (radians in the drawing, degrees in DXF), then moves; a
+    // block written at another scale than the insertion's is scaled by their ratio.
     void Insert(const BlockInsertRecord& r, const Place& p) {
         size_t target = 0;
-        const double s = p.Scale;
-        if (DefinitionOf(r.BlockNumber, &target) == nullptr || !InsertIsFinite(r) ||
-            !Finite(r.X * s, r.Y * s, r.ScaleX * s, r.ScaleY * s))
-            return;
+        if (DefinitionOf(r.BlockNumber, &target) == nullptr || !InsertIsFinite(r)) return;
+        const double s = p.Scale, ratio = s / BlockScale(target);
+        const double x = r.X * s, y = r.Y * s, sx = r.ScaleX * ratio, sy = r.ScaleY * ratio;
+        if (!Finite(x, y, sx, sy) || sx == 0 || sy == 0) return;
         Head("INSERT", p);
         w_.Str(100, "AcDbBlockReference");
         w_.Str(2, blocks_[target].Name);
-        w_.Xy(10, r.X * s, r.Y * s);
-        if (r.ScaleX * s != 1) w_.Real(41, r.ScaleX * s);
-        if (r.ScaleY * s != 1) w_.Real(42, r.ScaleY * s);
-        if (s != 1) w_.Real(43, s);
+        w_.Xy(10, x, y);
+        if (sx != 1) w_.Real(41, sx);
+        if (sy != 1) w_.Real(42, sy);
+        if (ratio != 1) w_.Real(43, ratio);
         if (r.Angle != 0) w_.Real(50, std::fmod(r.Angle * kDegrees, 360.0));
     }
 

@@ -119,9 +119,11 @@ void AddInsert(EntityLists& l, uint32_t block, const EntityBase& pen = Pen(1)) {
 
 // The layer group's scale makes paper millimetres full size: a wall of 50 mm on a 1:100
 // sheet is 5,000 units long; so are text heights, dimension parts, insertion points and
-// scales and line-type patterns. Block members stay in paper millimetres.
+// line-type patterns. A block is at the full size of the group it was defined in; an
+// insertion from a group of another scale scales it by the ratio.
 TEST(DxfExport, LayerGroupScaleGivesFullSize) {
     DrawingData d = Drawing(100);
+    d.Header.LayerGroups[3].Scale = 50;
     AddLine(d, Pen(2, 2, 1, 2), 0, 10, 50, 10);
     AddText(d, Pen(2, 1, 1, 2), "A", 3).SizeX = 1.5;
     BlockDefinition& block = d.BlockDefinitions.emplace_back();
@@ -130,6 +132,7 @@ TEST(DxfExport, LayerGroupScaleGivesFullSize) {
     AddLine(block, Pen(2), 0, 0, 1, 0);
     AddInsert(d, 7, Pen(1, 1, 1, 2));
     d.BlockInserts[0].X = 10, d.BlockInserts[0].ScaleY = 2, d.BlockInserts[0].Angle = kPi / 2;
+    AddInsert(d, 7, Pen(1, 1, 3, 0));
     DimensionRecord& dim = Add(d, d.Dimensions, EntityKind::Dimension, Pen(2, 1, 1, 2));
     dim.DimensionLine.EndX = 20, dim.DimensionText.SizeY = 2.5;
 
@@ -137,7 +140,7 @@ TEST(DxfExport, LayerGroupScaleGivesFullSize) {
     // The blocks come first: the member of the block, the dimension's line, then the wall.
     const std::vector<Record> lines = w.Of("LINE");
     ASSERT_EQ(lines.size(), 3u);
-    EXPECT_DOUBLE_EQ(Real(lines[0], 11), 1);
+    EXPECT_DOUBLE_EQ(Real(lines[0], 11), 100);
     EXPECT_EQ(Text(lines[0], 8), "0");
     EXPECT_DOUBLE_EQ(Real(lines[1], 11), 2000);
     EXPECT_EQ(Text(lines[2], 8), "1-2");
@@ -150,13 +153,15 @@ TEST(DxfExport, LayerGroupScaleGivesFullSize) {
     EXPECT_DOUBLE_EQ(Real(texts[1], 40), 300);
     EXPECT_DOUBLE_EQ(Real(texts[1], 41), 0.5);
     const std::vector<Record> inserts = w.Of("INSERT");
-    ASSERT_EQ(inserts.size(), 2u);
+    ASSERT_EQ(inserts.size(), 3u);
     EXPECT_EQ(Text(inserts[0], 2), "door");
     EXPECT_DOUBLE_EQ(Real(inserts[0], 10), 1000);
-    EXPECT_DOUBLE_EQ(Real(inserts[0], 41), 100);
-    EXPECT_DOUBLE_EQ(Real(inserts[0], 42), 200);
+    EXPECT_EQ(Text(inserts[0], 41), "(none)");
+    EXPECT_DOUBLE_EQ(Real(inserts[0], 42), 2);
     EXPECT_DOUBLE_EQ(Real(inserts[0], 50), 90);
-    EXPECT_EQ(Text(inserts[1], 2), "*U1");
+    EXPECT_DOUBLE_EQ(Real(inserts[1], 41), 0.5);  // from a 1:50 group
+    EXPECT_DOUBLE_EQ(Real(inserts[1], 42), 0.5);
+    EXPECT_EQ(Text(inserts[2], 2), "*U1");
     const std::vector<Group> header = w.All;
     const auto extmax = std::find(header.begin(), header.end(), Group{9, "$EXTMAX"});
     ASSERT_NE(extmax, header.end());
