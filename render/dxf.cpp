@@ -4,8 +4,9 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <fstream>
-#include <map>
+#include <memory>
 #include <numbers>
 #include <optional>
 #include <unordered_map>
@@ -33,72 +34,84 @@ constexpr double kDegrees = 180.0 / kPi;
 
 class GroupWriter {
 public:
-    explicit GroupWriter(std::ostream& out) : out_(out) { buffer_.reserve(kChunk + 4096); }
+    explicit GroupWriter(std::ostream& out) : out_(out), buffer_(new char[kChunk]) {}
     ~GroupWriter() { Flush(); }
     GroupWriter(const GroupWriter&) = delete;
     GroupWriter& operator=(const GroupWriter&) = delete;
 
     void Str(int code, std::string_view value) {
         Code(code);
-        buffer_ += value;
-        End();
+        Put(value.data(), value.size());
+        Put("\n", 1);
     }
     void Int(int code, int64_t value) {
         Code(code);
         char digits[24];
-        const auto result = std::to_chars(digits, digits + sizeof digits, value);
-        buffer_.append(digits, result.ptr);
-        End();
+        const auto result = std::to_chars(digits, digits + sizeof digits - 1, value);
+        *result.ptr = '\n';
+        Put(digits, static_cast<size_t>(result.ptr + 1 - digits));
     }
     void Hex(int code, uint64_t handle) {
         Code(code);
         char digits[24];
-        const auto result = std::to_chars(digits, digits + sizeof digits, handle, 16);
-        for (char* c = digits; c != result.ptr; ++c) buffer_ += AsciiUpper(*c);
-        End();
+        const auto result = std::to_chars(digits, digits + sizeof digits - 1, handle, 16);
+        for (char* c = digits; c != result.ptr; ++c) *c = AsciiUpper(*c);
+        *result.ptr = '\n';
+        Put(digits, static_cast<size_t>(result.ptr + 1 - digits));
     }
-    // Shortest text that reads back as the same double; a point and a digit always, as
-    // readers that take an integer for a real would otherwise misread.
+    // Twelve significant digits: a nanometre on a drawing a kilometre wide, and no noise of
+    // binary fractions (61.9469 × 100 is 6194.6900000000005 to the last bit). A point and a
+    // digit always, as readers that take an integer for a real would otherwise misread.
     void Real(int code, double value) {
         Code(code);
         if (!std::isfinite(value)) value = 0;
-        char digits[64];
-        const double magnitude = std::abs(value);
-        const auto format = magnitude == 0 || (magnitude >= 1e-6 && magnitude < 1e15) ? std::chars_format::fixed
-                                                                                       : std::chars_format::scientific;
-        const auto result = std::to_chars(digits, digits + sizeof digits, value, format);
-        const std::string_view text(digits, static_cast<size_t>(result.ptr - digits));
-        buffer_ += text;
-        if (text.find_first_of(".e") == std::string_view::npos) buffer_ += ".0";
-        End();
+        char digits[40];
+        char* end = std::to_chars(digits, digits + 32, value, std::chars_format::general, 12).ptr;
+        if (std::find_if(digits, end, [](char c) { return c == '.' || c == 'e'; }) == end) *end++ = '.', *end++ = '0';
+        *end++ = '\n';
+        Put(digits, static_cast<size_t>(end - digits));
     }
+    // Entities lie in the plane z = 0, which DXF takes for a point without z.
     void Xy(int code, double x, double y) {
         Real(code, x);
         Real(code + 10, y);
+    }
+    void Xyz(int code, double x, double y) {
+        Xy(code, x, y);
         Real(code + 20, 0);
     }
     void Flush() {
-        out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
-        buffer_.clear();
+        out_.write(buffer_.get(), static_cast<std::streamsize>(used_));
+        used_ = 0;
     }
 
 private:
     void Code(int code) {
-        char digits[8];
-        const auto result = std::to_chars(digits, digits + sizeof digits, code);
-        const size_t length = static_cast<size_t>(result.ptr - digits);
-        if (length < 3) buffer_.append(3 - length, ' ');
-        buffer_.append(digits, length);
-        buffer_ += '\n';
+        char text[6] = {' ', ' ', ' ', ' ', '\n', '\n'};
+        char* at = text + 4;
+        do {
+            *--at = static_cast<char>('0' + code % 10);
+            code /= 10;
+        } while (code > 0 && at > text);
+        char* begin = std::min(at, text + 1);
+        Put(begin, static_cast<size_t>(text + 5 - begin));
     }
-    void End() {
-        buffer_ += '\n';
-        if (buffer_.size() >= kChunk) Flush();
+    void Put(const char* data, size_t size) {
+        if (used_ + size > kChunk) {
+            Flush();
+            if (size > kChunk) {
+                out_.write(data, static_cast<std::streamsize>(size));
+                return;
+            }
+        }
+        std::memcpy(buffer_.get() + used_, data, size);
+        used_ += size;
     }
 
     static constexpr size_t kChunk = 1 << 16;
     std::ostream& out_;
-    std::string buffer_;
+    std::unique_ptr<char[]> buffer_;
+    size_t used_ = 0;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -776,11 +789,11 @@ private:
         Variable("$DWGCODEPAGE");
         w_.Str(3, "ANSI_932");
         Variable("$INSBASE");
-        w_.Xy(10, 0, 0);
+        w_.Xyz(10, 0, 0);
         Variable("$EXTMIN");
-        w_.Xy(10, extent_.Empty ? 0 : extent_.MinX, extent_.Empty ? 0 : extent_.MinY);
+        w_.Xyz(10, extent_.Empty ? 0 : extent_.MinX, extent_.Empty ? 0 : extent_.MinY);
         Variable("$EXTMAX");
-        w_.Xy(10, extent_.Empty ? 0 : extent_.MaxX, extent_.Empty ? 0 : extent_.MaxY);
+        w_.Xyz(10, extent_.Empty ? 0 : extent_.MaxX, extent_.Empty ? 0 : extent_.MaxY);
         Variable("$LIMMIN");
         w_.Real(10, extent_.Empty ? 0 : extent_.MinX);
         w_.Real(20, extent_.Empty ? 0 : extent_.MinY);
@@ -877,9 +890,9 @@ private:
         w_.Real(24, 10);
         w_.Real(15, 10);
         w_.Real(25, 10);
-        w_.Xy(16, 0, 0);
+        w_.Xyz(16, 0, 0);
         w_.Real(36, 1);
-        w_.Xy(17, 0, 0);
+        w_.Xyz(17, 0, 0);
         w_.Real(40, std::max(height, width / 1.4) * 1.05);
         w_.Real(41, 1.4);
         w_.Real(42, 50);
@@ -1004,7 +1017,7 @@ private:
         w_.Str(100, "AcDbBlockBegin");
         w_.Str(2, name);
         w_.Int(70, flags);
-        w_.Xy(10, 0, 0);
+        w_.Xyz(10, 0, 0);
         w_.Str(3, name);
         w_.Str(1, "");
     }
@@ -1109,8 +1122,12 @@ private:
             w_.Int(62, 7);
             return;
         }
-        w_.Int(62, NearestColorIndex(c));
-        w_.Int(420, static_cast<int64_t>(c.R) << 16 | static_cast<int64_t>(c.G) << 8 | c.B);
+        const int64_t rgb = static_cast<int64_t>(c.R) << 16 | static_cast<int64_t>(c.G) << 8 | c.B;
+        // A drawing has few colours: each is matched once.
+        const auto [known, added] = colorIndexOf_.try_emplace(rgb, 0);
+        if (added) known->second = NearestColorIndex(c);
+        w_.Int(62, known->second);
+        w_.Int(420, rgb);
     }
 
     void Pen(const EntityBase& pen, const Place& place, bool lineType) {
@@ -1224,9 +1241,9 @@ private:
         Paint(pens_.ColorOf(r.PenColor));
         w_.Str(100, "AcDbRasterImage");
         w_.Int(90, 0);
-        w_.Xy(10, r.StartX * s, r.StartY * s);
-        w_.Xy(11, std::cos(a) * u, std::sin(a) * u);
-        w_.Xy(12, -std::sin(a) * v, std::cos(a) * v);
+        w_.Xyz(10, r.StartX * s, r.StartY * s);
+        w_.Xyz(11, std::cos(a) * u, std::sin(a) * u);
+        w_.Xyz(12, -std::sin(a) * v, std::cos(a) * v);
         w_.Real(13, image.Width);
         w_.Real(23, image.Height);
         w_.Hex(340, image.Handle);
@@ -1256,7 +1273,7 @@ private:
             Head("HATCH", p);
             Paint(FromColorRef(r.Rgb));
             w_.Str(100, "AcDbHatch");
-            w_.Xy(10, 0, 0);
+            w_.Xyz(10, 0, 0);
             w_.Real(210, 0);
             w_.Real(220, 0);
             w_.Real(230, 1);
@@ -1359,11 +1376,11 @@ private:
         w_.Real(20, 0);
         w_.Real(11, 420);
         w_.Real(21, 297);
-        w_.Xy(12, 0, 0);
-        w_.Xy(14, extent_.Empty ? 0 : extent_.MinX, extent_.Empty ? 0 : extent_.MinY);
-        w_.Xy(15, extent_.Empty ? 0 : extent_.MaxX, extent_.Empty ? 0 : extent_.MaxY);
+        w_.Xyz(12, 0, 0);
+        w_.Xyz(14, extent_.Empty ? 0 : extent_.MinX, extent_.Empty ? 0 : extent_.MinY);
+        w_.Xyz(15, extent_.Empty ? 0 : extent_.MaxX, extent_.Empty ? 0 : extent_.MaxY);
         w_.Real(146, 0);
-        w_.Xy(13, 0, 0);
+        w_.Xyz(13, 0, 0);
         w_.Real(16, 1);
         w_.Real(26, 0);
         w_.Real(36, 0);
@@ -1487,6 +1504,7 @@ private:
     uint64_t dimensionRecords_ = 0;            // the first dimension block's record
     std::vector<ImageEntry> images_;
     std::vector<int> imageOf_;  // per entry of the image list
+    std::unordered_map<int64_t, int> colorIndexOf_;
     bool missingImageWarned_ = false;
 };
 
