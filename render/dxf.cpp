@@ -34,42 +34,63 @@ constexpr double kDegrees = 180.0 / kPi;
 
 class GroupWriter {
 public:
-    explicit GroupWriter(std::ostream& out) : out_(out), buffer_(new char[kChunk]) {}
+    explicit GroupWriter(std::ostream& out) : out_(out), buffer_(new char[kChunk + kRoom]) {}
     ~GroupWriter() { Flush(); }
     GroupWriter(const GroupWriter&) = delete;
     GroupWriter& operator=(const GroupWriter&) = delete;
 
     void Str(int code, std::string_view value) {
-        Code(code);
-        Put(value.data(), value.size());
-        Put("\n", 1);
+        char* at = Code(code);
+        if (value.size() <= kRoom) {
+            End(std::copy(value.begin(), value.end(), at));
+            return;
+        }
+        used_ = static_cast<size_t>(at - buffer_.get());
+        Flush();
+        out_.write(value.data(), static_cast<std::streamsize>(value.size()));
+        End(Code(-1));
     }
     void Int(int code, int64_t value) {
-        Code(code);
-        char digits[24];
-        const auto result = std::to_chars(digits, digits + sizeof digits - 1, value);
-        *result.ptr = '\n';
-        Put(digits, static_cast<size_t>(result.ptr + 1 - digits));
+        char* at = Code(code);
+        End(std::to_chars(at, at + 24, value).ptr);
     }
     void Hex(int code, uint64_t handle) {
-        Code(code);
-        char digits[24];
-        const auto result = std::to_chars(digits, digits + sizeof digits - 1, handle, 16);
-        for (char* c = digits; c != result.ptr; ++c) *c = AsciiUpper(*c);
-        *result.ptr = '\n';
-        Put(digits, static_cast<size_t>(result.ptr + 1 - digits));
+        char* at = Code(code);
+        char* end = std::to_chars(at, at + 24, handle, 16).ptr;
+        for (char* c = at; c != end; ++c) *c = AsciiUpper(*c);
+        End(end);
     }
     // Twelve significant digits: a nanometre on a drawing a kilometre wide, and no noise of
     // binary fractions (61.9469 × 100 is 6194.6900000000005 to the last bit). A point and a
     // digit always, as readers that take an integer for a real would otherwise misread.
     void Real(int code, double value) {
-        Code(code);
-        if (!std::isfinite(value)) value = 0;
-        char digits[40];
-        char* end = std::to_chars(digits, digits + 32, value, std::chars_format::general, 12).ptr;
-        if (std::find_if(digits, end, [](char c) { return c == '.' || c == 'e'; }) == end) *end++ = '.', *end++ = '0';
-        *end++ = '\n';
-        Put(digits, static_cast<size_t>(end - digits));
+        char* const begin = Code(code);
+        char* end = begin;
+        const double magnitude = std::abs(value);
+        if (!std::isfinite(value) || magnitude == 0) {
+            end = std::copy_n("0.0", 3, begin);
+        } else if (magnitude >= 1e-5 && magnitude < 1e11) {
+            // The digits as a whole number of the twelfth digit's unit, the point put in: far
+            // quicker than the library's formatting to a precision.
+            int exponent = -5;
+            while (exponent < 10 && magnitude >= kPowersOfTen[exponent + 6]) ++exponent;
+            const int decimals = 11 - exponent;
+            uint64_t units = static_cast<uint64_t>(std::llround(magnitude * kPowersOfTen[decimals + 5]));
+            char digits[24];
+            int count = 0;
+            for (; units > 0 || count <= decimals; units /= 10) digits[count++] = static_cast<char>('0' + units % 10);
+            int last = 0;  // trailing zeros of the fraction are dropped, one digit stays
+            while (last < decimals - 1 && digits[last] == '0') ++last;
+            if (value < 0) *end++ = '-';
+            for (int i = count - 1; i >= last; --i) {
+                *end++ = digits[i];
+                if (i == decimals) *end++ = '.';
+            }
+        } else {
+            end = std::to_chars(begin, begin + 32, value, std::chars_format::general, 12).ptr;
+            if (std::find_if(begin, end, [](char c) { return c == '.' || c == 'e'; }) == end) *end++ = '.', *end++ = '0';
+        }
+        End(end);
     }
     // Entities lie in the plane z = 0, which DXF takes for a point without z.
     void Xy(int code, double x, double y) {
@@ -86,29 +107,29 @@ public:
     }
 
 private:
-    void Code(int code) {
-        char text[6] = {' ', ' ', ' ', ' ', '\n', '\n'};
-        char* at = text + 4;
+    // Starts a group with room for a value of up to kRoom bytes; -1 starts nothing (the line
+    // break after a value written straight to the stream).
+    char* Code(int code) {
+        if (used_ + 8 > kChunk) Flush();
+        char* at = buffer_.get() + used_;
+        if (code < 0) return at;
+        char text[5] = {' ', ' ', ' ', ' ', '\n'};
+        char* first = text + 4;
         do {
-            *--at = static_cast<char>('0' + code % 10);
+            *--first = static_cast<char>('0' + code % 10);
             code /= 10;
-        } while (code > 0 && at > text);
-        char* begin = std::min(at, text + 1);
-        Put(begin, static_cast<size_t>(text + 5 - begin));
+        } while (code > 0 && first > text);
+        return std::copy(std::min(first, text + 1), text + 5, at);
     }
-    void Put(const char* data, size_t size) {
-        if (used_ + size > kChunk) {
-            Flush();
-            if (size > kChunk) {
-                out_.write(data, static_cast<std::streamsize>(size));
-                return;
-            }
-        }
-        std::memcpy(buffer_.get() + used_, data, size);
-        used_ += size;
+    void End(char* at) {
+        *at++ = '\n';
+        used_ = static_cast<size_t>(at - buffer_.get());
     }
 
     static constexpr size_t kChunk = 1 << 16;
+    static constexpr size_t kRoom = 1024;  // longer values go to the stream directly
+    static constexpr double kPowersOfTen[] = {1e-5, 1e-4, 1e-3, 1e-2, 1e-1, 1,    1e1,  1e2,  1e3,  1e4, 1e5,
+                                              1e6,  1e7,  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16};
     std::ostream& out_;
     std::unique_ptr<char[]> buffer_;
     size_t used_ = 0;
@@ -1130,12 +1151,14 @@ private:
         w_.Int(420, rgb);
     }
 
+    // A solid line leaves its line type to its layer: every layer is Continuous.
     void Pen(const EntityBase& pen, const Place& place, bool lineType) {
+        lineType = lineType && lineTypeOf_[pen.PenStyle] >= 0;
         if (lineType) w_.Str(6, LineTypeNameOf(pen.PenStyle));
         Paint(pens_.ColorOf(pen.PenColor));
         if (const std::optional<double> width = pens_.PrintWidthOf(pen)) w_.Int(370, NearestLineweight(*width));
         // Line-type patterns are paper millimetres; at full size they grow with the scale.
-        if (lineType && place.Scale != 1 && lineTypeOf_[pen.PenStyle] >= 0) w_.Real(48, place.Scale);
+        if (lineType && place.Scale != 1) w_.Real(48, place.Scale);
     }
 
     void Line(const LineRecord& r, const Place& p) {
