@@ -1602,9 +1602,11 @@ std::string DxfEncode(std::string_view utf8, DxfVersion version) {
     if (version == DxfVersion::R2007 ||
         std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
         return std::string(utf8);
-    // Most texts convert whole; only when a character came out as "?" is each one looked at.
+    // A character counts as held by the code page when it comes back from it as itself: the
+    // code page takes WAVE DASH (U+301C) too, but gives FULLWIDTH TILDE (U+FF5E) back. Most
+    // texts come back whole; only the others are looked at character by character.
     std::string whole = Utf8ToShiftJis(utf8);
-    if (std::count(whole.begin(), whole.end(), '?') == std::count(utf8.begin(), utf8.end(), '?')) return whole;
+    if (ShiftJisToUtf8(whole) == utf8) return whole;
     std::string out;
     for (size_t i = 0; i < utf8.size();) {
         const auto lead = static_cast<unsigned char>(utf8[i]);
@@ -1617,7 +1619,7 @@ std::string DxfEncode(std::string_view utf8, DxfVersion version) {
             continue;
         }
         const std::string converted = Utf8ToShiftJis(character);
-        if (converted != "?") {
+        if (converted != "?" && ShiftJisToUtf8(converted) == character) {
             out += converted;
             continue;
         }

@@ -64,7 +64,7 @@ std::string DxfLayerName(uint16_t layerGroup, uint16_t layer, std::string_view l
 // name itself for the others.
 std::string DxfFontFile(std::string_view fontNameUtf8);
 // A string as the file stores it: UTF-8 for 2007; for 2000 code page 932, with every
-// character it lacks as \U+XXXX (UTF-16 units, upper-case hex).
+// character it lacks (or gives back as another) as \U+XXXX (UTF-16 units, upper-case hex).
 std::string DxfEncode(std::string_view utf8, DxfVersion version);
 
 }  // namespace tolvane::render

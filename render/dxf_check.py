@@ -99,7 +99,7 @@ class Check:
         return self.expect(math.isclose(a, b, rel_tol=1e-9, abs_tol=1e-6), f"{what}: {a} != {b}")
 
 
-def check_file(check, model, path, version):
+def check_file(check, model, path, version, texts_seen):
     where = f"{path} ({model['file']})"
     if version == 2000:
         doc, auditor = recover.readfile(path)
@@ -161,15 +161,10 @@ def check_file(check, model, path, version):
             s = scales[m["group"]]
             check.close(d.dxf.insert.x, m["xy"][0] * s, f"{where}: text on {layer}")
             check.close(d.dxf.height, abs(m["height"]) * s, f"{where}: text height on {layer}")
-            text = decoded(d.dxf.text)
-            if version == 2000:
-                # Characters outside code page 932 come back from their \U+ escapes; the
-                # ones it maps to look-alikes are compared by their code page form.
-                want = text_value(m["text"]).encode("cp932", "ignore").decode("cp932")
-                text = text.encode("cp932", "ignore").decode("cp932")
-            else:
-                want = text_value(m["text"])
+            # In 2000 files characters outside code page 932 come back from their \U+ escapes.
+            text, want = decoded(d.dxf.text), text_value(m["text"])
             check.expect(text == want, f"{where}: text {text!r} != {want!r}")
+            texts_seen.add(text)
 
     # Every line end lies inside the extent the header gives.
     lo, hi = doc.header.get("$EXTMIN"), doc.header.get("$EXTMAX")
@@ -196,15 +191,20 @@ def main():
     parser.add_argument("--corpus")
     args = parser.parse_args()
 
-    roots = [pathlib.Path(args.examples)]
-    if args.corpus and pathlib.Path(args.corpus).is_dir():
-        roots.append(pathlib.Path(args.corpus))
-    else:
-        print("the corpus is absent: the examples only")
     check = Check()
     checked = 0
     with tempfile.TemporaryDirectory() as temp:
+        # Texts with characters that Shift-JIS lacks, from a drawing with wide strings.
+        sample = pathlib.Path(temp) / "sample"
+        sample.mkdir()
+        subprocess.run([args.dump, "--sample", str(sample / "wide.jww")], check=True)
+        roots = [sample, pathlib.Path(args.examples)]
+        if args.corpus and pathlib.Path(args.corpus).is_dir():
+            roots.append(pathlib.Path(args.corpus))
+        else:
+            print("the corpus is absent: the examples only")
         for version in (2007, 2000):
+            texts_seen = set()
             for n, root in enumerate(roots):
                 dest = pathlib.Path(temp) / f"{version}-{n}"
                 dest.mkdir()
@@ -219,8 +219,10 @@ def main():
                              f"{root}: {len(exported)} exported, {sum(m['ok'] for m in readable)} readable")
                 models = {m["file"]: m for m in readable}
                 for line in exported:
-                    check_file(check, models[line["source"]], line["destination"], version)
+                    check_file(check, models[line["source"]], line["destination"], version, texts_seen)
                     checked += 1
+            for text in ("𠮷野家の①号店", "한국어 Ελληνικά", "～〜‖∥－−", "居間", "寝室"):
+                check.expect(text in texts_seen, f"DXF {version}: the text {text} was not read back")
     for failure in check.failures[:50]:
         print("FAIL", failure)
     print(f"{checked} DXF files checked, {len(check.failures)} failures")

@@ -1,6 +1,8 @@
 // dxf_model_dump FILE...: what the model of each drawing holds, as one JSON object per file
 // and line, for the check that compares DXF files against the drawings they came from. It
 // reads with the format readers only and knows nothing of the DXF writer.
+// dxf_model_dump --sample FILE.jww: writes a drawing with wide strings whose texts hold
+// characters that Shift-JIS lacks, for the same check.
 #include <iostream>
 #include <random>
 #include <string>
@@ -10,6 +12,7 @@
 #include "formats/jww.h"
 #include "render/read_drawing.h"
 #include "settings/text_encoding.h"
+#include "testsupport/drawing_generator.h"
 
 namespace {
 
@@ -100,7 +103,22 @@ Json Entities(const tolvane::DrawingData& d, const tolvane::EntityLists& l) {
 
 }  // namespace
 
+// A floor plan saved by a current version of the CAD program, with texts in scripts and
+// characters beyond Shift-JIS, one of them outside the basic plane.
+int WriteSample(const char* file) {
+    tolvane::DrawingData d = tolvane::testing::MakeFloorPlan(700);
+    tolvane::testing::MakeStringsWide(d);
+    for (const char16_t* text : {u"𠮷野家の①号店", u"한국어 Ελληνικά", u"～〜‖∥－−"}) {
+        d.EntityOrder.push_back({static_cast<uint32_t>(tolvane::EntityKind::Text), static_cast<uint32_t>(d.Texts.size())});
+        tolvane::TextRecord& r = d.Texts.emplace_back(d.Texts.front());
+        r.StartY += 10;
+        r.Text = tolvane::ArchiveString::Wide(text);
+    }
+    return tolvane::WriteJww(file, d, 700, {}) ? 0 : 1;
+}
+
 int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == "--sample") return WriteSample(argv[2]);
     int status = 0;
     // A folder of this run's own for the images the reader extracts.
     const auto images = std::filesystem::temp_directory_path() /

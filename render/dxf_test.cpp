@@ -358,6 +358,7 @@ TEST(DxfExport, TextEncodingAndEscapes) {
     EXPECT_EQ(DxfEncode("A𠮷B", DxfVersion::R2000), "A\\U+D842\\U+DFB7B");
     EXPECT_EQ(DxfEncode("①?", DxfVersion::R2000), "\x87\x40?");
     EXPECT_EQ(DxfEncode("한", DxfVersion::R2000), "\\U+D55C");
+    EXPECT_EQ(DxfEncode("～〜", DxfVersion::R2000), "\x81\x60\\U+301C");  // both 0x8160 in the code page
 
     DrawingData d = Drawing();
     AddText(d, Pen(2), "a^b 50%%");
