@@ -74,17 +74,22 @@ public:
             // quicker than the library's formatting to a precision.
             int exponent = -5;
             while (exponent < 10 && magnitude >= kPowersOfTen[exponent + 6]) ++exponent;
-            const int decimals = 11 - exponent;
-            uint64_t units = static_cast<uint64_t>(std::llround(magnitude * kPowersOfTen[decimals + 5]));
+            int fraction = 11 - exponent;  // digits after the point
+            uint64_t units = static_cast<uint64_t>(magnitude * kPowersOfTen[fraction + 5] + 0.5);
+            // Trailing zeros of the fraction are dropped; one digit stays.
+            while (fraction > 4 && units % 10000 == 0) units /= 10000, fraction -= 4;
+            while (fraction > 1 && units % 10 == 0) units /= 10, --fraction;
             char digits[24];
             int count = 0;
-            for (; units > 0 || count <= decimals; units /= 10) digits[count++] = static_cast<char>('0' + units % 10);
-            int last = 0;  // trailing zeros of the fraction are dropped, one digit stays
-            while (last < decimals - 1 && digits[last] == '0') ++last;
+            do {
+                digits[count++] = static_cast<char>('0' + units % 10);
+                units /= 10;
+            } while (units > 0);
+            while (count <= fraction) digits[count++] = '0';
             if (value < 0) *end++ = '-';
-            for (int i = count - 1; i >= last; --i) {
+            for (int i = count - 1; i >= 0; --i) {
                 *end++ = digits[i];
-                if (i == decimals) *end++ = '.';
+                if (i == fraction) *end++ = '.';
             }
         } else {
             end = std::to_chars(begin, begin + 32, value, std::chars_format::general, 12).ptr;
@@ -113,13 +118,22 @@ private:
         if (used_ + 8 > kChunk) Flush();
         char* at = buffer_.get() + used_;
         if (code < 0) return at;
-        char text[5] = {' ', ' ', ' ', ' ', '\n'};
-        char* first = text + 4;
-        do {
-            *--first = static_cast<char>('0' + code % 10);
-            code /= 10;
-        } while (code > 0 && first > text);
-        return std::copy(std::min(first, text + 1), text + 5, at);
+        // Codes are below 1100: each one's line made once.
+        static const auto kLines = [] {
+            std::array<std::array<char, 6>, 1100> lines{};
+            for (int c = 0; c < 1100; ++c) {
+                char text[5] = {' ', ' ', ' ', ' ', '\n'};
+                char* first = text + 4;
+                for (int rest = c; first == text + 4 || rest > 0; rest /= 10) *--first = static_cast<char>('0' + rest % 10);
+                first = std::min(first, text + 1);
+                lines[static_cast<size_t>(c)][5] = static_cast<char>(text + 5 - first);
+                std::copy(first, text + 5, lines[static_cast<size_t>(c)].begin());
+            }
+            return lines;
+        }();
+        const std::array<char, 6>& line = kLines[static_cast<size_t>(code)];
+        std::memcpy(at, line.data(), 5);  // the buffer has room; the length decides what counts
+        return at + line[5];
     }
     void End(char* at) {
         *at++ = '\n';
