@@ -1,11 +1,13 @@
 // tolvane-cli convert: the conversion run of the desktop program, from the command line.
 #pragma once
 
+#include <atomic>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "cli/temp_folder.h"
 #include "conversion/batch.h"
 #include "settings/conversion_settings.h"
 
@@ -19,19 +21,19 @@ struct ConvertOptions {
     bool Progress = false;  // a progress line on the error stream
     std::vector<std::string> Paths;
     unsigned Jobs = 0;  // workers; 0 for one per core
+    // Set from outside (a signal): no file starts after it; the files being converted finish.
+    const std::atomic<bool>* Stop = nullptr;
 };
 
 // The files the options' paths stand for, each with the path a conversion writes it to, after
-// the checks a run makes before anything is written; destination subfolders are made. On a
-// refusal the reason goes to err and nothing is returned (exit status 2).
+// the checks a run makes before anything is written; then the run's image folder (a run that
+// cannot have one does not start) and the destination's subfolders are made. On a refusal
+// the reason goes to err and nothing is returned (exit status 2).
 std::optional<std::vector<BatchFile>> CollectRunFiles(const ConvertOptions& options, const ConversionSettings& settings,
-                                                     std::ostream& err);
-// Loads a settings file into settings, warning of values out of range; false (and the reason
-// on err) when there is no such file.
-bool LoadSettingsFile(const std::string& file, ConversionSettings& settings, std::ostream& err);
+                                                     std::optional<ScopedTempFolder>& images, std::ostream& err);
 
 // Exit status: 0 when no file failed, 1 when one did, 2 when the run was refused before
-// anything was written.
+// anything was written, kStoppedExitStatus when it was stopped.
 int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& err);
 
 }  // namespace tolvane::cli

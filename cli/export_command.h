@@ -15,7 +15,7 @@ struct ExportOptions : ConvertOptions {
 };
 
 // Exit status: 0 when no file failed, 1 when one did, 2 when the run was refused before
-// anything was written.
+// anything was written, kStoppedExitStatus when it was stopped.
 int RunExport(const ExportOptions& options, std::ostream& out, std::ostream& err);
 
 }  // namespace tolvane::cli

@@ -52,15 +52,17 @@ protected:
 };
 
 TEST_F(ExportCommand, ExportsEachFileBesideAnEarlierExportKeptAsBackup) {
-    ASSERT_EQ(Run(Options({In().string()})), 0) << err.str();
+    // The drawing given twice: the second export keeps the first as the run's next backup.
+    ASSERT_EQ(Run(Options({In().string(), (In() / "plan.jww").string()})), 0) << err.str();
     const std::string text = out.str();
     EXPECT_NE(text.find("exported: " + (In() / "plan.jww").string() + " -> " + (Out() / "plan.dxf").string()),
               std::string::npos)
         << text;
     EXPECT_NE(text.find("named plan.jws.dxf beside the drawing of the same name"), std::string::npos) << text;
     EXPECT_NE(text.find("skipped: " + (In() / "notes.txt").string()), std::string::npos) << text;
-    EXPECT_NE(text.find("2 exported, 1 skipped, 0 failed"), std::string::npos) << text;
+    EXPECT_NE(text.find("3 exported, 1 skipped, 0 failed"), std::string::npos) << text;
     EXPECT_EQ(ReadFile(Out() / "plan.BAK"), "an older export");
+    EXPECT_EQ(ReadFile(Out() / "plan.1.BAK"), ReadFile(Out() / "plan.dxf"));
     EXPECT_TRUE(ReadFile(Out() / "plan.dxf").starts_with("  0\nSECTION\n"));
     EXPECT_NE(ReadFile(Out() / "plan.jws.dxf").find("AC1021"), std::string::npos);
     for (const auto& entry : fs::directory_iterator(Out()))

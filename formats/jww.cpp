@@ -1,8 +1,10 @@
 #include "formats/jww.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <array>
 #include <fstream>
+#include <set>
 #include <system_error>
 #include <vector>
 
@@ -27,7 +29,8 @@ uint32_t ReadSignatureAndVersion(ArchiveReader& in, DrawingHeader& h) {
 // The image section (from 700 on): a plain u32 count, then per image its name, its size and
 // its bytes. Each image with a name and bytes is extracted into the image folder under a name
 // the program makes, so that no stored name (a wide one, one with "..", separators or more
-// characters than a file system allows) is ever used as a path.
+// characters than a file system allows) is ever used as a path. Without an image folder the
+// bytes are passed over and nothing is written: a read that only looks at the entities.
 void ReadImages(ArchiveReader& in, DrawingData& drawing, const fs::path& imageFolder) {
     drawing.EmbeddedImageList.clear();
     const uint32_t count = in.ReadU32();
@@ -43,15 +46,20 @@ void ReadImages(ArchiveReader& in, DrawingData& drawing, const fs::path& imageFo
             throw ArchiveError("embedded image " + std::to_string(index + 1) + " of " + std::to_string(image.Size) +
                                " bytes does not fit in the rest of the file");
         if (image.Size == 0) continue;
-        if (image.Name.empty()) {
-            in.Skip(image.Size);  // bytes without a name to refer to them
+        if (image.Name.empty() || imageFolder.empty()) {
+            in.Skip(image.Size);  // bytes without a name to refer to them, or not wanted
             continue;
         }
-        std::error_code ignored;
-        fs::create_directories(imageFolder, ignored);
+        std::error_code error, ignored;
+        // The images of a drawing may be confidential: a folder made for them, and each of
+        // them, is for its owner only.
+        if (fs::create_directories(imageFolder, error))
+            fs::permissions(imageFolder, fs::perms::owner_all, fs::perm_options::replace, ignored);
         const std::string fileName = ExtractedImageFileName(index, image.Name);
         const fs::path target = imageFolder / fileName;
+        errno = 0;
         std::ofstream file(target, std::ios::binary | std::ios::trunc);
+        if (file) fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::replace, ignored);
         buffer.resize(std::min<size_t>(kCopyBufferSize, image.Size));
         for (uint32_t left = image.Size; left > 0 && file;) {
             const auto part = static_cast<uint32_t>(std::min<size_t>(left, buffer.size()));
@@ -59,14 +67,34 @@ void ReadImages(ArchiveReader& in, DrawingData& drawing, const fs::path& imageFo
             file.write(buffer.data(), part);
             left -= part;
         }
-        file.close();
+        if (file) file.close();
         if (!file) {
+            const int reason = errno;
             fs::remove(target, ignored);
             throw ArchiveError("cannot extract embedded image " + std::to_string(index + 1) + " into " +
-                               Utf8FromPath(imageFolder));
+                               Utf8FromPath(imageFolder) +
+                               (error ? ": " + error.message()
+                                : reason != 0 ? ": " + std::generic_category().message(reason)
+                                              : std::string()));
         }
         image.FileName = fileName;
     }
+}
+
+// A text names its image only by name, and the first image of that name answers: a second
+// image of the same name (one picture inserted twice) goes with the first, or it would be lost.
+void KeepImagesOfTheSameName(const std::vector<EmbeddedImage>& images, std::vector<bool>& inUse) {
+    auto key = [](const ArchiveString& name) {
+        std::u16string units = name.Units();
+        for (char16_t& unit : units)
+            if (unit >= u'a' && unit <= u'z') unit = static_cast<char16_t>(unit - u'a' + u'A');
+        return units;
+    };
+    std::set<std::u16string> names;
+    for (size_t i = 0; i < images.size(); ++i)
+        if (inUse[i]) names.insert(key(images[i].Name));
+    for (size_t i = 0; i < images.size(); ++i)
+        if (!inUse[i] && names.contains(key(images[i].Name))) inUse[i] = true;
 }
 
 struct ImageToWrite {
@@ -87,6 +115,7 @@ std::vector<ImageToWrite> CollectImagesInUse(const DrawingData& drawing, const f
     for (const TextRecord& text : drawing.Texts) mark(text);
     for (const BlockDefinition& definition : drawing.BlockDefinitions)
         for (const TextRecord& text : definition.Texts) mark(text);
+    KeepImagesOfTheSameName(drawing.EmbeddedImageList, inUse);
 
     std::vector<ImageToWrite> images;
     for (size_t i = 0; i < inUse.size(); ++i) {

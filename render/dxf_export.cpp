@@ -4,6 +4,8 @@
 #include <set>
 #include <system_error>
 
+#include "conversion/backups.h"
+#include "formats/atomic_file.h"
 #include "formats/file_probes.h"
 #include "formats/jws.h"
 #include "formats/jww.h"
@@ -17,75 +19,58 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A file is written under this name beside its destination and renamed when complete, so
-// that a destination never holds half a file.
-fs::path PartPathOf(const fs::path& destination) {
-    return destination.parent_path() / ("." + Utf8FromPath(destination.filename()) + ".tolvane-part");
-}
-
-ConversionResult Failed(ConversionOutcome outcome, std::string reason) {
+ConversionResult Failed(ConversionOutcome outcome, ConversionProblem problem, std::string reason) {
     ConversionResult result;
     result.Outcome = outcome;
+    result.Problem = problem;
     result.Reason = std::move(reason);
     return result;
 }
 
-// Writes the DXF and its images; the files written are removed again when any part fails.
+// Each file goes whole beside its destination first, and replaces the file there (kept as a
+// backup) only when complete: the images the DXF names, then the DXF.
 ConversionResult WriteFiles(const DrawingData& drawing, DrawingFormat format, const fs::path& imageFolder,
-                            const fs::path& destination, DxfVersion version) {
-    std::error_code ignored;
-    BackupDestination(destination);
-    const fs::file_status left = fs::symlink_status(destination, ignored);
-    if (fs::exists(left))
-        return Failed(ConversionOutcome::FailedWrite,
-                      fs::is_directory(left) ? "a folder of that name is at the destination"
-                                             : "the file already at the destination could not be renamed to " +
-                                                   Utf8FromPath(BackupPathOf(destination).filename()));
+                            const fs::path& destination, DxfVersion version, RunBackups* backups) {
     DxfOptions options;
     options.Version = version;
     options.ImageFolder = imageFolder;
     options.ImageNamePrefix = Utf8FromPath(destination.stem()) + ".";
-    const fs::path part = PartPathOf(destination);
-    DxfReport report;
-    {
-        std::ofstream out(part, std::ios::binary | std::ios::trunc);
-        if (out) report = WriteDxf(drawing, format, options, out);
-        out.close();
-        if (!out) {
-            fs::remove(part, ignored);
-            return Failed(ConversionOutcome::FailedWrite, "cannot write " + Utf8FromPath(part));
-        }
-    }
-    std::vector<fs::path> written;
-    auto undo = [&](std::string reason) {
-        fs::remove(part, ignored);
-        for (const fs::path& file : written) fs::remove(file, ignored);
-        return Failed(ConversionOutcome::FailedWrite, std::move(reason));
-    };
-    for (const DxfImageFile& image : report.Images) {
-        const fs::path target = destination.parent_path() / PathFromUtf8(image.Name);
-        const fs::path imagePart = PartPathOf(target);
-        BackupDestination(target);
-        std::error_code error;
-        fs::copy_file(image.Extracted, imagePart, fs::copy_options::overwrite_existing, error);
-        if (!error) fs::rename(imagePart, target, error);
-        if (error) {
-            fs::remove(imagePart, ignored);
-            return undo("cannot write the image " + image.Name + ": " + error.message());
-        }
-        written.push_back(target);
-    }
-    std::error_code error;
-    fs::rename(part, destination, error);
-    if (error) return undo("cannot rename " + Utf8FromPath(part.filename()) + ": " + error.message());
-
     ConversionResult result;
+    try {
+        AtomicFile output(destination);
+        DxfReport report;
+        {
+            std::ofstream out(output.TemporaryPath(), std::ios::binary | std::ios::trunc);
+            if (out) report = WriteDxf(drawing, format, options, out);
+            out.close();
+            if (!out) throw ArchiveError("cannot write " + Utf8FromPath(destination.filename()));
+        }
+        for (const DxfImageFile& image : report.Images) {
+            AtomicFile copy(destination.parent_path() / PathFromUtf8(image.Name));
+            std::error_code error;
+            fs::copy_file(image.Extracted, copy.TemporaryPath(), fs::copy_options::overwrite_existing, error);
+            if (error) throw ArchiveError("cannot write the image " + image.Name + ": " + error.message());
+            const ReplaceResult placed = ReplaceKeepingBackup(copy, backups);
+            if (!placed.Problem.empty())
+                return Failed(ConversionOutcome::FailedWrite,
+                              placed.InTheWay ? ConversionProblem::DestinationInTheWay : ConversionProblem::WriteFailed,
+                              "the image " + image.Name + ": " + placed.Problem);
+        }
+        const ReplaceResult replaced = ReplaceKeepingBackup(output, backups);
+        if (!replaced.Problem.empty())
+            return Failed(ConversionOutcome::FailedWrite,
+                          replaced.InTheWay ? ConversionProblem::DestinationInTheWay : ConversionProblem::WriteFailed,
+                          replaced.Problem);
+        result.Backup = replaced.Backup;
+        result.Reason = version == DxfVersion::R2007 ? "AutoCAD 2007 DXF" : "AutoCAD 2000 DXF";
+        if (!report.Images.empty())
+            result.Reason += ", " + std::to_string(report.Images.size()) +
+                             (report.Images.size() == 1 ? " image" : " images") + " beside it";
+        for (const std::string& warning : report.Warnings) result.Reason += "; warning: " + warning;
+    } catch (const std::exception& e) {
+        return Failed(ConversionOutcome::FailedWrite, ConversionProblem::WriteFailed, e.what());
+    }
     result.Outcome = ConversionOutcome::Converted;
-    result.Reason = version == DxfVersion::R2007 ? "AutoCAD 2007 DXF" : "AutoCAD 2000 DXF";
-    if (!report.Images.empty())
-        result.Reason += ", " + std::to_string(report.Images.size()) + (report.Images.size() == 1 ? " image" : " images") +
-                         " beside it";
-    for (const std::string& warning : report.Warnings) result.Reason += "; warning: " + warning;
     return result;
 }
 
@@ -101,12 +86,12 @@ ConversionResult ExportDxfFile(ConversionContext& context, const fs::path& sourc
     const bool read = file.Jws ? ReadJws(source, drawing, &error) : ReadJww(source, drawing, context.ImageFolder, &error);
     if (!read) {
         drawing.Release();
-        return Failed(ConversionOutcome::FailedRead, error);
+        return Failed(ConversionOutcome::FailedRead, ConversionProblem::ReadFailed, error);
     }
     const DrawingFormat format = file.Jws ? DrawingFormat::Jws : DrawingFormat::Jww;
     const uint32_t versionRead = drawing.Header.FileVersion;
     if (options.Settings != nullptr) Convert(drawing, format, *options.Settings);
-    ConversionResult result = WriteFiles(drawing, format, context.ImageFolder, destination, options.Version);
+    ConversionResult result = WriteFiles(drawing, format, context.ImageFolder, destination, options.Version, context.Backups);
     result.VersionRead = versionRead;
     result.VersionWritten = drawing.Header.FileVersion;
     if (!file.Jws) DeleteExtractedImages(drawing, context.ImageFolder);

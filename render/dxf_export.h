@@ -1,7 +1,7 @@
 // Exporting one selected drawing or figure file as DXF, one step of the same walk over a
-// selection that a conversion run makes: the same checks and skips, the destination's file
-// kept as a backup, the DXF written under a temporary name and renamed when complete, the
-// embedded images beside it.
+// selection that a conversion run makes: the same checks and skips, the DXF and the embedded
+// images beside it each written whole before it replaces the file at its destination, which
+// is kept as a backup as a conversion keeps it.
 #pragma once
 
 #include <filesystem>
@@ -21,7 +21,8 @@ struct DxfExportOptions {
 };
 
 // The outcome is Converted for a file exported; its Reason then tells what came with it
-// (images, warnings). The context's settings are not used; its image folder is.
+// (images, warnings). The context's settings are not used; its image folder and the run's
+// backups are.
 ConversionResult ExportDxfFile(ConversionContext& context, const std::filesystem::path& source,
                                const std::filesystem::path& destination, const DxfExportOptions& options);
 

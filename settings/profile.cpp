@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 
+#include "formats/atomic_file.h"
 #include "formats/text.h"
 #include "formats/utf8_path.h"
 
@@ -119,6 +119,35 @@ std::optional<ProfileDocument> ProfileDocument::LoadExisting(const std::string& 
     return LoadForUpdate(file);
 }
 
+namespace {
+
+// A key's value as the profile functions give it: one pair of matching quotes removed, cut to
+// what the caller's buffer holds (bufferSize - 1 bytes and the terminator).
+std::string_view ValueOf(std::string_view value, size_t bufferSize) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        value = value.substr(1, value.size() - 2);
+    return value.substr(0, bufferSize == 0 ? 0 : bufferSize - 1);
+}
+
+}  // namespace
+
+std::map<std::string, std::string> ProfileDocument::SectionValues(std::string_view section, size_t bufferSize) const {
+    std::map<std::string, std::string> values;
+    bool inSection = false;
+    for (const Line& line : lines_) {
+        const LineView view = Classify(line.Text);
+        if (view.LineKind == LineView::Section) {
+            // Only the first section of that name is searched.
+            if (inSection) break;
+            inSection = SameName(view.Name, section);
+            continue;
+        }
+        if (inSection && view.LineKind == LineView::Key)
+            values.emplace(ShiftJisAsciiUpperCase(view.Name, LeadBytes::CodePage932), ValueOf(view.Value, bufferSize));
+    }
+    return values;
+}
+
 std::pair<bool, std::string> ProfileDocument::Get(std::string_view section, std::string_view key,
                                                   size_t bufferSize) const {
     bool inSection = false;
@@ -133,11 +162,7 @@ std::pair<bool, std::string> ProfileDocument::Get(std::string_view section, std:
             continue;
         }
         if (!inSection || view.LineKind != LineView::Key || !SameName(view.Name, key)) continue;
-        std::string_view value = view.Value;
-        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
-            value = value.substr(1, value.size() - 2);
-        // The caller's buffer holds bufferSize - 1 bytes and the terminator.
-        value = value.substr(0, bufferSize == 0 ? 0 : bufferSize - 1);
+        const std::string_view value = ValueOf(view.Value, bufferSize);
         return {!value.empty(), std::string(value)};
     }
     return {false, std::string()};
@@ -206,37 +231,23 @@ bool ProfileDocument::Save(const std::string& file) const {
         if (error) return false;
         target = resolved;
     }
-    // The temporary file sits in the same folder, so that the rename stays on one file system
-    // and either the old or the new file is there, never half of one.
-    std::random_device random;
-    fs::path temporary;
-    for (int attempt = 0; attempt < 100 && temporary.empty(); ++attempt) {
-        fs::path candidate = target;
-        candidate += ".tmp" + std::to_string(random() % 1000000u);
-        if (!fs::exists(fs::symlink_status(candidate, error))) temporary = candidate;
-    }
-    if (temporary.empty()) return false;
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        const std::string bytes = Bytes();
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) {
-            fs::remove(temporary, error);
-            return false;
+    try {
+        AtomicFile output(target);
+        {
+            std::ofstream out(output.TemporaryPath(), std::ios::binary | std::ios::trunc);
+            const std::string bytes = Bytes();
+            out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+            out.close();
+            if (!out) return false;
         }
-    }
-    const fs::file_status existing = fs::status(target, error);
-    if (!error && fs::is_regular_file(existing))
-        fs::permissions(temporary, existing.permissions(), fs::perm_options::replace, error);
-    fs::rename(temporary, target, error);
-    if (error) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
+        const fs::file_status existing = fs::status(target, error);
+        if (!error && fs::is_regular_file(existing))
+            fs::permissions(output.TemporaryPath(), existing.permissions(), fs::perm_options::replace, error);
+        output.Commit();
+        return true;
+    } catch (const ArchiveError&) {
         return false;
     }
-    return true;
 }
 
 std::pair<bool, std::string> ReadProfileValue(std::string_view section, std::string_view key, size_t bufferSize,

@@ -7,6 +7,7 @@
 // the file byte for byte; lines added by writing end with CR LF.
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,6 +35,10 @@ public:
 
     // The value, cut to bufferSize - 1 bytes; present when it is not empty.
     std::pair<bool, std::string> Get(std::string_view section, std::string_view key, size_t bufferSize) const;
+    // Every key of the section with its value as Get gives it, in one walk over the document:
+    // keys with their ASCII letters upper-cased (double-byte characters whole), the first of a
+    // key winning; empty values are kept, and mean absent as they do for Get.
+    std::map<std::string, std::string> SectionValues(std::string_view section, size_t bufferSize) const;
     // Replaces the value in place, or adds the key at the end of its section, or the section
     // at the end of the document. Refuses (false, nothing changed) a section, key or value that
     // would break the line structure: a line end in any of them, an empty section or key, "]"

@@ -1,10 +1,12 @@
 #include "settings/settings_file.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <fstream>
 #include <iterator>
 #include <limits>
+#include <map>
 #include <system_error>
 
 #include "formats/text.h"
@@ -121,20 +123,29 @@ std::vector<std::string> LoadConversionSettings(ConversionSettings& settings, co
 
 SettingsFileKeys ReadSettingsKeys(const ProfileDocument& document) {
     SettingsFileKeys keys;
+    // Each section is walked once, however many keys are asked of it.
+    const std::map<std::string, std::string> sections[] = {document.SectionValues(kTableSection, kNumberValueBuffer),
+                                                           document.SectionValues(kModeSection, kNumberValueBuffer),
+                                                           document.SectionValues(kRuleSection, kNumberValueBuffer)};
+    auto text = [&](std::string_view section, const std::string& key) -> std::optional<std::string> {
+        const auto& values = sections[section == kTableSection ? 0 : section == kModeSection ? 1 : 2];
+        const auto found = values.find(key);
+        if (found == values.end() || found->second.empty()) return std::nullopt;
+        return found->second;
+    };
     auto number = [&](std::string_view section, const std::string& key) -> std::optional<int32_t> {
-        const auto [present, text] = document.Get(section, key, kNumberValueBuffer);
-        if (!present) return std::nullopt;
-        const std::optional<int32_t> value = WholeInt(text);
-        if (!value) keys.NotIntegers.push_back(key);
-        return value.value_or(0);
+        const std::optional<std::string> value = text(section, key);
+        if (!value) return std::nullopt;
+        const std::optional<int32_t> integer = WholeInt(*value);
+        if (!integer) keys.NotIntegers.push_back(key);
+        return integer.value_or(0);
     };
     for (int n = 1; n <= kSequenceLength; ++n) keys.C[static_cast<size_t>(n)] = number(kTableSection, Key("C", n));
     for (int n = 1; n <= kColorSlots; ++n) keys.W[static_cast<size_t>(n)] = number(kTableSection, Key("W", n));
     keys.Mode = number(kModeSection, std::string(kModeKey));
     for (int r = 1; r <= kRuleCount; ++r) {
         SettingsFileKeys::Rule& rule = keys.Rules[static_cast<size_t>(r - 1)];
-        if (const auto [present, flag] = document.Get(kRuleSection, Key("FL", r), kNumberValueBuffer); present)
-            rule.Enabled = ParseBool(flag);
+        if (const std::optional<std::string> flag = text(kRuleSection, Key("FL", r))) rule.Enabled = ParseBool(*flag);
         rule.SourceColorIndex = number(kRuleSection, Key("CN", r));
         rule.SourceLineTypeIndex = number(kRuleSection, Key("LN", r));
         rule.TargetColor = number(kRuleSection, Key("CL", r));
@@ -205,6 +216,19 @@ bool LooksBinary(std::string_view bytes) {
     return false;
 }
 
+// A byte order mark, or ASCII characters each with a zero byte beside it at the start.
+bool LooksUtf16(std::string_view bytes) {
+    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) return true;
+    const size_t checked = std::min<size_t>(bytes.size() & ~size_t{1}, 64);
+    if (checked == 0) return false;
+    bool littleEndian = true, bigEndian = true;
+    for (size_t i = 0; i < checked; i += 2) {
+        littleEndian = littleEndian && bytes[i] != '\0' && bytes[i + 1] == '\0';
+        bigEndian = bigEndian && bytes[i] == '\0' && bytes[i + 1] != '\0';
+    }
+    return littleEndian || bigEndian;
+}
+
 bool HasSettingsKey(const SettingsFileKeys& keys) {
     const auto any = [](const auto& values) {
         for (const auto& value : values)
@@ -228,14 +252,17 @@ std::string DescribeSettingsFileError(const SettingsFileError& error) {
     switch (error.Problem) {
         case SettingsFileProblem::Missing: return "does not exist";
         case SettingsFileProblem::Folder: return "is a folder, not a settings file";
-        case SettingsFileProblem::NotRegular: return "is not a regular file (a FIFO, a device or a socket)";
+        case SettingsFileProblem::Fifo: return "is a FIFO (named pipe), not a settings file";
+        case SettingsFileProblem::Device: return "is a device, not a settings file";
+        case SettingsFileProblem::NotRegular: return "is not a regular file (a socket or another special file)";
         case SettingsFileProblem::Unreadable: return "cannot be read" + (error.Detail.empty() ? "" : ": " + error.Detail);
         case SettingsFileProblem::TooLarge:
             return "is too large for a settings file (" + error.Detail + " bytes; a settings file has at most " +
                    std::to_string(kMaxSettingsFileBytes) + ")";
         case SettingsFileProblem::Empty: return "is empty";
         case SettingsFileProblem::Drawing: return "is a drawing, not a settings file";
-        case SettingsFileProblem::NotText: return "is not a settings file (binary or UTF-16 content)";
+        case SettingsFileProblem::NotText: return "is not a settings file (binary content)";
+        case SettingsFileProblem::Utf16: return "is UTF-16 text, not a settings file (settings files are Shift-JIS text)";
         case SettingsFileProblem::NoSettings:
             return "is not a settings file (no key of the sections [JWW], [Set] or [JWW1])";
     }
@@ -249,6 +276,9 @@ std::variant<OpenedSettings, SettingsFileError> OpenSettingsFile(const fs::path&
     if (error) return Problem(SettingsFileProblem::Unreadable, error.message());
     if (status.type() == fs::file_type::directory) return Problem(SettingsFileProblem::Folder);
     // A FIFO would block the open, a device could give bytes without end.
+    if (status.type() == fs::file_type::fifo) return Problem(SettingsFileProblem::Fifo);
+    if (status.type() == fs::file_type::character || status.type() == fs::file_type::block)
+        return Problem(SettingsFileProblem::Device);
     if (status.type() != fs::file_type::regular) return Problem(SettingsFileProblem::NotRegular);
     const std::uintmax_t size = fs::file_size(file, error);
     if (error) return Problem(SettingsFileProblem::Unreadable, error.message());
@@ -269,6 +299,7 @@ std::variant<OpenedSettings, SettingsFileError> OpenSettingsFile(const fs::path&
 
     if (bytes.find_first_not_of(" \t\r\n\f\v") == std::string::npos) return Problem(SettingsFileProblem::Empty);
     if (bytes.starts_with("JwwData.") || bytes.starts_with("JwsData")) return Problem(SettingsFileProblem::Drawing);
+    if (LooksUtf16(bytes)) return Problem(SettingsFileProblem::Utf16);
     if (LooksBinary(bytes)) return Problem(SettingsFileProblem::NotText);
 
     const ProfileDocument document = ProfileDocument::Parse(bytes);
