@@ -47,9 +47,15 @@ ConversionResult WriteFiles(const DrawingData& drawing, DrawingFormat format, co
         }
         for (const DxfImageFile& image : report.Images) {
             AtomicFile copy(destination.parent_path() / PathFromUtf8(image.Name));
-            std::error_code error;
-            fs::copy_file(image.Extracted, copy.TemporaryPath(), fs::copy_options::overwrite_existing, error);
-            if (error) throw ArchiveError("cannot write the image " + image.Name + ": " + error.message());
+            {
+                // Through streams: the Windows build's copy_file answers "File exists" for the
+                // empty temporary file that is already there, even when told to overwrite it.
+                std::ifstream in(image.Extracted, std::ios::binary);
+                std::ofstream out(copy.TemporaryPath(), std::ios::binary | std::ios::trunc);
+                out << in.rdbuf();
+                out.close();
+                if (!in || !out) throw ArchiveError("cannot write the image " + image.Name);
+            }
             const ReplaceResult placed = ReplaceKeepingBackup(copy, backups);
             if (!placed.Problem.empty())
                 return Failed(ConversionOutcome::FailedWrite,
