@@ -108,7 +108,8 @@ private:
             };
             const BatchFile& file = files_[index];
             try {
-                result = ConvertSelectedFile(context, file.Source, file.Destination);
+                result = options_.Operation ? options_.Operation(context, file.Source, file.Destination)
+                                            : ConvertSelectedFile(context, file.Source, file.Destination);
             } catch (const std::exception& e) {
                 // Nothing of this file is kept in the worker; the next file starts clean.
                 context.Drawing.Release();

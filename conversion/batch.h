@@ -38,6 +38,11 @@ struct BatchOptions {
     // The result of a file, in selection order (each index once), with the number of files
     // finished so far; one call at a time.
     std::function<void(size_t index, const ConversionResult& result, size_t finished)> Reported;
+    // What is done with each file; empty: ConvertSelectedFile. Runs on the workers, several
+    // at once, each with the context of its own worker.
+    std::function<ConversionResult(ConversionContext& context, const std::filesystem::path& source,
+                                   const std::filesystem::path& destination)>
+        Operation;
 };
 
 struct BatchCounts {

@@ -138,17 +138,14 @@ ConversionResult ConvertJwsCombined(ConversionContext& context, const fs::path& 
     return ConvertFile(context, source, destination, Format::Jws, true);
 }
 
-namespace {
-
-ConversionResult ConvertByExtension(ConversionContext& context, const fs::path& source, const fs::path& destination) {
+SelectedFile CheckSelectedFile(const fs::path& source, const fs::path& destination) {
     const std::string extension = UpperExtension(Utf8FromPath(source.filename()));
-    const bool combined = IsCombinedMode(context.Settings);
-    const auto skipped = [](ConversionProblem problem, std::string reason) {
-        ConversionResult result;
-        result.Outcome = ConversionOutcome::SkippedNotADrawing;
-        result.Problem = problem;
-        result.Reason = std::move(reason);
-        return result;
+    SelectedFile file;
+    const auto skipped = [&file](ConversionProblem problem, std::string reason) {
+        file.Refused.Outcome = ConversionOutcome::SkippedNotADrawing;
+        file.Refused.Problem = problem;
+        file.Refused.Reason = std::move(reason);
+        return file;
     };
     std::error_code error;
     if (extension != ".JWW" && extension != ".JWS")
@@ -159,19 +156,28 @@ ConversionResult ConvertByExtension(ConversionContext& context, const fs::path& 
     if (!fs::is_regular_file(status)) return skipped(ConversionProblem::NotRegularFile, "not a regular file");
     // Never write over the file being read, whatever path leads to it.
     if (fs::equivalent(source, destination, error)) {
-        ConversionResult refused;
-        refused.Outcome = ConversionOutcome::FailedWrite;
-        refused.Problem = ConversionProblem::DestinationIsSource;
-        refused.Reason = "the destination is the source file itself";
-        return refused;
+        file.Refused.Outcome = ConversionOutcome::FailedWrite;
+        file.Refused.Problem = ConversionProblem::DestinationIsSource;
+        file.Refused.Reason = "the destination is the source file itself";
+        return file;
     }
-    if (extension == ".JWW") {
-        if (!ProbeJww(source))
-            return skipped(ConversionProblem::NotADrawing, "not a JWW drawing (it does not begin with \"JwwData.\")");
-        return combined ? ConvertJwwCombined(context, source, destination) : ConvertJwwIndividual(context, source, destination);
-    }
-    if (!ProbeJws(source))
+    file.Jws = extension == ".JWS";
+    if (!file.Jws && !ProbeJww(source))
+        return skipped(ConversionProblem::NotADrawing, "not a JWW drawing (it does not begin with \"JwwData.\")");
+    if (file.Jws && !ProbeJws(source))
         return skipped(ConversionProblem::NotADrawing, "not a JWS figure file (it does not begin with \"JwsData\")");
+    file.Readable = true;
+    return file;
+}
+
+namespace {
+
+ConversionResult ConvertByExtension(ConversionContext& context, const fs::path& source, const fs::path& destination) {
+    const SelectedFile file = CheckSelectedFile(source, destination);
+    if (!file.Readable) return file.Refused;
+    const bool combined = IsCombinedMode(context.Settings);
+    if (!file.Jws)
+        return combined ? ConvertJwwCombined(context, source, destination) : ConvertJwwIndividual(context, source, destination);
     return combined ? ConvertJwsCombined(context, source, destination) : ConvertJwsIndividual(context, source, destination);
 }
 

@@ -83,6 +83,16 @@ ConversionResult ConvertJwsIndividual(ConversionContext& context, const std::fil
 ConversionResult ConvertJwsCombined(ConversionContext& context, const std::filesystem::path& source,
                                     const std::filesystem::path& destination);
 
+// Whether a selected file is one to read, by its upper-cased extension, its status and the
+// format's probe: the file's format, or the result that skips it (or refuses a destination
+// that is the source itself).
+struct SelectedFile {
+    bool Readable = false;
+    bool Jws = false;
+    ConversionResult Refused;  // when not Readable
+};
+SelectedFile CheckSelectedFile(const std::filesystem::path& source, const std::filesystem::path& destination);
+
 // One step of the selection walk: by the upper-cased extension and the format's probe, the
 // conversion of the mode that the settings give (1 combined, anything else individual).
 ConversionResult ConvertSelectedFile(ConversionContext& context, const std::filesystem::path& source,

@@ -81,18 +81,6 @@ void ReadImages(ArchiveReader& in, DrawingData& drawing, const fs::path& imageFo
     }
 }
 
-// The image that "^@BM%temp%name,..." refers to: the first entry whose stored name begins
-// with name, or none.
-const EmbeddedImage* ImageOfText(const DrawingData& drawing, const ArchiveString& text) {
-    if (text.Length() <= kImageTextPrefix.size() || !text.StartsWith(kImageTextPrefix)) return nullptr;
-    const size_t comma = text.Find(',', kImageTextPrefix.size());
-    if (comma == std::string::npos || comma == kImageTextPrefix.size()) return nullptr;
-    const ArchiveString name = text.Substring(kImageTextPrefix.size(), comma - kImageTextPrefix.size());
-    for (const EmbeddedImage& image : drawing.EmbeddedImageList)
-        if (StartsWithIgnoringAsciiCase(image.Name, name)) return &image;
-    return nullptr;
-}
-
 // A text names its image only by name, and the first image of that name answers: a second
 // image of the same name (one picture inserted twice) goes with the first, or it would be lost.
 void KeepImagesOfTheSameName(const std::vector<EmbeddedImage>& images, std::vector<bool>& inUse) {
@@ -168,6 +156,16 @@ void WriteImages(ArchiveWriter& out, const DrawingData& drawing, const fs::path&
 }
 
 }  // namespace
+
+const EmbeddedImage* ImageOfText(const DrawingData& drawing, const ArchiveString& text) {
+    if (text.Length() <= kImageTextPrefix.size() || !text.StartsWith(kImageTextPrefix)) return nullptr;
+    const size_t comma = text.Find(',', kImageTextPrefix.size());
+    if (comma == std::string::npos || comma == kImageTextPrefix.size()) return nullptr;
+    const ArchiveString name = text.Substring(kImageTextPrefix.size(), comma - kImageTextPrefix.size());
+    for (const EmbeddedImage& image : drawing.EmbeddedImageList)
+        if (StartsWithIgnoringAsciiCase(image.Name, name)) return &image;
+    return nullptr;
+}
 
 // "image3.bmp": the position in the list from 1, and the stored name's extension when it is a
 // short run of ASCII letters and digits, so that viewers recognise the file.
