@@ -6,10 +6,11 @@
 
 namespace tolvane::win32 {
 
-void GridEditor::Attach(ListView& list, int firstEditableColumn, std::function<std::wstring(int, int)> get,
-                        std::function<void(int, int, const std::wstring&)> set) {
+void GridEditor::Attach(ListView& list, int firstEditableColumn, int lastEditableColumn,
+                        std::function<std::wstring(int, int)> get, std::function<void(int, int, const std::wstring&)> set) {
     list_ = &list;
     firstEditable_ = column_ = firstEditableColumn;
+    lastEditable_ = std::max(firstEditableColumn, lastEditableColumn);
     get_ = std::move(get);
     set_ = std::move(set);
     SetWindowSubclass(list.Handle(), &GridEditor::ListProcedure, 1, reinterpret_cast<DWORD_PTR>(this));
@@ -22,7 +23,8 @@ bool GridEditor::Begin(int row, int column) {
 }
 
 bool GridEditor::Begin(int row, int column, const std::wstring& text) {
-    if (!list_ || row < 0 || row >= list_->RowCount() || column < firstEditable_ || column >= list_->ColumnCount())
+    if (!list_ || row < 0 || row >= list_->RowCount() || column < firstEditable_ || column > lastEditable_ ||
+        column >= list_->ColumnCount())
         return false;
     Commit();
     GoToCell(row, column);
@@ -67,7 +69,7 @@ void GridEditor::Cancel() {
 
 void GridEditor::GoToCell(int row, int column) {
     if (!list_) return;
-    column_ = std::clamp(column, firstEditable_, std::max(firstEditable_, list_->ColumnCount() - 1));
+    column_ = std::clamp(column, firstEditable_, lastEditable_);
     ListView_SetItemState(list_->Handle(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     ListView_SetItemState(list_->Handle(), row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     ListView_SetSelectionMark(list_->Handle(), row);
@@ -76,7 +78,7 @@ void GridEditor::GoToCell(int row, int column) {
 }
 
 void GridEditor::MoveColumn(int step) {
-    column_ = std::clamp(column_ + step, firstEditable_, std::max(firstEditable_, list_->ColumnCount() - 1));
+    column_ = std::clamp(column_ + step, firstEditable_, lastEditable_);
     InvalidateRect(list_->Handle(), nullptr, FALSE);
 }
 
@@ -88,7 +90,8 @@ bool GridEditor::HandleNotify(const NMHDR& header, LRESULT& result) {
             const auto& activate = reinterpret_cast<const NMITEMACTIVATE&>(header);
             LVHITTESTINFO hit{};
             hit.pt = activate.ptAction;
-            if (ListView_SubItemHitTest(list_->Handle(), &hit) >= 0 && hit.iSubItem >= firstEditable_) {
+            if (ListView_SubItemHitTest(list_->Handle(), &hit) >= 0 && hit.iSubItem >= firstEditable_ &&
+                hit.iSubItem <= lastEditable_) {
                 column_ = hit.iSubItem;
                 InvalidateRect(list_->Handle(), nullptr, FALSE);
                 if (header.code == NM_DBLCLK) Begin(hit.iItem, hit.iSubItem);
@@ -120,6 +123,7 @@ bool GridEditor::HandleNotify(const NMHDR& header, LRESULT& result) {
                     draw.clrText = GetSysColor(COLOR_WINDOWTEXT);
                     draw.nmcd.uItemState &= ~static_cast<UINT>(CDIS_SELECTED | CDIS_FOCUS);
                 }
+                if (!current && Dimmed && Dimmed(row)) draw.clrText = GetSysColor(COLOR_GRAYTEXT);
                 result = CDRF_NEWFONT;
             } else {
                 result = CDRF_DODEFAULT;

@@ -16,8 +16,10 @@ namespace tolvane::win32 {
 
 class GridEditor {
 public:
-    // Cells from firstEditableColumn on can be edited; Get and Set read and store a cell.
-    void Attach(ListView& list, int firstEditableColumn, std::function<std::wstring(int row, int column)> get,
+    // Cells from the first to the last editable column can be edited (the columns before
+    // them look fixed, those after them are shown only); Get and Set read and store a cell.
+    void Attach(ListView& list, int firstEditableColumn, int lastEditableColumn,
+                std::function<std::wstring(int row, int column)> get,
                 std::function<void(int row, int column, const std::wstring& text)> set);
 
     // Opens the edit on the cell with its text, or with the given text.
@@ -38,6 +40,9 @@ public:
     // WM_NOTIFY, after ListView::HandleNotify.
     bool HandleNotify(const NMHDR& header, LRESULT& result);
 
+    // Rows drawn in grey text (the current cell keeps its highlight).
+    std::function<bool(int row)> Dimmed;
+
 private:
     static LRESULT CALLBACK ListProcedure(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     static LRESULT CALLBACK EditProcedure(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
@@ -45,6 +50,7 @@ private:
 
     ListView* list_ = nullptr;
     int firstEditable_ = 1;
+    int lastEditable_ = 1;
     int column_ = 1;
     int editRow_ = -1;
     int editColumn_ = -1;

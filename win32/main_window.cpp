@@ -91,6 +91,7 @@ TForm1::TForm1(ConversionSettings& settings, Platform& platform, ProgramPaths pa
 TForm1::~TForm1() {
     Preview.Session.Stop();
     Results.reset();
+    Inspection.reset();
     if (hwnd_) DestroyWindow(hwnd_);
     if (Accelerators) DestroyAcceleratorTable(Accelerators);
     if (font_) DeleteObject(font_);
@@ -122,6 +123,8 @@ void TForm1::CreateMenus() {
         AppendItem(types, MnuFileType0 + static_cast<int>(index), kFilterMenuItems[index]);
     AppendPopup(file, types, kMenuFileType);
     AppendItem(file, MnuFileSave, kMenuDestination);
+    AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
+    AppendItem(file, MnuFileInspect, kMenuInspect);
     AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
     AppendItem(file, MnuExit, kMenuExit);
     AppendPopup(Menu, file, kMenuFile);
@@ -226,9 +229,9 @@ void TForm1::Layout() {
 }
 
 void TForm1::LayoutStatusBar() {
-    const bool converting = session_.Run().Running();
+    const bool working = session_.ShowsProgress();
     const auto s = [this](int pixels) { return Scale(pixels, dpi_); };
-    if (!converting) {
+    if (!working) {
         StatusBar1.SetParts({});
     } else {
         StatusBar1.SetParts({s(kRunFileWidth), s(kProgressWidth), s(kStopWidth)});
@@ -241,8 +244,8 @@ void TForm1::LayoutStatusBar() {
                          rect.bottom - rect.top - 2, SWP_NOACTIVATE);
         }
     }
-    ShowWindow(ProgressBar1, converting ? SW_SHOWNA : SW_HIDE);
-    ShowWindow(StopButton, converting ? SW_SHOWNA : SW_HIDE);
+    ShowWindow(ProgressBar1, working ? SW_SHOWNA : SW_HIDE);
+    ShowWindow(StopButton, working ? SW_SHOWNA : SW_HIDE);
 }
 
 int TForm1::SplitterAt(int x, int y) const {
@@ -423,21 +426,26 @@ void TForm1::ShowPlaces(const std::vector<size_t>& selectedRows, std::optional<s
 }
 
 void TForm1::ShowState() {
-    const bool converting = session_.Run().Running();
+    const bool working = session_.ShowsProgress();
     EnableWindow(TreeView1.Handle(), session_.State() != SessionState::Searching);
-    EnableWindow(ComboBox1, !converting);
+    EnableWindow(ComboBox1, !working);
     LayoutStatusBar();
     const RunProgress& progress = session_.Progress();
     SendMessageW(ProgressBar1, PBM_SETRANGE32, 0, static_cast<LPARAM>(progress.Total));
     SendMessageW(ProgressBar1, PBM_SETPOS, progress.Done, 0);
-    StatusBar1.SetText(converting ? Wide(progress.FileText) : std::wstring(), 1);
-    StatusBar1.SetTip(converting ? Wide(progress.FileDetail) : std::wstring(), 1);
+    StatusBar1.SetText(working ? Wide(progress.FileText) : std::wstring(), 1);
+    StatusBar1.SetTip(working ? Wide(progress.FileDetail) : std::wstring(), 1);
     EnableWindow(StopButton, !session_.Stopping());
 }
 
 void TForm1::ShowResults() {
     Results = std::make_unique<ResultsWindow>(platform_, *session_.LastResults(), [this] { session_.OpenDestinationFolder(); });
     Results->Create(hwnd_);
+}
+
+void TForm1::ShowInspection() {
+    Inspection = std::make_unique<InspectWindow>(platform_, *session_.LastInspection(), session_.ListFolder());
+    Inspection->Create(hwnd_);
 }
 
 void TForm1::Close() {
@@ -484,18 +492,22 @@ void TForm1::StringGrid1SelectCell() {
 
 void TForm1::Button1Click() {
     if (!session_.Button1Click()) return;
+    Settings.SetUsageFiles(session_.SelectedDrawings(SelectedRows()));
     Settings.ShowModal();
     // The after view follows the settings just chosen.
     StringGrid1SelectCell();
 }
 
-void TForm1::Button4Click() {
+std::vector<size_t> TForm1::SelectedRows() const {
     // After a header sort the selected files may lie apart; they go in the order shown.
     std::vector<size_t> selected;
     for (const int place : StringGrid1.SelectedRows()) selected.push_back(RowAt(place));
     if (selected.empty() && CurrentRow()) selected.push_back(*CurrentRow());
-    session_.Button4Click(selected);
+    return selected;
 }
+
+void TForm1::Button4Click() { session_.Button4Click(SelectedRows()); }
+void TForm1::MnuFileInspectClick() { session_.MnuFileInspectClick(SelectedRows()); }
 
 void TForm1::MnuSetOpenClick() {
     if (session_.MnuSetOpenClick()) StringGrid1SelectCell();
@@ -597,6 +609,7 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 case MnuSetOpen: MnuSetOpenClick(); return 0;
                 case MnuViewPreview: MnuViewPreviewClick(); return 0;
                 case MnuViewResults: MnuViewResultsClick(); return 0;
+                case MnuFileInspect: MnuFileInspectClick(); return 0;
                 case Button4Id: Button4Click(); return 0;
                 case StopButtonId: session_.StopButtonClick(); return 0;
                 case EscapeKey: session_.EscapePressed(); return 0;
@@ -626,6 +639,7 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 session_.End(CurrentWindowState());
             }
             Results.reset();
+            Inspection.reset();
             DestroyWindow(hwnd_);
             return 0;
         case WM_DESTROY:

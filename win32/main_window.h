@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "frontend/main_session.h"
+#include "win32/inspect_window.h"
 #include "win32/list_view.h"
 #include "win32/preview_pane.h"
 #include "win32/results_window.h"
@@ -40,6 +41,7 @@ enum Command : int {
     MnuViewPreview,
     MnuViewResults,
     EscapeKey,
+    MnuFileInspect = 1050,
     Edit1Id = 2001,
     TreeView1Id,
     ComboBox1Id,
@@ -83,6 +85,7 @@ public:
     void MnuSetOpenClick();
     void MnuViewPreviewClick();
     void MnuViewResultsClick();
+    void MnuFileInspectClick();
 
     // The row of the session's Rows shown at a place of the list.
     size_t RowAt(int place) const { return order_[static_cast<size_t>(place)]; }
@@ -107,6 +110,7 @@ public:
     HWND StopButton = nullptr;
     TForm3 Settings;
     std::unique_ptr<ResultsWindow> Results;
+    std::unique_ptr<InspectWindow> Inspection;
     HACCEL Accelerators = nullptr;
     // The program ends when its main window goes; a test that makes several windows does not.
     bool QuitOnDestroy = true;
@@ -123,6 +127,7 @@ private:
     void ShowOrder() override;
     void ShowState() override;
     void ShowResults() override;
+    void ShowInspection() override;
     void Close() override;
 
     void CreateMenus();
@@ -135,6 +140,8 @@ private:
     WindowState CurrentWindowState() const;
     int SelectedNode() const;
     std::optional<size_t> CurrentRow() const;
+    // The selected rows in the order shown, else the row under the cursor.
+    std::vector<size_t> SelectedRows() const;
     void ShowPlaces(const std::vector<size_t>& selectedRows, std::optional<size_t> focusedRow);
     // The gaps that move the folder panel's and the preview's edges.
     int SplitterAt(int x, int y) const;

@@ -239,12 +239,16 @@ TEST_F(Win32MainWindow, ChooseListSortConvertAndReadTheResults) {
     for (const fs::path& name : written) EXPECT_EQ(ReadFile(dest / name), ReadFile(cliDest / name)) << name.string();
     EXPECT_EQ(static_cast<size_t>(std::distance(fs::directory_iterator(cliDest), fs::directory_iterator())), written.size());
 
-    // The settings dialog, from its button, driven inside its modal loop: a valid and an
-    // invalid cell, OK refused, the cell mended, OK.
+    // The settings dialog, from its button, driven inside its modal loop: the 使用数 column
+    // counts the selected drawings; a valid and an invalid cell, OK refused, the cell mended, OK.
     TForm3& dialog = form->Settings;
     int beeps = 0;
     std::wstring reason;
+    std::vector<std::wstring> usage;
     PostTo(form->Handle())([&] {
+        PumpUntil([&] { return !dialog.StringGrid1.Text(0, 3).empty(); });
+        for (int r = 0; r < kColorSlots; ++r) usage.push_back(dialog.StringGrid1.Text(r, 3));
+        for (int r = 0; r < kLineTypeSlots; ++r) usage.push_back(dialog.StringGrid2.Text(r, 2));
         TypeIntoCell(dialog.StringGrid1, dialog.Grid1Editor, 9, 1, L"7");
         TypeIntoCell(dialog.StringGrid1, dialog.Grid1Editor, 6, 2, L"30001");
         beeps = platform.Beeps;
@@ -257,6 +261,12 @@ TEST_F(Win32MainWindow, ChooseListSortConvertAndReadTheResults) {
         if (IsWindowVisible(dialog.Handle())) Press(dialog.Button4);
     });
     Press(form->Button1);
+    const UsageCounts counted = CountUsage(form->Session().SelectedDrawings(form->Session().Order()));
+    std::vector<std::wstring> expectedUsage;
+    for (int slot = 1; slot <= kColorSlots; ++slot) expectedUsage.push_back(Wide(ColorUsageCell(&counted, slot).Text));
+    for (int slot = 1; slot <= kLineTypeSlots; ++slot) expectedUsage.push_back(Wide(LineTypeUsageCell(&counted, slot).Text));
+    EXPECT_EQ(usage, expectedUsage);
+    EXPECT_FALSE(usage.front().empty());
     EXPECT_EQ(beeps, 1);
     EXPECT_EQ(reason, Wide(BadValueReason({BadValue::Place::ColorGrid, 7, 2})));
     EXPECT_TRUE(dialog.Accepted());
@@ -341,6 +351,71 @@ TEST_F(Win32MainWindow, RunShowsProgressAndStops) {
     }
     released.notify_all();
     ASSERT_TRUE(PumpUntil([&] { return !form->Session().Run().Running(); }, 60));
+    Close();
+}
+
+// 点検 from the file menu: the selected drawings are inspected while the progress shows; at
+// the end its window lists them, sorts its pens by a header, copies and saves the list, and
+// Escape closes it.
+TEST_F(Win32MainWindow, InspectFromTheFileMenu) {
+    const fs::path folder = temp.Path() / "drawings";
+    fs::create_directories(folder);
+    fs::copy(testing::ExamplesFolder(), folder);
+    WriteFile(folder / "broken.jww", std::string("no drawing at all"));
+    Start();
+    ChooseAndList(folder);
+    ListView_SetItemState(form->StringGrid1.Handle(), -1, LVIS_SELECTED, LVIS_SELECTED);
+    form->Session().InspectJobs = 1;
+    SendMessageW(form->Handle(), WM_COMMAND, MnuFileInspect, 0);
+    EXPECT_TRUE(IsWindowVisible(form->ProgressBar1) && IsWindowVisible(form->StopButton));
+    ASSERT_TRUE(PumpUntil([&] { return form->Session().State() == SessionState::Idle && form->Inspection; }, 60));
+    EXPECT_FALSE(IsWindowVisible(form->ProgressBar1));
+
+    InspectWindow& window = *form->Inspection;
+    const InspectRunResult& result = window.Result();
+    EXPECT_EQ(form->StatusBar1.Text(), Wide(InspectSummaryText(result)));
+    const std::vector<fs::path> drawings = form->Session().SelectedDrawings(form->Session().Order());
+    ASSERT_EQ(window.Files.RowCount(), static_cast<int>(drawings.size()));
+    for (int r = 0; r < window.Files.RowCount(); ++r) {
+        EXPECT_EQ(window.Files.Text(r, 0), drawings[static_cast<size_t>(r)].filename().wstring());
+        EXPECT_EQ(window.Files.Text(r, 3), Wide(result.Rows[static_cast<size_t>(r)].Worst));
+    }
+    ASSERT_GT(window.Pens.RowCount(), 1);
+    EXPECT_EQ(window.Pens.RowCount(), static_cast<int>(result.Pens.size()));
+    SetWindowPos(window.Handle(), nullptr, 0, 0, 1000, 620, SWP_NOMOVE | SWP_NOZORDER);
+    testing::SaveScreenshot(window.Handle(), "inspect_window");
+
+    // The count column sorts by value, the second click the other way.
+    const HWND header = ListView_GetHeader(window.Pens.Handle());
+    RECT item{};
+    ASSERT_TRUE(Header_GetItemRect(header, 4, &item));
+    const auto counts = [&] {
+        std::vector<uint64_t> shown;
+        for (int place = 0; place < window.Pens.RowCount(); ++place) shown.push_back(std::stoull(window.Pens.Text(place, 4)));
+        return shown;
+    };
+    Click(header, Center(item));
+    const std::vector<uint64_t> ascending = counts();
+    EXPECT_TRUE(std::is_sorted(ascending.begin(), ascending.end()));
+    Click(header, Center(item));
+    const std::vector<uint64_t> descending = counts();
+    EXPECT_TRUE(std::is_sorted(descending.rbegin(), descending.rend()));
+    EXPECT_NE(descending.front(), descending.back());
+
+    Press(window.CopyButton);
+    std::wstring copied;
+    for (const wchar_t c : Wide(InspectListText(result.Rows))) copied += c == L'\n' ? std::wstring(L"\r\n") : std::wstring(1, c);
+    EXPECT_EQ(ClipboardText(), copied);
+    platform.Files.push_back(temp.Path() / L"点検.csv");
+    Press(window.SaveButton);
+    EXPECT_EQ(FolderText(platform.FileChoices.back().InitialFolder), FolderText(folder));
+    EXPECT_EQ(ReadFile(temp.Path() / L"点検.csv"), InspectListCsv(result.Rows));
+
+    const HWND shown = window.Handle();
+    PostMessageW(window.Files.Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+    PostQuitMessage(0);
+    RunMessageLoop(form->Handle(), form->Accelerators);
+    EXPECT_FALSE(IsWindow(shown));
     Close();
 }
 

@@ -15,17 +15,6 @@ namespace {
 
 enum : int { kTable = 100, kCopy, kSave, kOpenFolder };
 
-// Windows programs take text from the clipboard with CRLF line ends.
-std::wstring WithCrLf(const std::wstring& text) {
-    std::wstring lines;
-    lines.reserve(text.size() + text.size() / 16);
-    for (const wchar_t c : text) {
-        if (c == L'\n') lines += L'\r';
-        lines += c;
-    }
-    return lines;
-}
-
 }  // namespace
 
 ResultsWindow::ResultsWindow(Platform& platform, RunResults results, std::function<void()> openFolder)
@@ -97,22 +86,7 @@ void ResultsWindow::Layout() {
     MoveWindow(CloseButton, client.right - margin - s(90), buttons, s(90), button, TRUE);
 }
 
-void ResultsWindow::CopyButtonClick() {
-    const std::wstring text = WithCrLf(Wide(ResultsText(results_.Rows)));
-    if (!OpenClipboard(hwnd_)) return;
-    EmptyClipboard();
-    const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-    if (const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
-        if (void* target = GlobalLock(memory)) {
-            std::copy_n(text.c_str(), text.size() + 1, static_cast<wchar_t*>(target));
-            GlobalUnlock(memory);
-            if (!SetClipboardData(CF_UNICODETEXT, memory)) GlobalFree(memory);
-        } else {
-            GlobalFree(memory);
-        }
-    }
-    CloseClipboard();
-}
+void ResultsWindow::CopyButtonClick() { CopyToClipboard(hwnd_, ResultsText(results_.Rows)); }
 
 void ResultsWindow::SaveButtonClick() {
     const std::optional<std::filesystem::path> file = platform_.ChooseSaveFile(ResultsFileChoice(results_.Destination));

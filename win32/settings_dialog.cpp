@@ -35,6 +35,11 @@ enum : int {
 };
 
 constexpr int kRowHeight = 24;
+// The 使用数 column beside each grid; the dialog is wider by both.
+constexpr int kUsageWidth = 56;
+constexpr int kUsageWidths = 2 * kUsageWidth;
+constexpr int kColorUsageColumn = 3;
+constexpr int kLineTypeUsageColumn = 2;
 // Target numbers are short: at most "-1", "356", "30000"; the fields take six characters.
 constexpr int kTargetLength = 6;
 
@@ -67,7 +72,7 @@ void NumbersOnlyInput(HWND edit) {
 
 }  // namespace
 
-TForm3::TForm3(ConversionSettings& settings, Platform& platform) : logic_(settings, platform) {}
+TForm3::TForm3(ConversionSettings& settings, Platform& platform) : logic_(settings, platform), usageRun_(Poster()) {}
 
 TForm3::~TForm3() {
     if (hwnd_) DestroyWindow(hwnd_);
@@ -90,7 +95,7 @@ bool TForm3::Create(HWND owner) {
                   owner, nullptr))
         return false;
     SetWindowLongPtrW(hwnd_, GWLP_ID, 0);
-    PageControl1 = Make(WC_TABCONTROLW, {}, WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS, kPages, Box(4, 4, 648, 326), -1);
+    PageControl1 = Make(WC_TABCONTROLW, {}, WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS, kPages, Box(4, 4, 648 + kUsageWidths, 326), -1);
     for (int index = 0; index < 2; ++index) {
         std::wstring caption = Wide(index == 0 ? kIndividualPage : kCombinedPage);
         TCITEMW item{};
@@ -112,28 +117,32 @@ void TForm3::CreateIndividualPage() {
     StringGrid2.Create(hwnd_, kGrid2, true, LVS_NOSORTHEADER);
     // Rows are 24 pixels high as in the original grid: a list view takes its row height from
     // its small images, so an empty image list of that height sets it (see Layout).
-    const int grid1Width = 318 + 4 + GetSystemMetrics(SM_CXVSCROLL);
+    const int grid1Width = 318 + kUsageWidth + 4 + GetSystemMetrics(SM_CXVSCROLL);
     placed_.push_back({StringGrid1.Handle(), Box(8, 22, grid1Width, 11 * kRowHeight + 4), 0});
     const int right = 8 + grid1Width + 14;
     Make(WC_STATICW, kLineTypeGridLabel, WS_VISIBLE, -1, Box(right, 4, 200, 16), 0);
-    placed_.push_back({StringGrid2.Handle(), Box(right, 22, 258 + 4 + GetSystemMetrics(SM_CXVSCROLL), 5 * kRowHeight + 4), 0});
+    placed_.push_back({StringGrid2.Handle(), Box(right, 22, 258 + kUsageWidth + 4 + GetSystemMetrics(SM_CXVSCROLL), 5 * kRowHeight + 4), 0});
 
     // The widths are set for the DPI in Layout.
     for (const std::string_view header : kColorGridHeaders) StringGrid1.AddColumn(Wide(header), 64);
     for (const std::string_view header : kLineTypeGridHeaders) StringGrid2.AddColumn(Wide(header), 64);
+    StringGrid1.AddColumn(Wide(kUsageHeader), 64, LVCFMT_RIGHT);
+    StringGrid2.AddColumn(Wide(kUsageHeader), 64, LVCFMT_RIGHT);
     StringGrid1.SetRowCount(kColorSlots);
     StringGrid2.SetRowCount(kLineTypeSlots);
     StringGrid1.CellText = [this](int row, int column) { return CellText(1, row, column); };
     StringGrid2.CellText = [this](int row, int column) { return CellText(2, row, column); };
     // List row i is grid row i + 1: the list's header is the grid's row 0.
-    Grid1Editor.Attach(StringGrid1, 1, [this](int row, int column) { return CellText(1, row, column); },
+    Grid1Editor.Attach(StringGrid1, 1, kColorUsageColumn - 1, [this](int row, int column) { return CellText(1, row, column); },
                        [this](int row, int column, const std::wstring& text) {
                            (column == 1 ? cells_.ColorCells : cells_.WidthCells)[static_cast<size_t>(row) + 1] = Utf8(text);
                        });
-    Grid2Editor.Attach(StringGrid2, 1, [this](int row, int column) { return CellText(2, row, column); },
+    Grid2Editor.Attach(StringGrid2, 1, kLineTypeUsageColumn - 1, [this](int row, int column) { return CellText(2, row, column); },
                        [this](int row, int, const std::wstring& text) {
                            cells_.LineTypeCells[static_cast<size_t>(row) + 1] = Utf8(text);
                        });
+    Grid1Editor.Dimmed = [this](int row) { return UsageOf(1, row).Dimmed; };
+    Grid2Editor.Dimmed = [this](int row) { return UsageOf(2, row).Dimmed; };
 
     // The line-type row sits under its grid; the colour and width rows act on the colour grid.
     const auto rangeRow = [&](std::string_view text, int inputId, int buttonId, int y, HWND& input, HWND& button) {
@@ -185,11 +194,13 @@ void TForm3::CreateCommonControls() {
     for (int i = 0; i < kOptionCount; ++i)
         CheckBox[static_cast<size_t>(i)] = Make(WC_BUTTONW, kOptions[static_cast<size_t>(i)], WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX,
                                                 kCheckBoxFirst + i, Box(8, 384 + i * 17, 436, 17), -1);
-    Button6 = Make(WC_BUTTONW, kSaveButton, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kButton6, Box(456, 386, 192, 26), -1);
-    Button7 = Make(WC_BUTTONW, kOpenButton, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kButton7, Box(456, 418, 192, 26), -1);
-    Label18 = Make(WC_STATICW, {}, WS_VISIBLE | SS_NOPREFIX, kLabel18, Box(456, 448, 192, 34), -1);
-    Button3 = Make(WC_BUTTONW, kOkButton, WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, Box(456, 486, 92, 28), -1);
-    Button4 = Make(WC_BUTTONW, kCancelButton, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, Box(556, 486, 92, 28), -1);
+    // The buttons keep to the right edge.
+    const int x = 456 + kUsageWidths;
+    Button6 = Make(WC_BUTTONW, kSaveButton, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kButton6, Box(x, 386, 192, 26), -1);
+    Button7 = Make(WC_BUTTONW, kOpenButton, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kButton7, Box(x, 418, 192, 26), -1);
+    Label18 = Make(WC_STATICW, {}, WS_VISIBLE | SS_NOPREFIX, kLabel18, Box(x, 448, 192, 34), -1);
+    Button3 = Make(WC_BUTTONW, kOkButton, WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, Box(x, 486, 92, 28), -1);
+    Button4 = Make(WC_BUTTONW, kCancelButton, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, Box(x + 100, 486, 92, 28), -1);
 }
 
 void TForm3::Layout(UINT dpi) {
@@ -198,7 +209,7 @@ void TForm3::Layout(UINT dpi) {
     if (boldFont_) DeleteObject(boldFont_);
     font_ = CreateUiFont(dpi);
     boldFont_ = CreateUiFont(dpi, 9, true);
-    RECT frame = {0, 0, Scale(656, dpi), Scale(526, dpi)};
+    RECT frame = {0, 0, Scale(656 + kUsageWidths, dpi), Scale(526, dpi)};
     AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE,
                              static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)), dpi);
     SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
@@ -207,7 +218,7 @@ void TForm3::Layout(UINT dpi) {
     for (const TFram& row : Fram) SendMessageW(row.Label1, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_), TRUE);
 
     // The pages' controls stand in the tab control's display area.
-    RECT pageArea = {Scale(4, dpi), Scale(4, dpi), Scale(4 + 648, dpi), Scale(4 + 326, dpi)};
+    RECT pageArea = {Scale(4, dpi), Scale(4, dpi), Scale(4 + 648 + kUsageWidths, dpi), Scale(4 + 326, dpi)};
     MoveWindow(PageControl1, pageArea.left, pageArea.top, pageArea.right - pageArea.left, pageArea.bottom - pageArea.top, TRUE);
     RECT display = {0, 0, pageArea.right - pageArea.left, pageArea.bottom - pageArea.top};
     TabCtrl_AdjustRect(PageControl1, FALSE, &display);
@@ -223,8 +234,10 @@ void TForm3::Layout(UINT dpi) {
     rowHeight_ = ImageList_Create(1, Scale(kRowHeight, dpi) - 1, ILC_COLOR, 0, 1);
     for (ListView* grid : {&StringGrid1, &StringGrid2}) {
         ListView_SetImageList(grid->Handle(), rowHeight_, LVSIL_SMALL);
-        const int widths[3] = {140, grid == &StringGrid1 ? 106 : 118, 72};
-        for (int column = 0; column < grid->ColumnCount(); ++column) grid->SetColumnWidth(column, Scale(widths[column], dpi));
+        const std::array<int, 4> widths =
+            grid == &StringGrid1 ? std::array{140, 106, 72, kUsageWidth} : std::array{140, 118, kUsageWidth, 0};
+        for (int column = 0; column < grid->ColumnCount(); ++column)
+            grid->SetColumnWidth(column, Scale(widths[static_cast<size_t>(column)], dpi));
     }
 }
 
@@ -242,8 +255,15 @@ void TForm3::SetPage(int page) {
     ShowPageControls();
 }
 
+UsageCell TForm3::UsageOf(int grid, int row) const {
+    if (row < 0 || row >= (grid == 1 ? kColorSlots : kLineTypeSlots)) return {};
+    const UsageCounts* counts = usage_ ? &*usage_ : nullptr;
+    return grid == 1 ? ColorUsageCell(counts, row + 1) : LineTypeUsageCell(counts, row + 1);
+}
+
 std::wstring TForm3::CellText(int grid, int row, int column) const {
     const size_t slot = static_cast<size_t>(row) + 1;
+    if (column == (grid == 1 ? kColorUsageColumn : kLineTypeUsageColumn)) return Wide(UsageOf(grid, row).Text);
     if (grid == 1) {
         if (column == 0) return row >= 0 && row < kColorSlots ? Names(true)[static_cast<size_t>(row)] : std::wstring();
         if (slot > static_cast<size_t>(kColorSlots)) return {};
@@ -264,6 +284,7 @@ bool TForm3::ShowModal() {
 }
 
 void TForm3::Close(bool accepted) {
+    usageRun_.Stop();
     CommitEdits();
     accepted_ = accepted;
     done_ = true;
@@ -303,6 +324,17 @@ void TForm3::FormShow() {
     SetWindowTextW(Label18, L"");
     for (int r = 0; r < kRuleCount; ++r) ResetRuleRow(r);
     ShowValues(logic_.FormShow());
+    // The counts fill in when the worker has read the files; the dialog does not wait.
+    ShowUsage(std::nullopt);
+    if (!usageFiles_.empty()) usageRun_.Start(usageFiles_, [this](const UsageCounts& counts) { ShowUsage(counts); });
+}
+
+void TForm3::SetUsageFiles(std::vector<std::filesystem::path> files) { usageFiles_ = std::move(files); }
+
+void TForm3::ShowUsage(std::optional<UsageCounts> counts) {
+    usage_ = std::move(counts);
+    InvalidateRect(StringGrid1.Handle(), nullptr, FALSE);
+    InvalidateRect(StringGrid2.Handle(), nullptr, FALSE);
 }
 
 DialogValues TForm3::ReadValues() const {

@@ -1,15 +1,19 @@
 // The settings dialog: edits copies of the conversion settings in its controls and stores them
 // back only on OK. Its handlers read the controls into DialogValues, hand them to the
 // frontend's SettingsDialogLogic and show what comes back. The two tables are virtual list
-// views over the dialog's cell texts, edited in place.
+// views over the dialog's cell texts, edited in place, each with a 使用数 column counted on a
+// worker from the drawings selected in the main window.
 #pragma once
 
 #include <array>
+#include <filesystem>
+#include <optional>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "frontend/settings_dialog.h"
+#include "frontend/usage_counts.h"
 #include "win32/grid_edit.h"
 #include "win32/list_view.h"
 #include "win32/window.h"
@@ -26,8 +30,11 @@ public:
     // Fills the controls, shows the dialog and runs its loop until OK or Cancel; true after OK.
     bool ShowModal();
 
-    // Fills the controls from the stored settings; runs every time the dialog is shown.
+    // Fills the controls from the stored settings and starts counting the usage of the
+    // files selected in the main window; runs every time the dialog is shown.
     void FormShow();
+    // The drawings whose entities the 使用数 column counts; none leaves it empty.
+    void SetUsageFiles(std::vector<std::filesystem::path> files);
     void Button1Click();  // colour of the selected rows
     void Button5Click();  // width of the selected rows
     void Button2Click();  // line type of the selected rows
@@ -95,6 +102,8 @@ private:
     void ShowStep(const DialogStep& step);
     void Close(bool accepted);
     std::wstring CellText(int grid, int row, int column) const;
+    UsageCell UsageOf(int grid, int row) const;
+    void ShowUsage(std::optional<UsageCounts> counts);
 
     SettingsDialogLogic logic_;
     HWND owner_ = nullptr;
@@ -106,6 +115,9 @@ private:
     UINT dpi_ = 96;
     bool done_ = false;
     bool accepted_ = false;
+    std::vector<std::filesystem::path> usageFiles_;
+    std::optional<UsageCounts> usage_;  // none until counted, or with no file selected
+    UsageCountRun usageRun_;
 };
 
 }  // namespace tolvane::win32

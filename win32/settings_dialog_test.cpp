@@ -130,6 +130,24 @@ TEST_F(Win32SettingsDialog, SaveAndOpenThroughTheFileChoosers) {
     EXPECT_EQ(dialog.StringGrid1.Text(0, 2), L"35");
 }
 
+// The 使用数 column is filled by a worker for the drawings given and emptied when none are;
+// the cell editor never reaches it.
+TEST_F(Win32SettingsDialog, UsageColumnIsCountedAndNotEdited) {
+    dialog.SetUsageFiles({testing::ExamplesFolder() / "plan-420.jww"});
+    dialog.FormShow();
+    ASSERT_TRUE(testing::PumpUntil([&] { return !dialog.StringGrid2.Text(0, 2).empty(); }));
+    dialog.SetUsageFiles({});
+    dialog.FormShow();
+    EXPECT_EQ(dialog.StringGrid1.Text(0, 3), L"");
+    EXPECT_EQ(dialog.StringGrid2.Text(0, 2), L"");
+
+    SetFocus(dialog.StringGrid1.Handle());
+    dialog.Grid1Editor.GoToCell(0, 2);
+    SendMessageW(dialog.StringGrid1.Handle(), WM_KEYDOWN, VK_RIGHT, 0);
+    EXPECT_EQ(dialog.Grid1Editor.CurrentColumn(), 2);
+    EXPECT_FALSE(dialog.Grid1Editor.Begin(0, 3));
+}
+
 // Enter is OK wherever the focus is (outside a cell being edited); Escape is Cancel.
 TEST_F(Win32SettingsDialog, EnterAndEscapeInTheModalLoop) {
     ShowWindow(dialog.Handle(), SW_HIDE);

@@ -1,5 +1,6 @@
 #include "win32/text.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace tolvane::win32 {
@@ -31,5 +32,28 @@ std::wstring WindowText(HWND window) {
 std::string WindowTextUtf8(HWND window) { return Utf8(WindowText(window)); }
 
 void SetWindowTextUtf8(HWND window, std::string_view utf8) { SetWindowTextW(window, Wide(utf8).c_str()); }
+
+void CopyToClipboard(HWND owner, std::string_view utf8) {
+    const std::wstring wide = Wide(utf8);
+    std::wstring text;
+    text.reserve(wide.size() + wide.size() / 16);
+    for (const wchar_t c : wide) {
+        if (c == L'\n') text += L'\r';
+        text += c;
+    }
+    if (!OpenClipboard(owner)) return;
+    EmptyClipboard();
+    const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    if (const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+        if (void* target = GlobalLock(memory)) {
+            std::copy_n(text.c_str(), text.size() + 1, static_cast<wchar_t*>(target));
+            GlobalUnlock(memory);
+            if (!SetClipboardData(CF_UNICODETEXT, memory)) GlobalFree(memory);
+        } else {
+            GlobalFree(memory);
+        }
+    }
+    CloseClipboard();
+}
 
 }  // namespace tolvane::win32

@@ -17,4 +17,7 @@ std::wstring WindowText(HWND window);
 std::string WindowTextUtf8(HWND window);
 void SetWindowTextUtf8(HWND window, std::string_view utf8);
 
+// Puts the text on the clipboard with CRLF line ends, as Windows programs take it.
+void CopyToClipboard(HWND owner, std::string_view utf8);
+
 }  // namespace tolvane::win32
