@@ -20,7 +20,7 @@ using namespace results_text;
 ResultsWindow::ResultsWindow(QWidget* parent, Platform& platform, RunResults results, std::function<void()> openFolder)
     : QDialog(parent), platform_(platform), results_(std::move(results)) {
     setObjectName("resultsWindow");
-    setWindowTitle(ToQString(kCaption));
+    setWindowTitle(ToQString(results_.Caption.empty() ? std::string(kCaption) : results_.Caption));
     setAttribute(Qt::WA_DeleteOnClose);
     resize(760, 420);
 
