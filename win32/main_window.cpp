@@ -123,6 +123,9 @@ void TForm1::CreateMenus() {
     AppendPopup(file, types, kMenuFileType);
     AppendItem(file, MnuFileSave, kMenuDestination);
     AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
+    AppendItem(file, MnuFileExport, kMenuExport);
+    AppendItem(file, MnuFileApplySettings, kMenuApplySettings);
+    AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
     AppendItem(file, MnuExit, kMenuExit);
     AppendPopup(Menu, file, kMenuFile);
 
@@ -281,6 +284,7 @@ void TForm1::ApplyWindowState(const WindowState& state) {
         columns += width;
     }
     CheckMenuItem(Menu, MnuViewPreview, MF_BYCOMMAND | (state.PreviewVisible ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(Menu, MnuFileApplySettings, MF_BYCOMMAND | (session_.ExportAppliesSettings() ? MF_CHECKED : MF_UNCHECKED));
 
     ScreenRect kept{state.MainLeft, state.MainTop, state.MainWidth, state.MainHeight};
     if (!state.MainBoundsKept && !screens.empty()) {
@@ -489,12 +493,20 @@ void TForm1::Button1Click() {
     StringGrid1SelectCell();
 }
 
-void TForm1::Button4Click() {
+std::vector<size_t> TForm1::SelectedRows() const {
     // After a header sort the selected files may lie apart; they go in the order shown.
     std::vector<size_t> selected;
     for (const int place : StringGrid1.SelectedRows()) selected.push_back(RowAt(place));
     if (selected.empty() && CurrentRow()) selected.push_back(*CurrentRow());
-    session_.Button4Click(selected);
+    return selected;
+}
+
+void TForm1::Button4Click() { session_.Button4Click(SelectedRows()); }
+void TForm1::MnuFileExportClick() { session_.MnuFileExportClick(SelectedRows()); }
+
+void TForm1::MnuFileApplySettingsClick() {
+    session_.MnuFileApplySettingsClick();
+    CheckMenuItem(Menu, MnuFileApplySettings, MF_BYCOMMAND | (session_.ExportAppliesSettings() ? MF_CHECKED : MF_UNCHECKED));
 }
 
 void TForm1::MnuSetOpenClick() {
@@ -598,6 +610,8 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 case MnuViewPreview: MnuViewPreviewClick(); return 0;
                 case MnuViewResults: MnuViewResultsClick(); return 0;
                 case Button4Id: Button4Click(); return 0;
+                case MnuFileExport: MnuFileExportClick(); return 0;
+                case MnuFileApplySettings: MnuFileApplySettingsClick(); return 0;
                 case StopButtonId: session_.StopButtonClick(); return 0;
                 case EscapeKey: session_.EscapePressed(); return 0;
                 case ComboBox1Id:

@@ -40,6 +40,8 @@ enum Command : int {
     MnuViewPreview,
     MnuViewResults,
     EscapeKey,
+    MnuFileExport,
+    MnuFileApplySettings,
     Edit1Id = 2001,
     TreeView1Id,
     ComboBox1Id,
@@ -79,6 +81,8 @@ public:
     void Button1Click();
     void Button3Click();
     void Button4Click();
+    void MnuFileExportClick();
+    void MnuFileApplySettingsClick();
     void MnuSetSaveClick();
     void MnuSetOpenClick();
     void MnuViewPreviewClick();
@@ -135,6 +139,9 @@ private:
     WindowState CurrentWindowState() const;
     int SelectedNode() const;
     std::optional<size_t> CurrentRow() const;
+    // The selected rows (indexes into the session's rows) in the order shown; the current row
+    // when none is selected.
+    std::vector<size_t> SelectedRows() const;
     void ShowPlaces(const std::vector<size_t>& selectedRows, std::optional<size_t> focusedRow);
     // The gaps that move the folder panel's and the preview's edges.
     int SplitterAt(int x, int y) const;
