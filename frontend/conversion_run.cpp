@@ -7,6 +7,7 @@
 #include "formats/utf8_path.h"
 #include "frontend/path_text.h"
 #include "frontend/texts.h"
+#include "render/dxf_export.h"
 
 namespace tolvane {
 
@@ -35,6 +36,25 @@ std::vector<BatchFile> SelectionFiles(const fs::path& sourceFolder, const fs::pa
     return files;
 }
 
+std::vector<BatchFile> DxfSelectionFiles(const fs::path& sourceFolder, const fs::path& destFolder,
+                                         const std::vector<std::string>& names) {
+    std::vector<BatchFile> files = SelectionFiles(sourceFolder, destFolder, names);
+    std::vector<fs::path> destinations;
+    destinations.reserve(files.size());
+    for (const BatchFile& file : files) destinations.push_back(file.Destination);
+    destinations = render::DxfDestinations(destinations);
+    for (size_t i = 0; i < files.size(); ++i) files[i].Destination = std::move(destinations[i]);
+    return files;
+}
+
+RunOperation DxfExportOperation(bool applySettings) {
+    return [applySettings](ConversionContext& context, const fs::path& source, const fs::path& destination) {
+        render::DxfExportOptions options;
+        if (applySettings) options.Settings = &context.Settings;
+        return render::ExportDxfFile(context, source, destination, options);
+    };
+}
+
 ResultKind KindOf(const ConversionResult& result) {
     switch (result.Outcome) {
         case ConversionOutcome::Converted: return ResultKind::Converted;
@@ -47,12 +67,13 @@ ResultKind KindOf(const ConversionResult& result) {
     return ResultKind::Failed;
 }
 
-std::string OutcomeText(ResultKind kind) {
+std::string OutcomeText(ResultKind kind, RunKind run) {
+    const bool exported = run == RunKind::DxfExport;
     switch (kind) {
-        case ResultKind::Converted: return std::string(results_text::kConverted);
+        case ResultKind::Converted: return std::string(exported ? results_text::kExported : results_text::kConverted);
         case ResultKind::Skipped: return std::string(results_text::kSkipped);
         case ResultKind::Failed: return std::string(results_text::kFailed);
-        case ResultKind::NotConverted: return std::string(results_text::kNotConverted);
+        case ResultKind::NotConverted: return std::string(exported ? results_text::kNotExported : results_text::kNotConverted);
     }
     return std::string(results_text::kFailed);
 }
@@ -109,21 +130,36 @@ std::string ReasonText(const ConversionResult& result) {
     return text;
 }
 
-std::string RunSummaryText(const RunCounts& counts) {
-    std::string text(counts.NotConverted > 0 ? main_text::kConversionStopped : main_text::kConversionCompleted);
-    text += "（変換：" + std::to_string(counts.Converted) + "件　スキップ：" + std::to_string(counts.Skipped) +
-            "件　失敗：" + std::to_string(counts.Failed) + "件";
-    if (counts.NotConverted > 0) text += "　未変換：" + std::to_string(counts.NotConverted) + "件";
+std::string ExportReasonText(const ConversionResult& result, const fs::path& destination) {
+    if (result.Outcome == ConversionOutcome::Stopped) return std::string(results_text::kExportStoppedReason);
+    if (result.Outcome != ConversionOutcome::Converted) return ReasonText(result);
+    std::string text = std::string(results_text::kExportedTo) + DisplayPath(destination.filename());
+    if (!result.Backup.empty()) text += std::string(results_text::kBackupTo) + DisplayPath(result.Backup.filename());
+    if (!result.Reason.empty()) text += "（" + result.Reason + "）";
+    return text;
+}
+
+std::string RunSummaryText(const RunCounts& counts, RunKind run) {
+    const bool exported = run == RunKind::DxfExport;
+    const bool stopped = counts.NotConverted > 0;
+    std::string text(exported ? (stopped ? main_text::kExportStopped : main_text::kExportCompleted)
+                              : (stopped ? main_text::kConversionStopped : main_text::kConversionCompleted));
+    text += (exported ? "（出力：" : "（変換：") + std::to_string(counts.Converted) + "件　スキップ：" +
+            std::to_string(counts.Skipped) + "件　失敗：" + std::to_string(counts.Failed) + "件";
+    if (stopped) text += (exported ? "　未出力：" : "　未変換：") + std::to_string(counts.NotConverted) + "件";
     return text + "）";
 }
 
 RunResults MakeRunResults(const std::vector<BatchFile>& files, const std::vector<ConversionResult>& results,
-                          const fs::path& destination) {
+                          const fs::path& destination, RunKind runKind) {
     RunResults run;
     run.Destination = destination;
+    run.Caption = std::string(runKind == RunKind::DxfExport ? results_text::kExportCaption : results_text::kCaption);
     for (size_t i = 0; i < files.size() && i < results.size(); ++i) {
         const ResultKind kind = KindOf(results[i]);
-        run.Rows.push_back({files[i].Source, kind, OutcomeText(kind), ReasonText(results[i])});
+        run.Rows.push_back({files[i].Source, kind, OutcomeText(kind, runKind),
+                            runKind == RunKind::DxfExport ? ExportReasonText(results[i], files[i].Destination)
+                                                          : ReasonText(results[i])});
         switch (kind) {
             case ResultKind::Converted: ++run.Counts.Converted; break;
             case ResultKind::Skipped: ++run.Counts.Skipped; break;
@@ -131,7 +167,7 @@ RunResults MakeRunResults(const std::vector<BatchFile>& files, const std::vector
             case ResultKind::NotConverted: ++run.Counts.NotConverted; break;
         }
     }
-    run.Summary = RunSummaryText(run.Counts);
+    run.Summary = RunSummaryText(run.Counts, runKind);
     return run;
 }
 
@@ -186,17 +222,19 @@ bool SaveResultsCsv(const std::vector<ResultRow>& rows, const fs::path& file) {
     return false;
 }
 
-FileChoice ResultsFileChoice(const fs::path& destination) {
-    return {std::string(results_text::kSaveTitle), destination, PathFromUtf8(results_text::kSaveName),
+FileChoice ResultsFileChoice(const RunResults& results) {
+    const std::string name = results.Caption.empty() ? std::string(results_text::kCaption) : results.Caption;
+    return {name + "の保存", results.Destination, PathFromUtf8(name + ".csv"),
             std::string(results_text::kCsvFilterName), "*.csv", "csv"};
 }
 
-std::string ProgressText(const fs::path& source) {
-    return "ファイル「" + DisplayPath(source.filename()) + "」変換中です。";
+std::string ProgressText(const fs::path& source, RunKind run) {
+    return "ファイル「" + DisplayPath(source.filename()) + (run == RunKind::DxfExport ? "」DXF出力中です。" : "」変換中です。");
 }
 
-std::string ProgressDetail(const fs::path& source, const fs::path& destination) {
-    return "ファイル「" + DisplayPath(source) + "」→「" + DisplayPath(destination) + "」変換中です。";
+std::string ProgressDetail(const fs::path& source, const fs::path& destination, RunKind run) {
+    return "ファイル「" + DisplayPath(source) + "」→「" + DisplayPath(destination) +
+           (run == RunKind::DxfExport ? "」DXF出力中です。" : "」変換中です。");
 }
 
 RunWorker::RunWorker(Post post) : post_(std::move(post)) {}
@@ -207,7 +245,7 @@ RunWorker::~RunWorker() {
 }
 
 void RunWorker::Start(const ConversionSettings& settings, std::vector<BatchFile> files, const fs::path& imageFolder,
-                      Events events) {
+                      Events events, RunOperation operation) {
     if (running_) return;
     if (worker_.joinable()) worker_.join();
     running_ = true;
@@ -220,6 +258,7 @@ void RunWorker::Start(const ConversionSettings& settings, std::vector<BatchFile>
     options.Jobs = Jobs;
     options.ImageFolder = imageFolder;
     options.Stop = &stop_;
+    options.Operation = std::move(operation);
     const std::weak_ptr<int> alive = alive_;
     options.Started = [this, alive](size_t index, size_t finished) {
         post_([this, alive, index, finished] {

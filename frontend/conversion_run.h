@@ -1,6 +1,6 @@
 // The conversion run of the main window without the window: the checks before a run, the
-// files of a selection, the worker that converts them while the window stays live, and the
-// results as the desktop program shows, copies and saves them.
+// files of a selection, the worker that converts them (or exports them as DXF) while the
+// window stays live, and the results as the desktop program shows, copies and saves them.
 #pragma once
 
 #include <atomic>
@@ -20,6 +20,10 @@
 
 namespace tolvane {
 
+// What a run does with each file of the selection; the texts of the progress, the results and
+// the summary follow it.
+enum class RunKind { Conversion, DxfExport };
+
 // The first check that refuses a run: its number (1 to 6), its message, and whether the
 // status bar shows the message too. Passed lets the run go on to its question.
 struct RunCheck {
@@ -34,6 +38,16 @@ RunCheck CheckConversionRun(const ConversionSettings& settings, bool treeReady, 
 // source folder's file and the destination folder's file of the same name, in the order given.
 std::vector<BatchFile> SelectionFiles(const std::filesystem::path& sourceFolder, const std::filesystem::path& destFolder,
                                       const std::vector<std::string>& names);
+// The same for an export: each drawing's DXF file in the destination folder (NAME.dxf, and
+// NAME.jws.dxf for a figure file selected with the drawing of the same name).
+std::vector<BatchFile> DxfSelectionFiles(const std::filesystem::path& sourceFolder, const std::filesystem::path& destFolder,
+                                         const std::vector<std::string>& names);
+
+// What the worker does with one file; empty: the conversion.
+using RunOperation = decltype(BatchOptions::Operation);
+// The export of one file as DXF (AutoCAD 2007); with applySettings, converted in memory first
+// with the run's settings, as the conversion would write it.
+RunOperation DxfExportOperation(bool applySettings);
 
 // How the desktop program counts a file. A file with a drawing's extension that is not a
 // drawing is a failure there, not a skip: the user asked for a drawing.
@@ -50,7 +64,7 @@ struct RunCounts {
 struct ResultRow {
     std::filesystem::path File;
     ResultKind Kind = ResultKind::Converted;
-    std::string Outcome;  // 変換, スキップ, 失敗, 未変換（中止）
+    std::string Outcome;  // 変換 (出力), スキップ, 失敗, 未変換（中止） (未出力（中止）)
     std::string Reason;   // in Japanese, the technical detail after it
 };
 
@@ -59,17 +73,21 @@ struct RunResults {
     RunCounts Counts;
     std::string Summary;  // the status text at the end of the run
     std::filesystem::path Destination;
+    std::string Caption;  // of the results window: 変換結果 or DXF出力結果
     // Whether the results window opens by itself: something was not converted.
     bool ShowWindow() const { return Counts.Skipped + Counts.Failed + Counts.NotConverted > 0; }
 };
 
-std::string OutcomeText(ResultKind kind);
+std::string OutcomeText(ResultKind kind, RunKind run = RunKind::Conversion);
 // What a file's result says in Japanese: what changed, or why it was not converted, with the
 // technical detail after it.
 std::string ReasonText(const ConversionResult& result);
-std::string RunSummaryText(const RunCounts& counts);
+// An exported file's: the name of its DXF file and of the backup of the file that was there,
+// then the detail (the DXF version, images beside it, warnings).
+std::string ExportReasonText(const ConversionResult& result, const std::filesystem::path& destination);
+std::string RunSummaryText(const RunCounts& counts, RunKind run = RunKind::Conversion);
 RunResults MakeRunResults(const std::vector<BatchFile>& files, const std::vector<ConversionResult>& results,
-                          const std::filesystem::path& destination);
+                          const std::filesystem::path& destination, RunKind run = RunKind::Conversion);
 
 // Tab-separated lines with a header line, for the clipboard.
 std::string ResultsText(const std::vector<ResultRow>& rows);
@@ -79,14 +97,16 @@ std::string ResultsCsv(const std::vector<ResultRow>& rows);
 // Writes the CSV beside the file and renames it into place: a failed save leaves no half file
 // and keeps a file that was there. False when it could not be written.
 bool SaveResultsCsv(const std::vector<ResultRow>& rows, const std::filesystem::path& file);
-// The choice of the CSV file, in the destination folder.
-FileChoice ResultsFileChoice(const std::filesystem::path& destination);
+// The choice of the CSV file, in the destination folder, named after the run (変換結果.csv,
+// DXF出力結果.csv).
+FileChoice ResultsFileChoice(const RunResults& results);
 
 // The status text while one file is converted, and its longer form with both paths.
-std::string ProgressText(const std::filesystem::path& source);
-std::string ProgressDetail(const std::filesystem::path& source, const std::filesystem::path& destination);
+std::string ProgressText(const std::filesystem::path& source, RunKind run = RunKind::Conversion);
+std::string ProgressDetail(const std::filesystem::path& source, const std::filesystem::path& destination,
+                           RunKind run = RunKind::Conversion);
 
-// Converts a selection on a worker thread. Progress and the end come back through post on
+// Converts a selection (or does the operation given with each file) on a worker thread. Progress and the end come back through post on
 // the window's thread; a worker never touches the window.
 class RunWorker {
 public:
@@ -110,9 +130,10 @@ public:
 
     bool Running() const { return running_; }
     bool Stopping() const { return running_ && stop_; }
-    // Converts the files with a copy of the settings, whose rule sources the caller resolved.
+    // Converts the files with a copy of the settings, whose rule sources the caller resolved;
+    // an operation given takes the place of the conversion and sees that copy in its context.
     void Start(const ConversionSettings& settings, std::vector<BatchFile> files, const std::filesystem::path& imageFolder,
-               Events events);
+               Events events, RunOperation operation = {});
     // No further file starts; the files being converted finish.
     void Stop() { stop_ = true; }
 

@@ -99,6 +99,35 @@ TEST(RunResults, KindsAndReasons) {
     EXPECT_FALSE(MakeRunResults({files[0]}, {results[0]}, "/out/").ShowWindow());
 }
 
+// An export's files and words: each selected name's DXF file (a figure file beside the
+// drawing of the same name keeps its extension), the DXF name and the backup in the reason.
+TEST(RunResults, DxfExport) {
+    const std::vector<BatchFile> files = DxfSelectionFiles("/in", "/out", {"a.jww", "A.JWS", "b.JWS", "c.txt"});
+    std::vector<fs::path> destinations;
+    for (const BatchFile& file : files) destinations.push_back(file.Destination);
+    EXPECT_EQ(destinations, (std::vector<fs::path>{"/out/a.dxf", "/out/A.JWS.dxf", "/out/b.dxf", "/out/c.dxf"}));
+
+    ConversionResult exported = Result(ConversionOutcome::Converted, ConversionProblem::None, "AutoCAD 2007 DXF");
+    exported.Backup = "/out/a.BAK";
+    const std::vector<ConversionResult> results = {
+        exported, Result(ConversionOutcome::Converted, ConversionProblem::None, "AutoCAD 2007 DXF"),
+        Result(ConversionOutcome::Stopped, ConversionProblem::Stopped, "not converted"),
+        Result(ConversionOutcome::SkippedNotADrawing, ConversionProblem::NotDrawingExtension, "not a .JWW or .JWS file")};
+    const RunResults run = MakeRunResults(files, results, "/out/", RunKind::DxfExport);
+    EXPECT_EQ(run.Caption, results_text::kExportCaption);
+    EXPECT_EQ(ResultsFileChoice(run).InitialName, fs::path(u8"DXF出力結果.csv"));
+    EXPECT_EQ(run.Summary, "DXF出力を中止しました。（出力：2件　スキップ：1件　失敗：0件　未出力：1件）");
+    const std::vector<std::pair<std::string, std::string>> rows = {
+        {"出力", "出力先：a.dxf　元のファイルの保存先：a.BAK（AutoCAD 2007 DXF）"},
+        {"出力", "出力先：A.JWS.dxf（AutoCAD 2007 DXF）"},
+        {"未出力（中止）", std::string(results_text::kExportStoppedReason)},
+        {"スキップ", std::string(results_text::kNotDrawingExtension)}};
+    for (size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(run.Rows[i].Outcome, rows[i].first);
+        EXPECT_EQ(run.Rows[i].Reason, rows[i].second);
+    }
+}
+
 // The list as text and as CSV; the CSV replaces a file only once it is whole.
 TEST(RunResults, TextAndCsv) {
     const std::vector<ResultRow> rows = {{"/in/a.jww", ResultKind::Converted, "変換", "変更：線色 1、線種 0、線幅 0"},

@@ -51,6 +51,7 @@ WindowState MainSession::Start() {
     filterIndex_ = state.FilterIndex >= 0 && state.FilterIndex < static_cast<int>(kFileFilterPatterns.size()) ? state.FilterIndex : -1;
     LoadConversionSettings(settings_, file);
     settings_.LastSettingsFile = Utf8FromPath(state.LastSettingsFile);
+    exportAppliesSettings_ = state.ExportAppliesSettings;
     view_.ShowFields();
     SetStatus(std::string(main_text::kSearchFolderHint));
     return state;
@@ -60,11 +61,14 @@ bool MainSession::CanClose() {
     // Closing waits for the files being converted: a write is never cut off.
     if (run_.Running()) {
         if (state_ == SessionState::Closing) return false;
-        const Message ask{MessageKind::Confirmation, std::string(main_text::kAskStopAndExit), MessageButtons::YesNo};
+        const bool exporting = runKind_ == RunKind::DxfExport;
+        const Message ask{MessageKind::Confirmation,
+                          std::string(exporting ? main_text::kAskStopExportAndExit : main_text::kAskStopAndExit),
+                          MessageButtons::YesNo};
         if (platform_.ShowMessage(ask) != MessageAnswer::Yes) return false;
         state_ = SessionState::Closing;
         run_.Stop();
-        SetStatus(std::string(main_text::kExitAfterStop));
+        SetStatus(std::string(exporting ? main_text::kExitAfterExportStop : main_text::kExitAfterStop));
         view_.ShowState();
         return false;
     }
@@ -84,6 +88,7 @@ void MainSession::End(WindowState windowParts) {
     windowParts.DestFolder = destFolder_;
     windowParts.LastSettingsFile = PathFromUtf8(settings_.LastSettingsFile);
     windowParts.FilterIndex = filterIndex_;
+    windowParts.ExportAppliesSettings = exportAppliesSettings_;
     fs::create_directories(paths_.StateFile.parent_path(), ignored);
     // A state file that exists but cannot be read is left alone rather than replaced.
     std::optional<ProfileDocument> file = ProfileDocument::LoadForUpdate(Utf8FromPath(paths_.StateFile));
@@ -117,7 +122,7 @@ bool MainSession::RefuseWhileConverting() {
     }
     if (!run_.Running()) return false;
     platform_.Beep();
-    SetStatus(std::string(main_text::kBusyConverting));
+    SetStatus(std::string(runKind_ == RunKind::DxfExport ? main_text::kBusyExporting : main_text::kBusyConverting));
     return true;
 }
 
@@ -305,26 +310,49 @@ void MainSession::Button3Click() {
 }
 
 void MainSession::Button4Click(const std::vector<size_t>& selectedRows) {
+    StartRun(RunKind::Conversion, selectedRows);
+}
+
+void MainSession::MnuFileExportClick(const std::vector<size_t>& selectedRows) {
+    StartRun(RunKind::DxfExport, selectedRows);
+}
+
+void MainSession::MnuFileApplySettingsClick() {
+    exportAppliesSettings_ = !exportAppliesSettings_;
+}
+
+// An export without the settings writes the drawings as they are: the settings take no part
+// in its checks either (a combined mode without rules does not refuse it).
+void MainSession::StartRun(RunKind kind, const std::vector<size_t>& selectedRows) {
     if (RefuseWhileBusy()) return;
-    const RunCheck check = CheckConversionRun(settings_, treeReady_, listReady_, destFolder_, listFolder_);
+    const bool exporting = kind == RunKind::DxfExport;
+    const bool applySettings = !exporting || exportAppliesSettings_;
+    ConversionSettings asTheyAre;
+    ResetConversionSettings(asTheyAre);
+    const ConversionSettings& runSettings = applySettings ? settings_ : asTheyAre;
+    const RunCheck check = CheckConversionRun(runSettings, treeReady_, listReady_, destFolder_, listFolder_);
     if (check.Check != RunCheckNumber::Passed) {
         ShowError(check.Refusal, check.StatusToo);
         return;
     }
-    const Message ask{MessageKind::Confirmation, std::string(main_text::kAskStartConversion), MessageButtons::YesNo};
+    const std::string_view question = !exporting ? main_text::kAskStartConversion
+                                      : applySettings ? main_text::kAskStartExportApplied
+                                                      : main_text::kAskStartExport;
+    const Message ask{MessageKind::Confirmation, std::string(question), MessageButtons::YesNo};
     if (platform_.ShowMessage(ask) != MessageAnswer::Yes) {
-        SetStatus(std::string(main_text::kConversionCancelled));
+        SetStatus(std::string(exporting ? main_text::kExportCancelled : main_text::kConversionCancelled));
         return;
     }
     std::vector<std::string> names;
     for (const size_t row : selectedRows)
         if (row < rows_.size()) names.push_back(rows_[row].Name);
-    runFiles_ = SelectionFiles(listFolder_, destFolder_, names);
+    runFiles_ = exporting ? DxfSelectionFiles(listFolder_, destFolder_, names) : SelectionFiles(listFolder_, destFolder_, names);
     runDestination_ = destFolder_;
-    ResolveRuleSources(settings_);
+    runKind_ = kind;
+    if (applySettings) ResolveRuleSources(settings_);
     progress_ = {runFiles_.size(), 0, {}, {}};
-    state_ = SessionState::Converting;
-    SetStatus(std::string(main_text::kConverting));
+    state_ = exporting ? SessionState::Exporting : SessionState::Converting;
+    SetStatus(std::string(exporting ? main_text::kExporting : main_text::kConverting));
     RunWorker::Events events;
     events.Started = [this](size_t index, size_t finished) { FileStarted(index, finished); };
     events.Finished = [this](size_t finished) {
@@ -332,22 +360,23 @@ void MainSession::Button4Click(const std::vector<size_t>& selectedRows) {
         view_.ShowState();
     };
     events.Ended = [this](std::vector<ConversionResult> results) { RunEnded(std::move(results)); };
-    run_.Start(settings_, runFiles_, paths_.ImageFolder, std::move(events));
+    run_.Start(applySettings ? settings_ : asTheyAre, runFiles_, paths_.ImageFolder, std::move(events),
+               exporting ? DxfExportOperation(applySettings) : RunOperation());
     view_.ShowState();
 }
 
 void MainSession::FileStarted(size_t index, size_t finished) {
     if (index >= runFiles_.size()) return;
     progress_.Done = std::max(progress_.Done, finished);
-    progress_.FileText = ProgressText(runFiles_[index].Source);
-    progress_.FileDetail = ProgressDetail(runFiles_[index].Source, runFiles_[index].Destination);
+    progress_.FileText = ProgressText(runFiles_[index].Source, runKind_);
+    progress_.FileDetail = ProgressDetail(runFiles_[index].Source, runFiles_[index].Destination, runKind_);
     view_.ShowState();
 }
 
 void MainSession::RunEnded(std::vector<ConversionResult> results) {
     const bool closing = state_ == SessionState::Closing;
     state_ = closing ? SessionState::Closing : SessionState::Idle;
-    lastResults_ = MakeRunResults(runFiles_, results, runDestination_);
+    lastResults_ = MakeRunResults(runFiles_, results, runDestination_, runKind_);
     progress_ = {};
     SetStatus(lastResults_->Summary);
     statusIsSummary_ = true;
@@ -370,7 +399,8 @@ void MainSession::StopButtonClick() {
     }
     if (!run_.Running() || run_.Stopping()) return;
     run_.Stop();
-    if (state_ != SessionState::Closing) SetStatus(std::string(main_text::kStopping));
+    if (state_ != SessionState::Closing)
+        SetStatus(std::string(runKind_ == RunKind::DxfExport ? main_text::kExportStopping : main_text::kStopping));
     view_.ShowState();
 }
 

@@ -24,8 +24,8 @@ namespace tolvane {
 
 // What the window is doing. While a search, a run or an inspection goes, the commands that
 // would change what it works on are refused; Closing is a window that closes once its run
-// has stopped.
-enum class SessionState { Idle, Searching, Converting, Inspecting, Closing };
+// has stopped. An export is a run as a conversion is, with its own texts.
+enum class SessionState { Idle, Searching, Converting, Exporting, Inspecting, Closing };
 
 // What the session asks of the window; each call says which part to show again from the
 // session's data.
@@ -97,6 +97,12 @@ public:
     void Button3Click();
     // The conversion run of the selected rows (indexes into Rows, in the order shown).
     void Button4Click(const std::vector<size_t>& selectedRows);
+    // DXF出力: the selected rows' files exported into the destination folder, as a run with
+    // the checks, progress, stop and results of a conversion.
+    void MnuFileExportClick(const std::vector<size_t>& selectedRows);
+    // 設定を適用: turns over whether an export applies the current settings first.
+    void MnuFileApplySettingsClick();
+    bool ExportAppliesSettings() const { return exportAppliesSettings_; }
     void MnuExitClick();
     void MnuSetSaveClick();
     // True when the settings were loaded from a file.
@@ -162,6 +168,7 @@ private:
     void SearchEnded(FolderTree tree, bool stopped);
     void StopSearch();
     void FillFileList(int node);
+    void StartRun(RunKind kind, const std::vector<size_t>& selectedRows);
     void FileStarted(size_t index, size_t finished);
     void RunEnded(std::vector<ConversionResult> results);
     void InspectFileDone(size_t done);
@@ -196,6 +203,8 @@ private:
     std::atomic<bool> searchStop_ = false;
 
     RunWorker run_;
+    RunKind runKind_ = RunKind::Conversion;
+    bool exportAppliesSettings_ = false;
     std::vector<BatchFile> runFiles_;
     std::filesystem::path runDestination_;
     RunProgress progress_;

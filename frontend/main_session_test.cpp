@@ -28,6 +28,7 @@ using testing::ScriptedPlatform;
 using testing::TempFolder;
 using testing::WriteDrawing;
 using testing::WriteFigure;
+using testing::ReadFile;
 using testing::WriteFile;
 
 // Records what the session asked the window to show; closing asks the session, as a window's
@@ -444,6 +445,69 @@ TEST_F(Session, StopBetweenFiles) {
         EXPECT_EQ(session->LastResults()->Rows[i].Kind, i < 2 ? ResultKind::Converted : ResultKind::NotConverted);
         EXPECT_EQ(fs::exists(dest / ("p" + std::to_string(i + 1) + ".jww")), i < 2);
     }
+}
+
+// DXF出力 runs as a conversion does: refusals with its own text while it goes, "中止" between
+// files, each exported file's DXF name and the backup of the file that was there.
+TEST_F(Session, ExportStopsBetweenFiles) {
+    for (int n = 1; n <= 4; ++n) WriteDrawing(source / ("p" + std::to_string(n) + ".jww"), 420);
+    WriteFile(dest / "p1.dxf", std::string("older"));
+    Prepare();
+    session->Run().Jobs = 1;
+    std::atomic<bool> held = false, release = false;
+    session->Run().WorkerStarted = [&](size_t index) {
+        if (index != 1) return;
+        held = true;
+        while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    };
+    session->MnuFileExportClick(AllRows());
+    EXPECT_EQ(platform.Messages.back().Text, main_text::kAskStartExport);
+    while (!held) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_EQ(session->State(), SessionState::Exporting);
+    session->Button4Click(AllRows());
+    EXPECT_EQ(session->Status(), main_text::kBusyExporting);
+    session->StopButtonClick();
+    EXPECT_EQ(session->Status(), main_text::kExportStopping);
+    release = true;
+    ASSERT_TRUE(posts.RunUntil([&] { return !session->Run().Running(); }));
+    EXPECT_EQ(session->Status(), "DXF出力を中止しました。（出力：2件　スキップ：0件　失敗：0件　未出力：2件）");
+    const std::vector<ResultRow>& rows = session->LastResults()->Rows;
+    EXPECT_TRUE(rows[0].Reason.starts_with("出力先：p1.dxf　元のファイルの保存先：p1.BAK（")) << rows[0].Reason;
+    EXPECT_EQ(ReadFile(dest / "p1.BAK"), "older");
+    for (int n = 1; n <= 4; ++n) EXPECT_EQ(fs::exists(dest / ("p" + std::to_string(n) + ".dxf")), n <= 2) << n;
+}
+
+// 設定を適用: off, the drawing is exported as it is and the settings take no part in the checks
+// (a combined mode without rules goes); on, the settings are checked and applied, and the
+// choice is kept in the window-state file.
+TEST_F(Session, ExportAppliesSettingsWhenChosen) {
+    WriteDrawing(source / "a.jww", 420);
+    Prepare();
+    settings.ConversionMode = ConversionModeKind::Combined;
+    const auto exportAll = [&] {
+        session->MnuFileExportClick({0});
+        ASSERT_TRUE(posts.RunUntil([&] { return !session->Run().Running(); }));
+    };
+    exportAll();
+    const std::string asItIs = ReadFile(dest / "a.dxf");
+    EXPECT_FALSE(asItIs.empty());
+
+    EXPECT_FALSE(session->ExportAppliesSettings());
+    session->MnuFileApplySettingsClick();
+    EXPECT_TRUE(session->ExportAppliesSettings());
+    platform.Messages.clear();
+    session->MnuFileExportClick({0});
+    EXPECT_EQ(platform.Messages.at(0), (Message{MessageKind::Error, kNoRuleMessage, MessageButtons::Ok}));
+
+    settings.ConversionMode = ConversionModeKind::Individual;
+    for (size_t slot = 1; slot < settings.ColorTable.size(); ++slot) settings.ColorTable[slot] = 2;
+    exportAll();
+    EXPECT_EQ(platform.Messages.back().Text, main_text::kAskStartExportApplied);
+    EXPECT_NE(ReadFile(dest / "a.dxf"), asItIs);
+
+    session->End({});
+    const ProfileDocument file = ProfileDocument::Load(Utf8FromPath(paths.StateFile));
+    EXPECT_EQ(file.Get("Set", "DXFSET", 8).second, "1");
 }
 
 // Closing during a run asks; No keeps it; Yes stops it and the window closes at its end.

@@ -20,6 +20,9 @@ inline constexpr std::string_view kMenuSearchFolder = "検索フォルダの指�
 inline constexpr std::string_view kMenuFileType = "ファイルの種類 (&T)";
 inline constexpr std::string_view kMenuDestination = "保存先フォルダの指定 (&H)";
 inline constexpr std::string_view kMenuInspect = "点検 (&I)...";
+inline constexpr std::string_view kMenuExport = "DXF出力 (&D)...";
+// Checked: the export writes the drawings as the conversion would (the current settings).
+inline constexpr std::string_view kMenuApplySettings = "設定を適用 (&A)";
 inline constexpr std::string_view kMenuExit = "終了 (&X)";
 inline constexpr std::string_view kMenuSettings = "設定 (&S)";
 inline constexpr std::string_view kMenuSettingsDialog = "JWW/JWS設定 (&1)";
@@ -100,6 +103,18 @@ inline constexpr std::string_view kInspecting = "点検中です。（ESC：中�
 inline constexpr std::string_view kInspectStopping = "点検を中止しています。読み込み中のファイルが終わるまでお待ち下さい。";
 inline constexpr std::string_view kBusyInspecting = "点検中は操作できません。点検が終わるまで待つか「中止」を押して下さい。";
 inline constexpr std::string_view kInspectNotStarted = "点検を開始できませんでした。";
+// DXF出力 of the selected files.
+inline constexpr std::string_view kBusyExporting =
+    "DXF出力中は操作できません。出力が終わるまで待つか「中止」を押して下さい。";
+inline constexpr std::string_view kAskStartExport = "DXF出力を開始します。よろしいですか？";
+inline constexpr std::string_view kAskStartExportApplied = "現在の設定を適用してDXF出力を開始します。よろしいですか？";
+inline constexpr std::string_view kExportCancelled = "DXF出力をキャンセルしました。";
+inline constexpr std::string_view kExporting = "DXF出力中です。（ESC：中止）";
+inline constexpr std::string_view kExportStopping = "DXF出力を中止しています。出力中のファイルが終わるまでお待ち下さい。";
+inline constexpr std::string_view kExportCompleted = "DXF出力を完了しました。";
+inline constexpr std::string_view kExportStopped = "DXF出力を中止しました。";
+inline constexpr std::string_view kAskStopExportAndExit = "DXF出力中です。出力を中止して終了しますか？";
+inline constexpr std::string_view kExitAfterExportStop = "DXF出力を中止しています。出力中のファイルが終わると終了します。";
 
 }  // namespace main_text
 
@@ -112,8 +127,6 @@ inline constexpr std::string_view kCopyButton = "一覧をコピー";
 inline constexpr std::string_view kSaveButton = "CSVで保存...";
 inline constexpr std::string_view kOpenFolderButton = "保存先フォルダを開く";
 inline constexpr std::string_view kCloseButton = "閉じる";
-inline constexpr std::string_view kSaveTitle = "変換結果の保存";
-inline constexpr std::string_view kSaveName = "変換結果.csv";
 inline constexpr std::string_view kCsvFilterName = "CSVファイル(*.csv)";
 inline constexpr std::string_view kNotSaved = "変換結果を保存できませんでした。\n";
 
@@ -122,6 +135,13 @@ inline constexpr std::string_view kConverted = "変換";
 inline constexpr std::string_view kSkipped = "スキップ";
 inline constexpr std::string_view kFailed = "失敗";
 inline constexpr std::string_view kNotConverted = "未変換（中止）";
+// The same for a DXF export.
+inline constexpr std::string_view kExportCaption = "DXF出力結果";
+inline constexpr std::string_view kExported = "出力";
+inline constexpr std::string_view kNotExported = "未出力（中止）";
+inline constexpr std::string_view kExportedTo = "出力先：";
+inline constexpr std::string_view kBackupTo = "　元のファイルの保存先：";
+inline constexpr std::string_view kExportStoppedReason = "DXF出力を中止したため、出力していません";
 
 // Why a file was not converted; the technical detail follows in parentheses.
 inline constexpr std::string_view kNotDrawingExtension = "JWW・JWSファイルではありません";

@@ -74,6 +74,9 @@ void ReadWindowState(const ProfileDocument& file, WindowState& state) {
     int preview = state.PreviewVisible ? 1 : 0;
     ReadNumber(file, "Set", "PREVIEW", preview);
     state.PreviewVisible = preview != 0;
+    int applied = state.ExportAppliesSettings ? 1 : 0;
+    ReadNumber(file, "Set", "DXFSET", applied);
+    state.ExportAppliesSettings = applied != 0;
 }
 
 void WriteWindowState(ProfileDocument& file, const WindowState& state) {
@@ -93,6 +96,7 @@ void WriteWindowState(ProfileDocument& file, const WindowState& state) {
     file.Set("Set", "FNAM", KeepableText(state.LastSettingsFile));
     file.Set("Set", "FTYP", std::to_string(state.FilterIndex));
     file.Set("Set", "PREVIEW", state.PreviewVisible ? "1" : "0");
+    file.Set("Set", "DXFSET", state.ExportAppliesSettings ? "1" : "0");
 }
 
 ScreenRect KeepOnScreen(const ScreenRect& frame, const std::vector<ScreenRect>& screens) {

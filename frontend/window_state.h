@@ -54,6 +54,8 @@ struct WindowState {
     // Whether the preview pane beside the file list shows; a key the original program
     // did not have.
     bool PreviewVisible = true;
+    // Whether DXF出力 applies the current settings first (the menu item 設定を適用).
+    bool ExportAppliesSettings = false;
 };
 
 // The design values, with the home folder as the search folder.

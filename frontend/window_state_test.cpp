@@ -17,7 +17,7 @@ TEST(WindowStateFile, ReadsPresentKeysLeniently) {
     const std::string longPath = "/" + std::string(700, 'd') + "/";
     const ProfileDocument file = ProfileDocument::Parse(
         "[Form]\r\nF1_X=10\r\nF1_W=abc\r\nF1_H=\r\nF3_Y=-5\r\n[Comp]\r\nF1S2=12px\r\nF1S3=90\r\n"
-        "[Set]\r\nFLD1=" + longPath + "\r\nFTYP=7\r\nPREVIEW=0\r\n");
+        "[Set]\r\nFLD1=" + longPath + "\r\nFTYP=7\r\nPREVIEW=0\r\nDXFSET=1\r\n");
     WindowState state = DefaultWindowState("/home/user/");
     ReadWindowState(file, state);
     EXPECT_EQ(state.MainLeft, 10);
@@ -32,6 +32,7 @@ TEST(WindowStateFile, ReadsPresentKeysLeniently) {
     EXPECT_EQ(state.DestFolder, "");
     EXPECT_EQ(state.FilterIndex, 7);
     EXPECT_FALSE(state.PreviewVisible);
+    EXPECT_TRUE(state.ExportAppliesSettings);
     EXPECT_TRUE(state.MainBoundsKept);
     EXPECT_FALSE(state.MainMaximized);
     EXPECT_TRUE(DefaultWindowState("/home/user/").PreviewVisible);
@@ -39,6 +40,7 @@ TEST(WindowStateFile, ReadsPresentKeysLeniently) {
     ReadWindowState(ProfileDocument::Parse("[Form]\r\nF3_X=1\r\nF1_MAX=1\r\n"), bare);
     EXPECT_FALSE(bare.MainBoundsKept);
     EXPECT_TRUE(bare.MainMaximized);
+    EXPECT_FALSE(bare.ExportAppliesSettings);
 }
 
 // Without kept bounds the window takes the size its content asks for, within the work area,
@@ -58,7 +60,7 @@ TEST(WindowStateFile, WritesEveryKeyInOrder) {
     EXPECT_EQ(file.Bytes(),
               "[Form]\r\nF1_X=192\r\nF1_Y=107\r\nF1_W=696\r\nF1_H=478\r\nF3_X=192\r\nF3_Y=107\r\nF1_MAX=0\r\n"
               "[Comp]\r\nF1P1=160\r\nF1S0=64\r\nF1S1=64\r\nF1S2=64\r\nF1S3=64\r\nF1S4=64\r\nF1S5=64\r\nF1S6=64\r\n"
-              "[Set]\r\nFLD1=/home/user/\r\nFLD2=\r\nFNAM=\r\nFTYP=0\r\nPREVIEW=1\r\n");
+              "[Set]\r\nFLD1=/home/user/\r\nFLD2=\r\nFNAM=\r\nFTYP=0\r\nPREVIEW=1\r\nDXFSET=0\r\n");
 }
 
 // The screen a window goes onto, and how far it is moved in or shrunk.

@@ -90,6 +90,9 @@ void MainWindow::CreateMenus() {
     add(fileMenu, kMenuDestination, [this] { Button3Click(); });
     fileMenu->addSeparator();
     add(fileMenu, kMenuInspect, [this] { MnuFileInspectClick(); });
+    add(fileMenu, kMenuExport, [this] { MnuFileExportClick(); });
+    applySettingsAction = add(fileMenu, kMenuApplySettings, [this] { MnuFileApplySettingsClick(); });
+    applySettingsAction->setCheckable(true);
     fileMenu->addSeparator();
     add(fileMenu, kMenuExit, [this] { MnuExitClick(); });
 
@@ -295,6 +298,7 @@ void MainWindow::ApplyWindowState(const WindowState& state) {
         fileList->setColumnWidth(column, state.ColumnWidthKept[column] ? Extent(state.ColumnWidths[column]) : DefaultColumnWidth(column));
     previewAction->setChecked(state.PreviewVisible);
     previewPane->setVisible(state.PreviewVisible);
+    applySettingsAction->setChecked(session_.ExportAppliesSettings());
     if (state.MainMaximized) setWindowState(windowState() | Qt::WindowMaximized);
 }
 
@@ -439,6 +443,12 @@ std::vector<size_t> MainWindow::SelectedRows() const {
 
 void MainWindow::Button4Click() { session_.Button4Click(SelectedRows()); }
 void MainWindow::MnuFileInspectClick() { session_.MnuFileInspectClick(SelectedRows()); }
+void MainWindow::MnuFileExportClick() { session_.MnuFileExportClick(SelectedRows()); }
+
+void MainWindow::MnuFileApplySettingsClick() {
+    session_.MnuFileApplySettingsClick();
+    applySettingsAction->setChecked(session_.ExportAppliesSettings());
+}
 
 void MainWindow::MnuSetOpenClick() {
     if (session_.MnuSetOpenClick()) StringGrid1SelectCell();

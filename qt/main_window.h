@@ -65,6 +65,8 @@ public:
     void Button3Click();
     void Button4Click();
     void MnuFileInspectClick();
+    void MnuFileExportClick();
+    void MnuFileApplySettingsClick();
     void MnuSetSaveClick();
     void MnuSetOpenClick();
     void MnuViewPreviewClick();
@@ -88,6 +90,7 @@ public:
     FileListView* fileList = nullptr;
     PreviewPane* previewPane = nullptr;
     QAction* previewAction = nullptr;
+    QAction* applySettingsAction = nullptr;
     QPointer<ResultsWindow> resultsWindow;
     QPointer<InspectWindow> inspectWindow;
 

@@ -241,6 +241,28 @@ TEST_F(MainWindowTest, InspectWindow) {
     EXPECT_EQ(ReadFile(Temp.Path() / "inspection.csv"), InspectListCsv(window->Result().Rows));
 }
 
+// DXF出力 and 設定を適用 from the file menu: the check mark follows the session's choice, the
+// selected drawing is exported into the destination and the results window says so.
+TEST_F(MainWindowTest, DxfExportFromTheMenu) {
+    WriteDrawing(Drawings / "a.jww", 420);
+    WriteFile(Drawings / "b.txt", std::string("text"));
+    Start();
+    ChooseSearchFolder(Home);
+    ClickFolder(Drawings);
+    Platform.Folders.push_back(Dest);
+    Form->browseButton->click();
+    SelectShownRows(0, 1);
+    MenuAction(Form.get(), main_text::kMenuApplySettings)->trigger();
+    EXPECT_TRUE(Session().ExportAppliesSettings() && Form->applySettingsAction->isChecked());
+    MenuAction(Form.get(), main_text::kMenuExport)->trigger();
+    EXPECT_EQ(Platform.Messages.back().Text, main_text::kAskStartExportApplied);
+    ASSERT_TRUE(WaitFor([&] { return !Session().Run().Running(); }));
+    EXPECT_TRUE(fs::exists(Dest / "a.dxf"));
+    ASSERT_NE(Form->resultsWindow, nullptr);
+    EXPECT_EQ(Form->resultsWindow->windowTitle(), ToQString(results_text::kExportCaption));
+    EXPECT_EQ(Form->resultsWindow->resultsTable->item(0, 1)->text(), ToQString(results_text::kExported));
+}
+
 // Closing during a run asks the session: No keeps the window and its run.
 TEST_F(MainWindowTest, ClosingAsksDuringARun) {
     WriteDrawing(Drawings / "a.jww", 420);

@@ -20,7 +20,7 @@ using namespace results_text;
 ResultsWindow::ResultsWindow(QWidget* parent, Platform& platform, RunResults results, std::function<void()> openFolder)
     : QDialog(parent), platform_(platform), results_(std::move(results)) {
     setObjectName("resultsWindow");
-    setWindowTitle(ToQString(kCaption));
+    setWindowTitle(ToQString(results_.Caption.empty() ? std::string(kCaption) : results_.Caption));
     setAttribute(Qt::WA_DeleteOnClose);
     resize(760, 420);
 
@@ -79,7 +79,7 @@ void ResultsWindow::CopyButtonClick() {
 }
 
 void ResultsWindow::SaveButtonClick() {
-    const std::optional<std::filesystem::path> file = platform_.ChooseSaveFile(ResultsFileChoice(results_.Destination));
+    const std::optional<std::filesystem::path> file = platform_.ChooseSaveFile(ResultsFileChoice(results_));
     if (!file || SaveResultsCsv(results_.Rows, *file)) return;
     platform_.Beep();
     platform_.ShowMessage({MessageKind::Error, std::string(kNotSaved) + DisplayPath(*file), MessageButtons::Ok});

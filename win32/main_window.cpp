@@ -125,6 +125,8 @@ void TForm1::CreateMenus() {
     AppendItem(file, MnuFileSave, kMenuDestination);
     AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
     AppendItem(file, MnuFileInspect, kMenuInspect);
+    AppendItem(file, MnuFileExport, kMenuExport);
+    AppendItem(file, MnuFileApplySettings, kMenuApplySettings);
     AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
     AppendItem(file, MnuExit, kMenuExit);
     AppendPopup(Menu, file, kMenuFile);
@@ -284,6 +286,7 @@ void TForm1::ApplyWindowState(const WindowState& state) {
         columns += width;
     }
     CheckMenuItem(Menu, MnuViewPreview, MF_BYCOMMAND | (state.PreviewVisible ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(Menu, MnuFileApplySettings, MF_BYCOMMAND | (session_.ExportAppliesSettings() ? MF_CHECKED : MF_UNCHECKED));
 
     ScreenRect kept{state.MainLeft, state.MainTop, state.MainWidth, state.MainHeight};
     if (!state.MainBoundsKept && !screens.empty()) {
@@ -506,6 +509,13 @@ std::vector<size_t> TForm1::SelectedRows() const {
     return selected;
 }
 
+void TForm1::MnuFileExportClick() { session_.MnuFileExportClick(SelectedRows()); }
+
+void TForm1::MnuFileApplySettingsClick() {
+    session_.MnuFileApplySettingsClick();
+    CheckMenuItem(Menu, MnuFileApplySettings, MF_BYCOMMAND | (session_.ExportAppliesSettings() ? MF_CHECKED : MF_UNCHECKED));
+}
+
 void TForm1::Button4Click() { session_.Button4Click(SelectedRows()); }
 void TForm1::MnuFileInspectClick() { session_.MnuFileInspectClick(SelectedRows()); }
 
@@ -611,6 +621,8 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 case MnuViewResults: MnuViewResultsClick(); return 0;
                 case MnuFileInspect: MnuFileInspectClick(); return 0;
                 case Button4Id: Button4Click(); return 0;
+                case MnuFileExport: MnuFileExportClick(); return 0;
+                case MnuFileApplySettings: MnuFileApplySettingsClick(); return 0;
                 case StopButtonId: session_.StopButtonClick(); return 0;
                 case EscapeKey: session_.EscapePressed(); return 0;
                 case ComboBox1Id:

@@ -42,6 +42,8 @@ enum Command : int {
     MnuViewResults,
     EscapeKey,
     MnuFileInspect = 1050,
+    MnuFileExport,
+    MnuFileApplySettings,
     Edit1Id = 2001,
     TreeView1Id,
     ComboBox1Id,
@@ -81,6 +83,8 @@ public:
     void Button1Click();
     void Button3Click();
     void Button4Click();
+    void MnuFileExportClick();
+    void MnuFileApplySettingsClick();
     void MnuSetSaveClick();
     void MnuSetOpenClick();
     void MnuViewPreviewClick();

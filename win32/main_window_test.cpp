@@ -50,16 +50,17 @@ void TypeIntoCell(ListView& grid, GridEditor& editor, int row, int column, const
     SendMessageW(editor.Edit(), WM_KEYDOWN, VK_RETURN, 0);
 }
 
-// What tolvane-cli.exe writes for the same files and settings.
-bool RunCommandLine(const fs::path& settingsFile, const fs::path& dest, const fs::path& folder) {
+// What tolvane-cli.exe writes for the same files and settings (command: convert, or export
+// with its format).
+bool RunCommandLine(const std::wstring& command, const fs::path& settingsFile, const fs::path& dest, const fs::path& path) {
     const char* cli = std::getenv("TOLVANE_CLI");
     if (!cli) return false;
-    std::wstring command = L"\"" + fs::path(cli).wstring() + L"\" convert --settings \"" + settingsFile.wstring() + L"\" --dest \"" +
-                           dest.wstring() + L"\" \"" + folder.wstring() + L"\"";
+    std::wstring line = L"\"" + fs::path(cli).wstring() + L"\" " + command + L" --settings \"" + settingsFile.wstring() +
+                        L"\" --dest \"" + dest.wstring() + L"\" \"" + path.wstring() + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process))
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process))
         return false;
     WaitForSingleObject(process.hProcess, 120000);
     CloseHandle(process.hThread);
@@ -232,7 +233,7 @@ TEST_F(Win32MainWindow, ChooseListSortConvertAndReadTheResults) {
     // The destination holds the bytes that tolvane-cli.exe writes with the same settings.
     const fs::path cliDest = temp.Path() / "cli";
     fs::create_directories(cliDest);
-    ASSERT_TRUE(RunCommandLine(folder / "sxf-delivery.set", cliDest, folder));
+    ASSERT_TRUE(RunCommandLine(L"convert", folder / "sxf-delivery.set", cliDest, folder));
     std::vector<fs::path> written;
     for (const fs::directory_entry& entry : fs::directory_iterator(dest)) written.push_back(entry.path().filename());
     EXPECT_EQ(written.size(), results.Counts.Converted);
@@ -416,6 +417,37 @@ TEST_F(Win32MainWindow, InspectFromTheFileMenu) {
     PostQuitMessage(0);
     RunMessageLoop(form->Handle(), form->Accelerators);
     EXPECT_FALSE(IsWindow(shown));
+    Close();
+}
+
+// DXF出力 with 設定を適用 from the file menu: the check mark follows the session, and the
+// destination holds the bytes that tolvane-cli.exe export writes with the same settings.
+TEST_F(Win32MainWindow, DxfExportFromTheMenu) {
+    const fs::path folder = temp.Path() / "drawings";
+    fs::create_directories(folder);
+    for (const char* name : {"plan-700.jww", "sxf-delivery.set"}) fs::copy(testing::ExamplesFolder() / name, folder / name);
+    const fs::path dest = temp.Path() / "out";
+    fs::create_directories(dest);
+    WriteFile(paths.StateFile, "[Set]\r\nFLD2=" + Utf8FromPath(dest) + "\\\r\n");
+    Start();
+    ChooseAndList(folder);
+    platform.Files.push_back(folder / "sxf-delivery.set");
+    SendMessageW(form->Handle(), WM_COMMAND, MnuSetOpen, 0);
+    SendMessageW(form->Handle(), WM_COMMAND, MnuFileApplySettings, 0);
+    EXPECT_TRUE(form->Session().ExportAppliesSettings());
+    EXPECT_TRUE(GetMenuState(form->Menu, MnuFileApplySettings, MF_BYCOMMAND) & MF_CHECKED);
+    ListView_SetItemState(form->StringGrid1.Handle(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_SetItemState(form->StringGrid1.Handle(), PlaceOf(L"plan-700.jww"), LVIS_SELECTED, LVIS_SELECTED);
+    SendMessageW(form->Handle(), WM_COMMAND, MnuFileExport, 0);
+    EXPECT_EQ(platform.Messages.back().Text, main_text::kAskStartExportApplied);
+    ASSERT_TRUE(PumpUntil([&] { return !form->Session().Run().Running() && form->Session().LastResults(); }, 60));
+    EXPECT_EQ(form->Session().LastResults()->Counts.Converted, 1u);
+
+    const fs::path cliDest = temp.Path() / "cli";
+    fs::create_directories(cliDest);
+    ASSERT_TRUE(RunCommandLine(L"export --format dxf", folder / "sxf-delivery.set", cliDest, folder / "plan-700.jww"));
+    ASSERT_TRUE(fs::exists(dest / "plan-700.dxf"));
+    EXPECT_EQ(ReadFile(dest / "plan-700.dxf"), ReadFile(cliDest / "plan-700.dxf"));
     Close();
 }
 

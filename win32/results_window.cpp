@@ -31,7 +31,7 @@ bool ResultsWindow::Create(HWND owner) {
     RECT ownerFrame{};
     GetWindowRect(owner, &ownerFrame);
     if (!CreateAs(L"TolvaneResultsWindow", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT,
-                  Wide(kCaption).c_str(), ownerFrame.left + Scale(40, dpi), ownerFrame.top + Scale(40, dpi), Scale(760, dpi),
+                  Wide(results_.Caption.empty() ? std::string(kCaption) : results_.Caption).c_str(), ownerFrame.left + Scale(40, dpi), ownerFrame.top + Scale(40, dpi), Scale(760, dpi),
                   Scale(420, dpi), owner, nullptr))
         return false;
     const HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -89,7 +89,7 @@ void ResultsWindow::Layout() {
 void ResultsWindow::CopyButtonClick() { CopyToClipboard(hwnd_, ResultsText(results_.Rows)); }
 
 void ResultsWindow::SaveButtonClick() {
-    const std::optional<std::filesystem::path> file = platform_.ChooseSaveFile(ResultsFileChoice(results_.Destination));
+    const std::optional<std::filesystem::path> file = platform_.ChooseSaveFile(ResultsFileChoice(results_));
     if (!file || SaveResultsCsv(results_.Rows, *file)) return;
     platform_.Beep();
     platform_.ShowMessage({MessageKind::Error, std::string(kNotSaved) + DisplayPath(*file), MessageButtons::Ok});
