@@ -4,7 +4,7 @@
 #include <array>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <optional>
 #include <utility>
 
 
@@ -56,7 +56,7 @@ const char* KindName(Kind kind) {
 
 size_t BlockMembers(const DrawingData& d) {
     size_t n = 0;
-    for (const BlockDefinition& b : d.BlockDefinitions) n += b.EntityOrder.size();
+    for (const BlockDefinition& b : d.BlockDefinitions) n += b.Members().EntityOrder.size();
     return n;
 }
 
@@ -92,11 +92,6 @@ std::string EscapeLineBreaks(std::string_view text) {
         else escaped += c;
     }
     return escaped;
-}
-
-std::string ReadWholeFile(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 }  // namespace
@@ -153,11 +148,16 @@ int RunCheck(const std::vector<std::string>& files, bool json, std::ostream& out
     DrawingData drawing;
     for (const std::string& file : files) {
         Decoded d = Decode(PathFromUtf8(file), drawing, images.Path());
-        MemorySink written;
+        std::optional<uint64_t> difference;
+        uint64_t originalSize = 0, writtenSize = 0;
         if (d.Ok) {
             try {
+                ComparingSink written(PathFromUtf8(file));
                 if (d.FileKind == Kind::Jws) WriteJwsTo(written, drawing, drawing.Header.FileVersion);
                 else WriteJwwTo(written, drawing, drawing.Header.FileVersion, images.Path());
+                difference = written.FirstDifference();
+                originalSize = written.FileSize();
+                writtenSize = written.Written();
             } catch (const std::exception& e) {
                 d.Ok = false;
                 d.Error = std::string("cannot be written again: ") + e.what();
@@ -171,21 +171,16 @@ int RunCheck(const std::vector<std::string>& files, bool json, std::ostream& out
             else out << file << ": cannot be read: " << d.Error << '\n';
             continue;
         }
-        const std::string original = ReadWholeFile(PathFromUtf8(file));
-        const auto& bytes = written.bytes;
-        const auto mismatch = std::mismatch(original.begin(), original.end(), bytes.begin(), bytes.end(),
-                                            [](char a, uint8_t b) { return static_cast<uint8_t>(a) == b; });
-        const bool identical = original.size() == bytes.size() && mismatch.first == original.end();
-        const auto firstDifference = static_cast<uint64_t>(mismatch.first - original.begin());
+        const bool identical = !difference;
         if (json) {
             Json j{{"file", file}, {"ok", true}, {"identical", identical}};
-            if (!identical) j["firstDifference"] = firstDifference;
+            if (!identical) j["firstDifference"] = *difference;
             out << Dump(j) << '\n';
         } else if (identical) {
-            out << file << ": identical when written again (" << original.size() << " bytes)\n";
+            out << file << ": identical when written again (" << originalSize << " bytes)\n";
         } else {
-            out << file << ": differs when written again, first at byte " << firstDifference << " (" << original.size()
-                << " bytes read, " << bytes.size() << " written)\n";
+            out << file << ": differs when written again, first at byte " << *difference << " (" << originalSize
+                << " bytes read, " << writtenSize << " written)\n";
         }
     }
     return status;

@@ -44,7 +44,7 @@ void AddPens(std::vector<Pen>& pens, const EntityLists& lists) {
 std::vector<Pen> PenSnapshot(const DrawingData& drawing) {
     std::vector<Pen> pens;
     AddPens(pens, drawing);
-    for (const BlockDefinition& definition : drawing.BlockDefinitions) AddPens(pens, definition);
+    for (const BlockDefinition& definition : drawing.BlockDefinitions) AddPens(pens, definition.Members());
     return pens;
 }
 

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <fstream>
+#include <cstdint>
 #include <system_error>
+#include <unordered_map>
 #include <vector>
 
 #include "formats/entity_stream.h"
@@ -69,16 +71,87 @@ void ReadImages(ArchiveReader& in, DrawingData& drawing, const fs::path& imageFo
     }
 }
 
-// The image that "^@BM%temp%name,..." refers to: the first entry whose stored name begins
-// with name, or none.
-const EmbeddedImage* ImageOfText(const DrawingData& drawing, const ArchiveString& text) {
-    if (text.Length() <= kImageTextPrefix.size() || !text.StartsWith(kImageTextPrefix)) return nullptr;
-    const size_t comma = text.Find(',', kImageTextPrefix.size());
-    if (comma == std::string::npos || comma == kImageTextPrefix.size()) return nullptr;
-    const ArchiveString name = text.Substring(kImageTextPrefix.size(), comma - kImageTextPrefix.size());
-    for (const EmbeddedImage& image : drawing.EmbeddedImageList)
-        if (StartsWithIgnoringAsciiCase(image.Name, name)) return &image;
-    return nullptr;
+// A text "^@BM%temp%name,..." marks the first image of the list whose stored name begins with
+// name, ASCII letters compared without case. Each name the texts ask for is hashed once; each
+// image name is then walked once, unit by unit, its prefix hash grown as it goes and looked up
+// among the names asked for at their lengths, so that the time is that of reading the texts
+// and the names once, however many of each a drawing holds.
+char16_t FoldCase(char16_t unit) { return unit >= u'a' && unit <= u'z' ? static_cast<char16_t>(unit - 0x20) : unit; }
+
+// FNV-1a over code units: the hash of a prefix one unit longer follows from the shorter one.
+constexpr uint64_t kHashStart = 14695981039346656037ull;
+uint64_t HashStep(uint64_t hash, char16_t unit) { return (hash ^ unit) * 1099511628211ull; }
+
+struct ImageQuery {
+    const ArchiveString* Text;  // the name is units [kImageTextPrefix.size(), + Length) of it
+    size_t Length = 0;
+    size_t Image = SIZE_MAX;    // the first image whose name begins with it
+};
+
+bool SameFolded(const ArchiveString& a, size_t aFrom, const ArchiveString& b, size_t bFrom, size_t length) {
+    for (size_t i = 0; i < length; ++i)
+        if (FoldCase(a.UnitAt(aFrom + i)) != FoldCase(b.UnitAt(bFrom + i))) return false;
+    return true;
+}
+
+bool QueryIsPrefix(const ImageQuery& query, const ArchiveString& name) {
+    return SameFolded(*query.Text, kImageTextPrefix.size(), name, 0, query.Length);
+}
+
+// The images that top-level texts and the texts of block definitions refer to (dimension texts
+// are not examined). A text without a comma, or with the comma right after the prefix, refers
+// to none.
+std::vector<bool> ImagesReferredTo(const DrawingData& drawing) {
+    const std::vector<EmbeddedImage>& list = drawing.EmbeddedImageList;
+    std::vector<bool> inUse(list.size(), false);
+    if (list.empty()) return inUse;
+
+    std::vector<ImageQuery> queries;
+    std::unordered_multimap<uint64_t, size_t> byHash;
+    std::vector<bool> queriedLength;
+    auto ask = [&](const TextRecord& record) {
+        const ArchiveString& text = record.Text;
+        if (text.Length() <= kImageTextPrefix.size() || !text.StartsWith(kImageTextPrefix)) return;
+        const size_t comma = text.Find(',', kImageTextPrefix.size());
+        if (comma == std::string::npos || comma == kImageTextPrefix.size()) return;
+        ImageQuery query{&text, comma - kImageTextPrefix.size()};
+        uint64_t hash = kHashStart;
+        for (size_t i = 0; i < query.Length; ++i) hash = HashStep(hash, FoldCase(text.UnitAt(kImageTextPrefix.size() + i)));
+        // Many texts name the same image; each name is asked for once.
+        const auto [first, last] = byHash.equal_range(hash);
+        for (auto it = first; it != last; ++it) {
+            const ImageQuery& known = queries[it->second];
+            if (known.Length == query.Length &&
+                SameFolded(*known.Text, kImageTextPrefix.size(), text, kImageTextPrefix.size(), query.Length))
+                return;
+        }
+        byHash.emplace(hash, queries.size());
+        queries.push_back(query);
+        if (queriedLength.size() <= query.Length) queriedLength.resize(query.Length + 1, false);
+        queriedLength[query.Length] = true;
+    };
+    for (const TextRecord& text : drawing.Texts) ask(text);
+    for (const BlockDefinition& definition : drawing.BlockDefinitions)
+        for (const TextRecord& text : definition.Members().Texts) ask(text);
+    if (queries.empty()) return inUse;
+
+    for (size_t image = 0; image < list.size(); ++image) {
+        const ArchiveString& name = list[image].Name;
+        const size_t longest = std::min(name.Length(), queriedLength.size() - 1);
+        uint64_t hash = kHashStart;
+        for (size_t length = 1; length <= longest; ++length) {
+            hash = HashStep(hash, FoldCase(name.UnitAt(length - 1)));
+            if (!queriedLength[length]) continue;
+            const auto [first, last] = byHash.equal_range(hash);
+            for (auto it = first; it != last; ++it) {
+                ImageQuery& query = queries[it->second];
+                if (query.Length != length || query.Image != SIZE_MAX || !QueryIsPrefix(query, name)) continue;
+                query.Image = image;
+                inUse[image] = true;
+            }
+        }
+    }
+    return inUse;
 }
 
 struct ImageToWrite {
@@ -91,14 +164,7 @@ struct ImageToWrite {
 // and whose files are still there, in list order, with their sizes, so that the count
 // written is the count of images that follow.
 std::vector<ImageToWrite> CollectImagesInUse(const DrawingData& drawing, const fs::path& imageFolder) {
-    std::vector<bool> inUse(drawing.EmbeddedImageList.size(), false);
-    auto mark = [&](const TextRecord& text) {
-        if (const EmbeddedImage* image = ImageOfText(drawing, text.Text))
-            inUse[static_cast<size_t>(image - drawing.EmbeddedImageList.data())] = true;
-    };
-    for (const TextRecord& text : drawing.Texts) mark(text);
-    for (const BlockDefinition& definition : drawing.BlockDefinitions)
-        for (const TextRecord& text : definition.Texts) mark(text);
+    const std::vector<bool> inUse = ImagesReferredTo(drawing);
 
     std::vector<ImageToWrite> images;
     for (size_t i = 0; i < inUse.size(); ++i) {

@@ -136,12 +136,12 @@ TEST(JwwReader, ReadsEveryLayoutVersionToTheLastByte) {
         const BlockDefinition& first = d.BlockDefinitions[0];
         EXPECT_EQ(first.Time, 1u);  // 64-bit time: its position
         EXPECT_EQ(first.Name, Built("\x83\x68\x83\x41", wide));
-        ASSERT_EQ(first.Lines.size(), 1u);
-        EXPECT_EQ(first.Lines[0].PenColor, 1);
+        ASSERT_EQ(first.Members().Lines.size(), 1u);
+        EXPECT_EQ(first.Members().Lines[0].PenColor, 1);
         const BlockDefinition& second = d.BlockDefinitions[1];
         EXPECT_EQ(second.Time, 12345u);
         EXPECT_EQ(second.Referenced, 1u);
-        ASSERT_EQ(second.Texts.size(), 1u);
+        ASSERT_EQ(second.Members().Texts.size(), 1u);
 
         if (v >= 700) {
             ASSERT_EQ(d.EmbeddedImageList.size(), 3u);
@@ -356,7 +356,7 @@ TEST(DrawingData, ClearAndRelease) {
     DrawingData d;
     d.Lines.emplace_back();
     d.EntityOrder.push_back({1, 0});
-    d.BlockDefinitions.emplace_back().Lines.emplace_back();
+    d.BlockDefinitions.emplace_back().Members().Lines.emplace_back();
     d.Header.FileVersion = 600;
     d.Header.PrinterScale = 3;
     d.EmbeddedImageList.push_back({"a.bmp", 1, "image1.bmp"});

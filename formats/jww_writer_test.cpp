@@ -193,7 +193,7 @@ TEST(JwwWriter, ChecksAttributesOnTheWay) {
     d.Dimensions[0].DimensionLine.PenStyle = 0;
     d.BlockInserts[0].PenColor = 0;  // kinds 7 and 8 have no colour or line-type check
     d.BlockDefinitions[0].PenStyle = 0;
-    d.BlockDefinitions[0].Lines[0].PenColor = 500;
+    d.BlockDefinitions[0].Members().Lines[0].PenColor = 500;
     const DrawingData back = RoundTrip(d, 600, images.Path());
     EXPECT_EQ(back.Lines[0].PenStyle, 1);
     EXPECT_EQ(back.Lines[1].PenStyle, 1);
@@ -216,7 +216,7 @@ TEST(JwwWriter, ChecksAttributesOnTheWay) {
     EXPECT_EQ(back.Dimensions[0].DimensionLine.PenStyle, 1);
     EXPECT_EQ(back.BlockInserts[0].PenColor, 0);
     EXPECT_EQ(back.BlockDefinitions[0].PenStyle, 0);
-    EXPECT_EQ(back.BlockDefinitions[0].Lines[0].PenColor, 2);
+    EXPECT_EQ(back.BlockDefinitions[0].Members().Lines[0].PenColor, 2);
     // The stored drawing is left as it was.
     EXPECT_EQ(d.Lines[0].PenStyle, 0);
 }
@@ -298,7 +298,7 @@ TEST(JwwWriter, WritesTheImagesInUse) {
                            {"PHOTO.BMP", 6, "image3.BMP"},
                            {"gone.bmp", 4, "image4.bmp"}};
     d.Texts[0].Text = ImageText("photo.bmp");
-    d.BlockDefinitions[0].Texts[0].Text = ImageText("gone.bmp");
+    d.BlockDefinitions[0].Members().Texts[0].Text = ImageText("gone.bmp");
     d.Dimensions[0].DimensionText.Text = ImageText("unused.bmp");  // dimension texts are not examined
     d.Texts[1].Text = "^@BM%temp%unused.bmp";                        // no comma: marks nothing
     const DrawingData before = d;

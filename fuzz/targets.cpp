@@ -50,7 +50,7 @@ void Render(const DrawingData& drawing, render::DrawingFormat format) {
 bool SameEntities(const DrawingData& a, const DrawingData& b) {
     if (a.EntityOrder.size() != b.EntityOrder.size() || a.BlockDefinitions.size() != b.BlockDefinitions.size()) return false;
     for (size_t i = 0; i < a.BlockDefinitions.size(); ++i)
-        if (a.BlockDefinitions[i].EntityOrder.size() != b.BlockDefinitions[i].EntityOrder.size()) return false;
+        if (a.BlockDefinitions[i].Members().EntityOrder.size() != b.BlockDefinitions[i].Members().EntityOrder.size()) return false;
     return true;
 }
 

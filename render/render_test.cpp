@@ -50,10 +50,11 @@ void AddInsert(EntityLists& l, uint32_t block, double x, double y, double sx, do
     l.BlockInserts.push_back(r);
 }
 
-BlockDefinition& AddBlock(DrawingData& d, uint32_t number) {
+// The members of a new definition.
+EntityLists& AddBlock(DrawingData& d, uint32_t number) {
     BlockDefinition& b = d.BlockDefinitions.emplace_back();
     b.Number = number;
-    return b;
+    return b.Members();
 }
 
 void ExpectPoint(const PaperPoint& p, double x, double y) {
@@ -70,7 +71,7 @@ TEST(RenderPlacement, NestedInsertionWithScalesAndAngleLandsWhereItShould) {
     text.SizeX = text.SizeY = 2;
     text.Angle = 10;
     text.Text = "A";
-    BlockDefinition& outer = AddBlock(d, 2);
+    EntityLists& outer = AddBlock(d, 2);
     AddInsert(outer, 1, 10, 0, 2, 2, 0);
     outer.EntityOrder.push_back({uint32_t(EntityKind::Text), 0});
     outer.Texts.push_back(text);
@@ -280,10 +281,10 @@ TEST(RenderPens, LineTypePatternsFromTheTablesAndTheirBits) {
 // Hostile block structures end, and end soon.
 TEST(RenderLimits, CyclicAndSelfReferencingBlocksStop) {
     DrawingData d = ShownDrawing();
-    BlockDefinition& one = AddBlock(d, 1);
+    EntityLists& one = AddBlock(d, 1);
     AddLine(one, Pen(2), 0, 0, 1, 0);
     AddInsert(one, 2, 0, 0, 1, 1, 0);
-    BlockDefinition& two = AddBlock(d, 2);
+    EntityLists& two = AddBlock(d, 2);
     AddLine(two, Pen(3), 0, 0, 1, 0);
     AddInsert(two, 1, 0, 0, 1, 1, 0);
     AddInsert(two, 2, 0, 0, 1, 1, 0);
@@ -297,7 +298,7 @@ TEST(RenderLimits, CyclicAndSelfReferencingBlocksStop) {
 TEST(RenderLimits, DeepNestingAndExponentialInsertionsAreCut) {
     DrawingData d = ShownDrawing();
     for (uint32_t n = 1; n <= 30; ++n) {
-        BlockDefinition& b = AddBlock(d, n);
+        EntityLists& b = AddBlock(d, n);
         AddLine(b, Pen(2), 0, 0, 1, 0);
         AddInsert(b, n + 1, 0, 0, 1, 1, 0);
     }
@@ -311,7 +312,7 @@ TEST(RenderLimits, DeepNestingAndExponentialInsertionsAreCut) {
     // Ten blocks of a hundred insertions of the next would make 10^20 lines.
     DrawingData wide = ShownDrawing();
     for (uint32_t n = 1; n <= 10; ++n) {
-        BlockDefinition& b = AddBlock(wide, n);
+        EntityLists& b = AddBlock(wide, n);
         AddLine(b, Pen(2), 0, 0, 1, 0);
         for (int i = 0; i < 100; ++i) AddInsert(b, n + 1, i, 0, 1, 1, 0);
     }
@@ -327,7 +328,7 @@ TEST(RenderLimits, DeepNestingAndExponentialInsertionsAreCut) {
     // Blocks of nothing but insertions draw nothing, and still stop.
     DrawingData empty = ShownDrawing();
     for (uint32_t n = 1; n <= 12; ++n) {
-        BlockDefinition& b = AddBlock(empty, n);
+        EntityLists& b = AddBlock(empty, n);
         for (int i = 0; i < 100; ++i) AddInsert(b, n + 1, i, 0, 1, 1, 0);
     }
     AddInsert(empty, 1, 0, 0, 1, 1, 0);

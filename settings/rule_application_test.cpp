@@ -165,7 +165,7 @@ DrawingData EveryHolder(uint32_t version) {
     fill(d);
     BlockDefinition& block = d.BlockDefinitions.emplace_back();
     static_cast<EntityBase&>(block) = pen;
-    fill(block);
+    fill(block.Members());
     return d;
 }
 
@@ -190,7 +190,7 @@ std::map<std::string, const EntityBase*> Holders(const DrawingData& d) {
         holders[prefix + "insert"] = &l.BlockInserts[0];
     };
     add("", d);
-    add("member ", d.BlockDefinitions[0]);
+    add("member ", d.BlockDefinitions[0].Members());
     holders["block"] = &d.BlockDefinitions[0];
     return holders;
 }

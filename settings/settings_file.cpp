@@ -2,6 +2,7 @@
 
 #include <array>
 #include <limits>
+#include <unordered_map>
 
 #include "formats/text.h"
 #include "settings/profile.h"
@@ -84,9 +85,9 @@ bool SaveConversionSettings(const ConversionSettings& settings, const std::strin
 
 bool SaveConversionSettings(const ConversionSettings& settings, ProfileDocument& document) {
     // The key order makes a new file hold the sections "JWW", "Set", "JWW1" in this order.
-    bool written = true;
+    std::vector<ProfileDocument::Entry> entries;
     auto set = [&](std::string_view section, const std::string& key, const std::string& value) {
-        written = document.Set(section, key, value) && written;
+        entries.push_back({std::string(section), key, value});
     };
     for (int n = 1; n <= kSequenceLength; ++n) set(kTableSection, Key("C", n), std::to_string(settings.SequenceValue(n)));
     for (int n = 1; n <= kColorSlots; ++n)
@@ -101,33 +102,50 @@ bool SaveConversionSettings(const ConversionSettings& settings, ProfileDocument&
         set(kRuleSection, Key("LT", r), std::to_string(rule.TargetLineType));
         set(kRuleSection, Key("WD", r), std::to_string(rule.TargetWidth));
     }
-    return written;
+    return document.SetAll(entries);
 }
 
 std::vector<std::string> LoadConversionSettings(ConversionSettings& settings, const std::string& file) {
     return LoadConversionSettings(settings, ProfileDocument::Load(file));
 }
 
+// Each section is read in one pass over the document, every line looked up among the keys
+// this file can hold, so that a file of any length is read in time that follows its length.
 SettingsFileKeys ReadSettingsKeys(const ProfileDocument& document) {
     SettingsFileKeys keys;
-    auto number = [&](std::string_view section, const std::string& key) -> std::optional<int32_t> {
-        const auto [present, text] = document.Get(section, key, kNumberValueBuffer);
-        if (!present) return std::nullopt;
-        return ParseInt(text);
+    struct Slot {
+        std::optional<int32_t>* Number = nullptr;
+        std::optional<bool>* Flag = nullptr;
+        bool Seen = false;  // the first line of a name counts, even with an empty value
     };
-    for (int n = 1; n <= kSequenceLength; ++n) keys.C[static_cast<size_t>(n)] = number(kTableSection, Key("C", n));
-    for (int n = 1; n <= kColorSlots; ++n) keys.W[static_cast<size_t>(n)] = number(kTableSection, Key("W", n));
-    keys.Mode = number(kModeSection, std::string(kModeKey));
+    auto read = [&](std::string_view section, std::unordered_map<std::string, Slot> slots) {
+        document.ForEachKey(section, kNumberValueBuffer, [&](std::string_view key, std::string_view value) {
+            const auto found = slots.find(ProfileNameKey(key));
+            if (found == slots.end() || found->second.Seen) return;
+            found->second.Seen = true;
+            if (value.empty()) return;
+            if (found->second.Number != nullptr) *found->second.Number = ParseInt(value);
+            else *found->second.Flag = ParseBool(value);
+        });
+    };
+    auto number = [](std::optional<int32_t>& field) { return Slot{&field, nullptr}; };
+
+    std::unordered_map<std::string, Slot> tables;
+    for (int n = 1; n <= kSequenceLength; ++n) tables[ProfileNameKey(Key("C", n))] = number(keys.C[static_cast<size_t>(n)]);
+    for (int n = 1; n <= kColorSlots; ++n) tables[ProfileNameKey(Key("W", n))] = number(keys.W[static_cast<size_t>(n)]);
+    read(kTableSection, std::move(tables));
+    read(kModeSection, {{ProfileNameKey(kModeKey), number(keys.Mode)}});
+    std::unordered_map<std::string, Slot> rules;
     for (int r = 1; r <= kRuleCount; ++r) {
         SettingsFileKeys::Rule& rule = keys.Rules[static_cast<size_t>(r - 1)];
-        if (const auto [present, flag] = document.Get(kRuleSection, Key("FL", r), kNumberValueBuffer); present)
-            rule.Enabled = ParseBool(flag);
-        rule.SourceColorIndex = number(kRuleSection, Key("CN", r));
-        rule.SourceLineTypeIndex = number(kRuleSection, Key("LN", r));
-        rule.TargetColor = number(kRuleSection, Key("CL", r));
-        rule.TargetLineType = number(kRuleSection, Key("LT", r));
-        rule.TargetWidth = number(kRuleSection, Key("WD", r));
+        rules[ProfileNameKey(Key("FL", r))] = Slot{nullptr, &rule.Enabled};
+        rules[ProfileNameKey(Key("CN", r))] = number(rule.SourceColorIndex);
+        rules[ProfileNameKey(Key("LN", r))] = number(rule.SourceLineTypeIndex);
+        rules[ProfileNameKey(Key("CL", r))] = number(rule.TargetColor);
+        rules[ProfileNameKey(Key("LT", r))] = number(rule.TargetLineType);
+        rules[ProfileNameKey(Key("WD", r))] = number(rule.TargetWidth);
     }
+    read(kRuleSection, std::move(rules));
     return keys;
 }
 
