@@ -219,6 +219,11 @@ int RunRender(const RenderCommand& command, std::ostream& out, std::ostream& err
     // The drawing is not needed afterwards: converted in place, without a copy.
     const render::DisplayList list = render::RenderView(std::move(drawing), format, settings, view);
     drawing.Release();
+    // The limits grow with the file, so that a small file cannot ask for gigabytes of shapes.
+    if (list.ItemLimitReached) {
+        err << "tolvane-cli: " << command.File << ": the drawing expands beyond " << list.Items.size() << " shapes\n";
+        return 1;
+    }
 
     const fs::path output = PathFromUtf8(command.Output);
     {
@@ -235,8 +240,6 @@ int RunRender(const RenderCommand& command, std::ostream& out, std::ostream& err
     if (list.SkippedInsertions > 0)
         err << "tolvane-cli: warning: " << command.File << ": " << list.SkippedInsertions
             << " block insertions not drawn (undefined, cyclic or nested too deep)\n";
-    if (list.ItemLimitReached)
-        err << "tolvane-cli: warning: " << command.File << ": the blocks would draw more shapes than the limit; the rest is left out\n";
     out << command.File << ": " << list.Items.size() << " shapes written to " << command.Output << '\n';
     return 0;
 }

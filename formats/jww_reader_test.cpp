@@ -375,5 +375,37 @@ TEST(DrawingData, ClearAndRelease) {
     EXPECT_EQ(d.Header.GridSpacingX, 1.0);
 }
 
+// What the reader keeps takes no more than it holds: every array is made at its final size
+// (none grown by doubling), and a block definition without members holds no arrays. A copy of
+// a drawing has members of its own.
+TEST(JwwReader, ArraysAreMadeAtTheirFinalSize) {
+    TempFolder images;
+    DrawingData synthetic;
+    ASSERT_EQ(ReadBytes(SyntheticJww(600), synthetic, images.Path()), "");
+    synthetic.BlockDefinitions.emplace_back().Number = 3;
+    MemorySink sink;
+    WriteJwwTo(sink, synthetic, 600, images.Path());
+    DrawingData d;
+    ASSERT_EQ(ReadBytes(sink.bytes, d, images.Path()), "");
+
+    auto exact = [](const EntityLists& l) {
+        return l.EntityOrder.capacity() == l.EntityOrder.size() && l.Lines.capacity() == l.Lines.size() &&
+               l.Arcs.capacity() == l.Arcs.size() && l.Points.capacity() == l.Points.size() &&
+               l.Texts.capacity() == l.Texts.size() && l.Dimensions.capacity() == l.Dimensions.size() &&
+               l.Solids.capacity() == l.Solids.size() && l.BlockInserts.capacity() == l.BlockInserts.size();
+    };
+    EXPECT_TRUE(exact(d));
+    ASSERT_EQ(d.BlockDefinitions.size(), 3u);
+    EXPECT_EQ(d.BlockDefinitions.capacity(), 3u);
+    EXPECT_TRUE(d.BlockDefinitions[0].HasMembers() && exact(d.BlockDefinitions[0].Members()));
+    EXPECT_TRUE(d.BlockDefinitions[1].HasMembers() && exact(d.BlockDefinitions[1].Members()));
+    EXPECT_FALSE(d.BlockDefinitions[2].HasMembers());
+    EXPECT_TRUE(d.BlockDefinitions[2].Members().EntityOrder.empty());
+
+    DrawingData copy = d;
+    copy.BlockDefinitions[0].Members().Lines[0].PenColor = 9;
+    EXPECT_EQ(d.BlockDefinitions[0].Members().Lines[0].PenColor, 1);
+}
+
 }  // namespace
 }  // namespace tolvane

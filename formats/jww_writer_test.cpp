@@ -322,6 +322,30 @@ TEST(JwwWriter, WritesTheImagesInUse) {
     EXPECT_EQ(testing::ReadFile(readBack.Path() / wideBack.EmbeddedImageList[1].FileName), "wide");
 }
 
+// Among many images and texts each text finds the first image whose name begins with the
+// text's name: a name that begins several image names, one asked for by two texts, one
+// longer than every image name.
+TEST(JwwWriter, FindsTheImageOfEachTextAmongMany) {
+    TempFolder images;
+    DrawingData d = testing::MakeFloorPlan(700);
+    d.EmbeddedImageList.clear();
+    const std::string names[] = {"a.bmp", "ab.bmp", "AB", "abc.bmp", "b", "x.bmp"};
+    for (size_t i = 0; i < std::size(names); ++i) {
+        const std::string file = "image" + std::to_string(i + 1);
+        d.EmbeddedImageList.push_back({names[i], 1, file});
+        testing::WriteFile(images.Path() / file, std::string("x"));
+    }
+    for (const char* name : {"ab", "Ab", "ABC", "abc.bmp.long", "b"}) {
+        d.EntityOrder.push_back({uint32_t(EntityKind::Text), static_cast<uint32_t>(d.Texts.size())});
+        d.Texts.emplace_back().Text = ImageText(name);
+    }
+    TempFolder readBack;
+    const DrawingData back = ReadMemory(WriteMemory(d, 700, images.Path()), readBack.Path());
+    std::vector<ArchiveString> written;
+    for (const EmbeddedImage& image : back.EmbeddedImageList) written.push_back(image.Name);
+    EXPECT_EQ(written, (std::vector<ArchiveString>{"ab.bmp", "abc.bmp", "b"}));
+}
+
 // A sink that fails once it has taken a number of bytes, and can act on its first write.
 class FailingSink : public ByteSink {
 public:

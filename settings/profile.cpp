@@ -171,17 +171,23 @@ std::optional<ProfileDocument> ProfileDocument::LoadExisting(const std::string& 
     return LoadForUpdate(file);
 }
 
-void ProfileDocument::ForEachKey(std::string_view section, size_t bufferSize,
-                                 const std::function<void(std::string_view, std::string_view)>& visit) const {
-    bool inSection = false;
+void ProfileDocument::ForEachKey(const std::vector<std::string_view>& sections, size_t bufferSize,
+                                 const std::function<void(size_t, std::string_view, std::string_view)>& visit) const {
+    std::vector<bool> seen(sections.size(), false);
+    size_t current = sections.size();
     ForEachLine(bytes_, [&](const LineSpan& line) {
         const LineView view = Classify(line.Text);
         if (view.LineKind == LineView::Section) {
-            // Only the first section of that name is searched.
-            if (inSection) return false;
-            inSection = SameName(view.Name, section);
-        } else if (inSection && view.LineKind == LineView::Key) {
-            visit(view.Name, ValueAsRead(view.Value, bufferSize));
+            // Only the first section of a name is read.
+            current = sections.size();
+            for (size_t i = 0; i < sections.size(); ++i) {
+                if (seen[i] || !SameName(view.Name, sections[i])) continue;
+                seen[i] = true;
+                current = i;
+                break;
+            }
+        } else if (current < sections.size() && view.LineKind == LineView::Key) {
+            visit(current, view.Name, ValueAsRead(view.Value, bufferSize));
         }
         return true;
     });

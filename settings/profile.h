@@ -37,11 +37,11 @@ public:
 
     // The value, cut to bufferSize - 1 bytes; present when it is not empty.
     std::pair<bool, std::string> Get(std::string_view section, std::string_view key, size_t bufferSize) const;
-    // Every key line of the first section of that name, in file order, with its value as Get
-    // gives it: for reading many keys of a section in one pass (the first line of a name
-    // is the one Get finds).
-    void ForEachKey(std::string_view section, size_t bufferSize,
-                    const std::function<void(std::string_view key, std::string_view value)>& visit) const;
+    // Every key line of the first section of each of these names, in file order, with the
+    // position of its section in the list and its value as Get gives it: for reading many keys
+    // in one pass over the document (of several lines of one name, Get finds the first).
+    void ForEachKey(const std::vector<std::string_view>& sections, size_t bufferSize,
+                    const std::function<void(size_t section, std::string_view key, std::string_view value)>& visit) const;
 
     // Replaces the value in place, or adds the key at the end of its section, or the section
     // at the end of the document. Refuses (false, nothing changed) a section, key or value that

@@ -109,8 +109,9 @@ std::vector<std::string> LoadConversionSettings(ConversionSettings& settings, co
     return LoadConversionSettings(settings, ProfileDocument::Load(file));
 }
 
-// Each section is read in one pass over the document, every line looked up among the keys
-// this file can hold, so that a file of any length is read in time that follows its length.
+// The three sections are read in one pass over the document, every key line looked up among
+// the keys this file can hold, so that a file of any length is read in time that follows
+// its length.
 SettingsFileKeys ReadSettingsKeys(const ProfileDocument& document) {
     SettingsFileKeys keys;
     struct Slot {
@@ -118,34 +119,29 @@ SettingsFileKeys ReadSettingsKeys(const ProfileDocument& document) {
         std::optional<bool>* Flag = nullptr;
         bool Seen = false;  // the first line of a name counts, even with an empty value
     };
-    auto read = [&](std::string_view section, std::unordered_map<std::string, Slot> slots) {
-        document.ForEachKey(section, kNumberValueBuffer, [&](std::string_view key, std::string_view value) {
-            const auto found = slots.find(ProfileNameKey(key));
-            if (found == slots.end() || found->second.Seen) return;
-            found->second.Seen = true;
-            if (value.empty()) return;
-            if (found->second.Number != nullptr) *found->second.Number = ParseInt(value);
-            else *found->second.Flag = ParseBool(value);
-        });
-    };
     auto number = [](std::optional<int32_t>& field) { return Slot{&field, nullptr}; };
-
-    std::unordered_map<std::string, Slot> tables;
-    for (int n = 1; n <= kSequenceLength; ++n) tables[ProfileNameKey(Key("C", n))] = number(keys.C[static_cast<size_t>(n)]);
-    for (int n = 1; n <= kColorSlots; ++n) tables[ProfileNameKey(Key("W", n))] = number(keys.W[static_cast<size_t>(n)]);
-    read(kTableSection, std::move(tables));
-    read(kModeSection, {{ProfileNameKey(kModeKey), number(keys.Mode)}});
-    std::unordered_map<std::string, Slot> rules;
+    std::array<std::unordered_map<std::string, Slot>, 3> slots;  // by section, as listed below
+    for (int n = 1; n <= kSequenceLength; ++n) slots[0][ProfileNameKey(Key("C", n))] = number(keys.C[static_cast<size_t>(n)]);
+    for (int n = 1; n <= kColorSlots; ++n) slots[0][ProfileNameKey(Key("W", n))] = number(keys.W[static_cast<size_t>(n)]);
+    slots[1][ProfileNameKey(kModeKey)] = number(keys.Mode);
     for (int r = 1; r <= kRuleCount; ++r) {
         SettingsFileKeys::Rule& rule = keys.Rules[static_cast<size_t>(r - 1)];
-        rules[ProfileNameKey(Key("FL", r))] = Slot{nullptr, &rule.Enabled};
-        rules[ProfileNameKey(Key("CN", r))] = number(rule.SourceColorIndex);
-        rules[ProfileNameKey(Key("LN", r))] = number(rule.SourceLineTypeIndex);
-        rules[ProfileNameKey(Key("CL", r))] = number(rule.TargetColor);
-        rules[ProfileNameKey(Key("LT", r))] = number(rule.TargetLineType);
-        rules[ProfileNameKey(Key("WD", r))] = number(rule.TargetWidth);
+        slots[2][ProfileNameKey(Key("FL", r))] = Slot{nullptr, &rule.Enabled};
+        slots[2][ProfileNameKey(Key("CN", r))] = number(rule.SourceColorIndex);
+        slots[2][ProfileNameKey(Key("LN", r))] = number(rule.SourceLineTypeIndex);
+        slots[2][ProfileNameKey(Key("CL", r))] = number(rule.TargetColor);
+        slots[2][ProfileNameKey(Key("LT", r))] = number(rule.TargetLineType);
+        slots[2][ProfileNameKey(Key("WD", r))] = number(rule.TargetWidth);
     }
-    read(kRuleSection, std::move(rules));
+    document.ForEachKey({kTableSection, kModeSection, kRuleSection}, kNumberValueBuffer,
+                        [&](size_t section, std::string_view key, std::string_view value) {
+                            const auto found = slots[section].find(ProfileNameKey(key));
+                            if (found == slots[section].end() || found->second.Seen) return;
+                            found->second.Seen = true;
+                            if (value.empty()) return;
+                            if (found->second.Number != nullptr) *found->second.Number = ParseInt(value);
+                            else *found->second.Flag = ParseBool(value);
+                        });
     return keys;
 }
 
