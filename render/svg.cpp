@@ -131,12 +131,17 @@ std::string Label(const std::string& name) {
     return "[" + name.substr(0, end) + (end < name.size() ? "\xE2\x80\xA6]" : "]");
 }
 
-// The texts that more than one shape holds, each with its number among the definitions.
+// The texts that more than one shape holds, each with its number among the definitions. A
+// short text is written where it is drawn: a reference to it would be as long.
+constexpr size_t kShortText = 32;
+
 std::unordered_map<const void*, size_t> SharedTexts(const DisplayList& list) {
     std::unordered_map<const void*, size_t> uses;
-    for (const DisplayItem& item : list.Items)
-        if (item.Kind == ItemKind::Text && item.First < list.Texts.size())
-            if (const void* text = list.Texts[item.First].Text.Identity()) ++uses[text];
+    for (const DisplayItem& item : list.Items) {
+        if (item.Kind != ItemKind::Text || item.First >= list.Texts.size()) continue;
+        const SharedText& text = list.Texts[item.First].Text;
+        if (text.Identity() != nullptr && text.size() > kShortText) ++uses[text.Identity()];
+    }
     std::unordered_map<const void*, size_t> ids;
     for (const auto& [text, count] : uses)
         if (count > 1) ids.emplace(text, 0);

@@ -133,24 +133,30 @@ TEST(Svg, EscapesMarkupAndKeepsOnlyWhatXmlAllows) {
 // image's name in its frame is cut.
 TEST(Svg, SharedTextsAreWrittenOnce) {
     DisplayList list;
-    const SharedText shared = SharedText::Shared("<shared>");
-    list.Texts = {{{0, 0}, 0, 2, 2, 0, shared, 0}, {{5, 0}, 0, 2, 2, 0, shared, 0}, {{9, 0}, 0, 2, 2, 0, "own", 0},
-                  {{0, 9}, 0, 0, 0, 0, std::string(100, 'n'), 0}};
+    const SharedText shared = SharedText::Shared("<shared text, longer than a reference to it>");
+    const SharedText shortText = SharedText::Shared("D1");
+    list.Texts = {{{0, 0}, 0, 2, 2, 0, shared, 0},    {{5, 0}, 0, 2, 2, 0, shared, 0},
+                  {{9, 0}, 0, 2, 2, 0, "own", 0},     {{0, 9}, 0, 0, 0, 0, std::string(100, 'n'), 0},
+                  {{0, 5}, 0, 2, 2, 0, shortText, 0}, {{5, 5}, 0, 2, 2, 0, shortText, 0}};
     list.Points = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
-    for (uint32_t i = 0; i < 3; ++i) list.Items.push_back({ItemKind::Text, false, 1, 0, 2, {}, 0.1f, i, 1});
+    for (uint32_t i : {0, 1, 2, 4, 5}) list.Items.push_back({ItemKind::Text, false, 1, 0, 2, {}, 0.1f, i, 1});
     list.Items.push_back({ItemKind::ImageFrame, false, 1, 0, 2, {}, 0.1f, 0, 3});
     list.Fonts = {""};
     const std::string svg = Svg(list);
     EXPECT_EQ(XmlProblem(svg), "");
     EXPECT_EQ(OutsideViewBox(svg), "");
-    const std::string definition = "<text id=\"t0\">&lt;shared&gt;</text>";
+    const std::string definition = "<text id=\"t0\">&lt;shared text, longer than a reference to it&gt;</text>";
     const size_t at = svg.find(definition);
     ASSERT_NE(at, std::string::npos) << svg;
-    EXPECT_EQ(svg.find("&lt;shared&gt;", at + definition.size()), std::string::npos);
+    EXPECT_EQ(svg.find("&lt;shared text", at + definition.size()), std::string::npos);
     size_t uses = 0;
     for (size_t use = svg.find("<use xlink:href=\"#t0\""); use != std::string::npos; use = svg.find("<use ", use + 1)) ++uses;
     EXPECT_EQ(uses, 2u);
     EXPECT_NE(svg.find(">own</text>"), std::string::npos);
+    // A short text shared or not is written where it is drawn.
+    const size_t first = svg.find(">D1</text>");
+    ASSERT_NE(first, std::string::npos);
+    EXPECT_NE(svg.find(">D1</text>", first + 1), std::string::npos);
     EXPECT_NE(svg.find(">[" + std::string(64, 'n') + "\xE2\x80\xA6]</text>"), std::string::npos);
 }
 
