@@ -5,7 +5,6 @@
 #include <fstream>
 #include <cstdint>
 #include <system_error>
-#include <unordered_map>
 #include <vector>
 
 #include "formats/entity_stream.h"
@@ -84,8 +83,9 @@ uint64_t HashStep(uint64_t hash, char16_t unit) { return (hash ^ unit) * 1099511
 
 struct ImageQuery {
     const ArchiveString* Text;  // the name is units [kImageTextPrefix.size(), + Length) of it
+    uint64_t Hash = 0;
     size_t Length = 0;
-    size_t Image = SIZE_MAX;    // the first image whose name begins with it
+    bool Found = false;         // an image whose name begins with it was met
 };
 
 bool SameFolded(const ArchiveString& a, size_t aFrom, const ArchiveString& b, size_t bFrom, size_t length) {
@@ -94,9 +94,70 @@ bool SameFolded(const ArchiveString& a, size_t aFrom, const ArchiveString& b, si
     return true;
 }
 
-bool QueryIsPrefix(const ImageQuery& query, const ArchiveString& name) {
-    return SameFolded(*query.Text, kImageTextPrefix.size(), name, 0, query.Length);
-}
+// The names the texts ask for, each once, in a table of open addressing at most half full.
+class ImageQueries {
+public:
+    void Ask(const ArchiveString& text) {
+        if (text.Length() <= kImageTextPrefix.size() || !text.StartsWith(kImageTextPrefix)) return;
+        const size_t comma = text.Find(',', kImageTextPrefix.size());
+        if (comma == std::string::npos || comma == kImageTextPrefix.size()) return;
+        ImageQuery query{&text, kHashStart, comma - kImageTextPrefix.size()};
+        for (size_t i = 0; i < query.Length; ++i)
+            query.Hash = HashStep(query.Hash, FoldCase(text.UnitAt(kImageTextPrefix.size() + i)));
+        queries_.push_back(query);
+    }
+
+    // Drops the names asked for twice and makes the table; false when nothing is asked.
+    bool Index() {
+        if (queries_.empty()) return false;
+        size_t slots = 2;
+        while (slots < 2 * queries_.size()) slots *= 2;
+        table_.assign(slots, kEmpty);
+        for (uint32_t q = 0; q < queries_.size(); ++q) {
+            const ImageQuery& query = queries_[q];
+            size_t slot = Probe(query.Hash);
+            for (; table_[slot] != kEmpty; slot = (slot + 1) & (slots - 1)) {
+                const ImageQuery& known = queries_[table_[slot]];
+                if (known.Hash == query.Hash && known.Length == query.Length &&
+                    SameFolded(*known.Text, kImageTextPrefix.size(), *query.Text, kImageTextPrefix.size(), query.Length))
+                    break;
+            }
+            if (table_[slot] == kEmpty) table_[slot] = q;
+            if (query.Length >= asked_.size()) asked_.resize(query.Length + 1, false);
+            asked_[query.Length] = true;
+        }
+        return true;
+    }
+
+    // True when the name begins with a name asked for that no earlier image began with; that
+    // name is then found. Walks the name once.
+    bool Answers(const ArchiveString& name) {
+        bool answers = false;
+        const size_t longest = std::min(name.Length(), asked_.size() - 1);
+        uint64_t hash = kHashStart;
+        for (size_t length = 1; length <= longest; ++length) {
+            hash = HashStep(hash, FoldCase(name.UnitAt(length - 1)));
+            if (!asked_[length]) continue;
+            for (size_t slot = Probe(hash); table_[slot] != kEmpty; slot = (slot + 1) & (table_.size() - 1)) {
+                ImageQuery& query = queries_[table_[slot]];
+                if (query.Hash != hash || query.Length != length || query.Found ||
+                    !SameFolded(*query.Text, kImageTextPrefix.size(), name, 0, length))
+                    continue;
+                query.Found = true;
+                answers = true;
+            }
+        }
+        return answers;
+    }
+
+private:
+    static constexpr uint32_t kEmpty = UINT32_MAX;
+    size_t Probe(uint64_t hash) const { return static_cast<size_t>(hash ^ hash >> 32) & (table_.size() - 1); }
+
+    std::vector<ImageQuery> queries_;
+    std::vector<uint32_t> table_;
+    std::vector<bool> asked_;  // by length
+};
 
 // The images that top-level texts and the texts of block definitions refer to (dimension texts
 // are not examined). A text without a comma, or with the comma right after the prefix, refers
@@ -105,58 +166,17 @@ std::vector<bool> ImagesReferredTo(const DrawingData& drawing) {
     const std::vector<EmbeddedImage>& list = drawing.EmbeddedImageList;
     std::vector<bool> inUse(list.size(), false);
     if (list.empty()) return inUse;
-
-    std::vector<ImageQuery> queries;
-    std::unordered_multimap<uint64_t, size_t> byHash;
-    std::vector<bool> queriedLength;
-    auto ask = [&](const TextRecord& record) {
-        const ArchiveString& text = record.Text;
-        if (text.Length() <= kImageTextPrefix.size() || !text.StartsWith(kImageTextPrefix)) return;
-        const size_t comma = text.Find(',', kImageTextPrefix.size());
-        if (comma == std::string::npos || comma == kImageTextPrefix.size()) return;
-        ImageQuery query{&text, comma - kImageTextPrefix.size()};
-        uint64_t hash = kHashStart;
-        for (size_t i = 0; i < query.Length; ++i) hash = HashStep(hash, FoldCase(text.UnitAt(kImageTextPrefix.size() + i)));
-        // Many texts name the same image; each name is asked for once.
-        const auto [first, last] = byHash.equal_range(hash);
-        for (auto it = first; it != last; ++it) {
-            const ImageQuery& known = queries[it->second];
-            if (known.Length == query.Length &&
-                SameFolded(*known.Text, kImageTextPrefix.size(), text, kImageTextPrefix.size(), query.Length))
-                return;
-        }
-        byHash.emplace(hash, queries.size());
-        queries.push_back(query);
-        if (queriedLength.size() <= query.Length) queriedLength.resize(query.Length + 1, false);
-        queriedLength[query.Length] = true;
-    };
-    for (const TextRecord& text : drawing.Texts) ask(text);
+    ImageQueries queries;
+    for (const TextRecord& text : drawing.Texts) queries.Ask(text.Text);
     for (const BlockDefinition& definition : drawing.BlockDefinitions)
-        for (const TextRecord& text : definition.Members().Texts) ask(text);
-    if (queries.empty()) return inUse;
-
-    for (size_t image = 0; image < list.size(); ++image) {
-        const ArchiveString& name = list[image].Name;
-        const size_t longest = std::min(name.Length(), queriedLength.size() - 1);
-        uint64_t hash = kHashStart;
-        for (size_t length = 1; length <= longest; ++length) {
-            hash = HashStep(hash, FoldCase(name.UnitAt(length - 1)));
-            if (!queriedLength[length]) continue;
-            const auto [first, last] = byHash.equal_range(hash);
-            for (auto it = first; it != last; ++it) {
-                ImageQuery& query = queries[it->second];
-                if (query.Length != length || query.Image != SIZE_MAX || !QueryIsPrefix(query, name)) continue;
-                query.Image = image;
-                inUse[image] = true;
-            }
-        }
-    }
+        for (const TextRecord& text : definition.Members().Texts) queries.Ask(text.Text);
+    if (!queries.Index()) return inUse;
+    for (size_t image = 0; image < list.size(); ++image) inUse[image] = queries.Answers(list[image].Name);
     return inUse;
 }
 
 struct ImageToWrite {
-    const EmbeddedImage* Image;
-    fs::path File;
+    size_t Index;  // in the image list
     uint32_t Size;
 };
 
@@ -177,7 +197,7 @@ std::vector<ImageToWrite> CollectImagesInUse(const DrawingData& drawing, const f
         std::ifstream probe(file, std::ios::binary);
         if (error || !probe) throw ArchiveError("cannot open the image file " + Utf8FromPath(file));
         if (size > 0xFFFFFFFFu) throw ArchiveError("the image file " + Utf8FromPath(file) + " is too large");
-        images.push_back({&image, file, static_cast<uint32_t>(size)});
+        images.push_back({i, static_cast<uint32_t>(size)});
     }
     return images;
 }
@@ -189,9 +209,11 @@ void WriteImages(ArchiveWriter& out, const DrawingData& drawing, const fs::path&
     out.WriteU32(static_cast<uint32_t>(images.size()));
     std::vector<char> buffer(kCopyBufferSize);
     for (const ImageToWrite& image : images) {
-        out.WriteString(image.Image->Name);
+        const EmbeddedImage& entry = drawing.EmbeddedImageList[image.Index];
+        out.WriteString(entry.Name);
         out.WriteU32(image.Size);
-        std::ifstream file(image.File, std::ios::binary);
+        const fs::path path = imageFolder / entry.FileName;
+        std::ifstream file(path, std::ios::binary);
         uint32_t left = image.Size;
         while (left > 0 && file) {
             file.read(buffer.data(), static_cast<std::streamsize>(std::min<size_t>(left, buffer.size())));
@@ -200,7 +222,7 @@ void WriteImages(ArchiveWriter& out, const DrawingData& drawing, const fs::path&
             out.WriteBytes(buffer.data(), got);
             left -= got;
         }
-        if (left > 0) throw ArchiveError("the image file " + Utf8FromPath(image.File) + " could not be copied completely");
+        if (left > 0) throw ArchiveError("the image file " + Utf8FromPath(path) + " could not be copied completely");
     }
 }
 

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <cstdint>
 #include <random>
 #include <unordered_map>
 
@@ -101,6 +102,21 @@ void ForEachLine(std::string_view bytes, Visit&& visit) {
     }
 }
 
+// Calls visit for each line that names a section or holds a key, from the offsets of their
+// beginnings, until it answers false; without offsets, for every line.
+template <class Visit>
+void ForEachNamedLine(std::string_view bytes, const std::vector<uint32_t>& named, Visit&& visit) {
+    if (bytes.size() > UINT32_MAX) {
+        ForEachLine(bytes, [&](const LineSpan& line) { return visit(line.Text); });
+        return;
+    }
+    for (const uint32_t start : named) {
+        const size_t newline = bytes.find('\n', start);
+        if (!visit(bytes.substr(start, newline == std::string_view::npos ? std::string_view::npos : newline - start)))
+            return;
+    }
+}
+
 // A value as the profile functions give it: one pair of matching quotes removed, cut to what
 // the caller's buffer of bufferSize bytes holds besides the terminator.
 std::string_view ValueAsRead(std::string_view value, size_t bufferSize) {
@@ -142,7 +158,18 @@ std::string ProfileNameKey(std::string_view name) {
 ProfileDocument ProfileDocument::Parse(std::string_view bytes) {
     ProfileDocument document;
     document.bytes_ = std::string(bytes);
+    document.IndexNamedLines();
     return document;
+}
+
+void ProfileDocument::IndexNamedLines() {
+    std::vector<uint32_t>().swap(named_);
+    if (bytes_.size() > UINT32_MAX) return;
+    ForEachLine(bytes_, [&](const LineSpan& line) {
+        if (Classify(line.Text).LineKind != LineView::Other)
+            named_.push_back(static_cast<uint32_t>(line.Text.data() - bytes_.data()));
+        return true;
+    });
 }
 
 ProfileDocument ProfileDocument::Load(const std::string& file) {
@@ -162,6 +189,7 @@ std::optional<ProfileDocument> ProfileDocument::LoadForUpdate(const std::string&
     ProfileDocument document;
     document.bytes_ = ReadWhole(in, size);
     if (in.bad()) return std::nullopt;
+    document.IndexNamedLines();
     return document;
 }
 
@@ -175,8 +203,8 @@ void ProfileDocument::ForEachKey(const std::vector<std::string_view>& sections, 
                                  const std::function<void(size_t, std::string_view, std::string_view)>& visit) const {
     std::vector<bool> seen(sections.size(), false);
     size_t current = sections.size();
-    ForEachLine(bytes_, [&](const LineSpan& line) {
-        const LineView view = Classify(line.Text);
+    ForEachNamedLine(bytes_, named_, [&](std::string_view line) {
+        const LineView view = Classify(line);
         if (view.LineKind == LineView::Section) {
             // Only the first section of a name is read.
             current = sections.size();
@@ -197,8 +225,8 @@ std::pair<bool, std::string> ProfileDocument::Get(std::string_view section, std:
                                                   size_t bufferSize) const {
     bool inSection = false;
     std::optional<std::string_view> found;
-    ForEachLine(bytes_, [&](const LineSpan& line) {
-        const LineView view = Classify(line.Text);
+    ForEachNamedLine(bytes_, named_, [&](std::string_view line) {
+        const LineView view = Classify(line);
         if (view.LineKind == LineView::Section) {
             if (inSection) return false;
             inSection = SameName(view.Name, section);
@@ -306,6 +334,7 @@ bool ProfileDocument::SetAll(const std::vector<Entry>& entries) {
         for (const KeyToSet& key : section.Keys) out += key.Name + "=" + key.Value + std::string(kNewLine);
     }
     bytes_ = std::move(out);
+    IndexNamedLines();
     return all;
 }
 

@@ -7,6 +7,7 @@
 // the file byte for byte; lines added by writing end with CR LF.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -60,7 +61,14 @@ public:
     bool Save(const std::string& file) const;
 
 private:
+    void IndexNamedLines();
+
     std::string bytes_;
+    // Where the lines that name a section or hold a key begin, in file order: the only lines
+    // that reading looks at, so that reading keys one by one does not walk the blank lines,
+    // comments and other lines again for each key. Not kept for a document of 4 GiB or more,
+    // which reading then walks whole.
+    std::vector<uint32_t> named_;
 };
 
 // The form of a section or key name in which two names that the profile functions take for
