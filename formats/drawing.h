@@ -302,6 +302,7 @@ struct DrawingData : EntityLists {
     // Empties every array and the image list, resets every header value; the memory of the
     // arrays is returned.
     void Clear();
+    // The same, for the callers that let go of a drawing after its use.
     void Release();
 };
 

@@ -74,24 +74,22 @@ constexpr double kFarthest = 1e9;
 bool Drawable(double v) { return std::isfinite(v) && std::abs(v) <= kFarthest; }
 bool Drawable(const PaperPoint& p) { return Drawable(p.X) && Drawable(p.Y); }
 
-// The bytes the drawing's entities and block definitions take in a file, as the writer would
-// write them at the drawing's version, counted without writing them.
-class CountingSink : public ByteSink {
+class DiscardingSink : public ByteSink {
 public:
-    void Write(const uint8_t*, size_t size) override { Bytes += size; }
-    uint64_t Bytes = 0;
+    void Write(const uint8_t*, size_t) override {}
 };
 
+// The bytes the drawing's entities and block definitions take in a file, as the writer would
+// write them at the drawing's version, counted without keeping them.
 uint64_t StoredBytes(const DrawingData& drawing) {
-    CountingSink sink;
+    DiscardingSink sink;
+    ArchiveWriter out(sink);
     try {
-        ArchiveWriter out(sink);
         WriteEntityStream(out, drawing, drawing.Header.FileVersion, ImageTextRewrite::None);
-        out.Flush();
     } catch (const ArchiveError&) {
         // An order list that refers to no record: what was counted up to it stands.
     }
-    return sink.Bytes;
+    return out.Position();
 }
 
 // The walk runs twice. The first pass only counts the shapes, points, arcs and texts, and the
