@@ -1,7 +1,11 @@
 #include "settings/settings_file.h"
 
 #include <array>
+#include <cerrno>
+#include <fstream>
+#include <iterator>
 #include <limits>
+#include <system_error>
 #include <unordered_map>
 
 #include "formats/text.h"
@@ -20,25 +24,32 @@ std::string Key(std::string_view prefix, int number) { return std::string(prefix
 
 }  // namespace
 
-int32_t ParseInt(std::string_view text) {
+namespace {
+
+// The decimal integer (optional sign) that the whole text denotes, if it is one that fits.
+std::optional<int32_t> WholeInt(std::string_view text) {
     size_t i = 0;
     bool negative = false;
     if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
         negative = text[i] == '-';
         ++i;
     }
-    if (i == text.size()) return 0;
+    if (i == text.size()) return std::nullopt;
     int64_t value = 0;
     for (; i < text.size(); ++i) {
-        if (text[i] < '0' || text[i] > '9') return 0;
+        if (text[i] < '0' || text[i] > '9') return std::nullopt;
         value = value * 10 + (text[i] - '0');
         // A number beyond the 32-bit range is not an integer this program can hold.
-        if (value > int64_t{std::numeric_limits<int32_t>::max()} + 1) return 0;
+        if (value > int64_t{std::numeric_limits<int32_t>::max()} + 1) return std::nullopt;
     }
     if (negative) value = -value;
-    if (value > std::numeric_limits<int32_t>::max()) return 0;
+    if (value > std::numeric_limits<int32_t>::max()) return std::nullopt;
     return static_cast<int32_t>(value);
 }
+
+}  // namespace
+
+int32_t ParseInt(std::string_view text) { return WholeInt(text).value_or(0); }
 
 bool ParseBool(std::string_view text) {
     static const std::array<std::string_view, 10> kTrue = {
@@ -111,42 +122,59 @@ std::vector<std::string> LoadConversionSettings(ConversionSettings& settings, co
 
 // The three sections are read in one pass over the document, every key line looked up among
 // the keys this file can hold, so that a file of any length is read in time that follows
-// its length.
+// its length. The values are then taken in the order of the keys.
 SettingsFileKeys ReadSettingsKeys(const ProfileDocument& document) {
     SettingsFileKeys keys;
     struct Slot {
+        std::string Key;
         std::optional<int32_t>* Number = nullptr;
         std::optional<bool>* Flag = nullptr;
         bool Seen = false;  // the first line of a name counts, even with an empty value
+        std::string_view Value;
     };
-    auto number = [](std::optional<int32_t>& field) { return Slot{&field, nullptr}; };
-    std::array<std::unordered_map<std::string, Slot>, 3> slots;  // by section, as listed below
-    for (int n = 1; n <= kSequenceLength; ++n) slots[0][ProfileNameKey(Key("C", n))] = number(keys.C[static_cast<size_t>(n)]);
-    for (int n = 1; n <= kColorSlots; ++n) slots[0][ProfileNameKey(Key("W", n))] = number(keys.W[static_cast<size_t>(n)]);
-    slots[1][ProfileNameKey(kModeKey)] = number(keys.Mode);
+    std::vector<Slot> slots;
+    std::array<std::unordered_map<std::string, size_t>, 3> bySection;  // as listed for ForEachKey
+    auto add = [&](size_t section, std::string key, std::optional<int32_t>* number, std::optional<bool>* flag) {
+        bySection[section].emplace(ProfileNameKey(key), slots.size());
+        slots.push_back({std::move(key), number, flag, false, {}});
+    };
+    for (int n = 1; n <= kSequenceLength; ++n) add(0, Key("C", n), &keys.C[static_cast<size_t>(n)], nullptr);
+    for (int n = 1; n <= kColorSlots; ++n) add(0, Key("W", n), &keys.W[static_cast<size_t>(n)], nullptr);
+    add(1, std::string(kModeKey), &keys.Mode, nullptr);
     for (int r = 1; r <= kRuleCount; ++r) {
         SettingsFileKeys::Rule& rule = keys.Rules[static_cast<size_t>(r - 1)];
-        slots[2][ProfileNameKey(Key("FL", r))] = Slot{nullptr, &rule.Enabled};
-        slots[2][ProfileNameKey(Key("CN", r))] = number(rule.SourceColorIndex);
-        slots[2][ProfileNameKey(Key("LN", r))] = number(rule.SourceLineTypeIndex);
-        slots[2][ProfileNameKey(Key("CL", r))] = number(rule.TargetColor);
-        slots[2][ProfileNameKey(Key("LT", r))] = number(rule.TargetLineType);
-        slots[2][ProfileNameKey(Key("WD", r))] = number(rule.TargetWidth);
+        add(2, Key("FL", r), nullptr, &rule.Enabled);
+        add(2, Key("CN", r), &rule.SourceColorIndex, nullptr);
+        add(2, Key("LN", r), &rule.SourceLineTypeIndex, nullptr);
+        add(2, Key("CL", r), &rule.TargetColor, nullptr);
+        add(2, Key("LT", r), &rule.TargetLineType, nullptr);
+        add(2, Key("WD", r), &rule.TargetWidth, nullptr);
     }
     document.ForEachKey({kTableSection, kModeSection, kRuleSection}, kNumberValueBuffer,
                         [&](size_t section, std::string_view key, std::string_view value) {
-                            const auto found = slots[section].find(ProfileNameKey(key));
-                            if (found == slots[section].end() || found->second.Seen) return;
-                            found->second.Seen = true;
-                            if (value.empty()) return;
-                            if (found->second.Number != nullptr) *found->second.Number = ParseInt(value);
-                            else *found->second.Flag = ParseBool(value);
+                            const auto found = bySection[section].find(ProfileNameKey(key));
+                            if (found == bySection[section].end() || slots[found->second].Seen) return;
+                            slots[found->second].Seen = true;
+                            slots[found->second].Value = value;
                         });
+    for (const Slot& slot : slots) {
+        if (slot.Value.empty()) continue;
+        if (slot.Flag != nullptr) {
+            *slot.Flag = ParseBool(slot.Value);
+            continue;
+        }
+        const std::optional<int32_t> value = WholeInt(slot.Value);
+        if (!value) keys.NotIntegers.push_back(slot.Key);
+        *slot.Number = value.value_or(0);
+    }
     return keys;
 }
 
 std::vector<std::string> LoadConversionSettings(ConversionSettings& settings, const ProfileDocument& document) {
-    const SettingsFileKeys keys = ReadSettingsKeys(document);
+    return LoadConversionSettings(settings, ReadSettingsKeys(document));
+}
+
+std::vector<std::string> LoadConversionSettings(ConversionSettings& settings, const SettingsFileKeys& keys) {
     std::vector<std::string> refused;
     // Takes a present value that passes the check; a value that would not fit a pen field is
     // refused rather than stored truncated later.
@@ -187,6 +215,95 @@ std::vector<std::string> LoadConversionSettings(ConversionSettings& settings, co
     }
     ComputeVersionRaise(settings);
     return refused;
+}
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Bytes no profile file holds: NUL and the control characters other than tab, line ends and
+// page breaks. UTF-16 text is full of NUL bytes.
+bool LooksBinary(std::string_view bytes) {
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x20 && b != '\t' && b != '\n' && b != '\r' && b != '\f' && b != '\v' && b != 0x1A) return true;
+    }
+    return false;
+}
+
+bool HasSettingsKey(const SettingsFileKeys& keys) {
+    const auto any = [](const auto& values) {
+        for (const auto& value : values)
+            if (value) return true;
+        return false;
+    };
+    if (any(keys.C) || any(keys.W) || keys.Mode) return true;
+    for (const SettingsFileKeys::Rule& rule : keys.Rules) {
+        if (rule.Enabled || rule.SourceColorIndex || rule.SourceLineTypeIndex || rule.TargetColor ||
+            rule.TargetLineType || rule.TargetWidth)
+            return true;
+    }
+    return false;
+}
+
+SettingsFileError Problem(SettingsFileProblem problem, std::string detail = {}) { return {problem, std::move(detail)}; }
+
+}  // namespace
+
+std::string DescribeSettingsFileError(const SettingsFileError& error) {
+    switch (error.Problem) {
+        case SettingsFileProblem::Missing: return "does not exist";
+        case SettingsFileProblem::Folder: return "is a folder, not a settings file";
+        case SettingsFileProblem::NotRegular: return "is not a regular file (a FIFO, a device or a socket)";
+        case SettingsFileProblem::Unreadable: return "cannot be read" + (error.Detail.empty() ? "" : ": " + error.Detail);
+        case SettingsFileProblem::TooLarge:
+            return "is too large for a settings file (" + error.Detail + " bytes; a settings file has at most " +
+                   std::to_string(kMaxSettingsFileBytes) + ")";
+        case SettingsFileProblem::Empty: return "is empty";
+        case SettingsFileProblem::Drawing: return "is a drawing, not a settings file";
+        case SettingsFileProblem::NotText: return "is not a settings file (binary or UTF-16 content)";
+        case SettingsFileProblem::NoSettings:
+            return "is not a settings file (no key of the sections [JWW], [Set] or [JWW1])";
+    }
+    return "cannot be used";
+}
+
+std::variant<OpenedSettings, SettingsFileError> OpenSettingsFile(const fs::path& file) {
+    std::error_code error;
+    const fs::file_status status = fs::status(file, error);
+    if (status.type() == fs::file_type::not_found) return Problem(SettingsFileProblem::Missing);
+    if (error) return Problem(SettingsFileProblem::Unreadable, error.message());
+    if (status.type() == fs::file_type::directory) return Problem(SettingsFileProblem::Folder);
+    // A FIFO would block the open, a device could give bytes without end.
+    if (status.type() != fs::file_type::regular) return Problem(SettingsFileProblem::NotRegular);
+    const std::uintmax_t size = fs::file_size(file, error);
+    if (error) return Problem(SettingsFileProblem::Unreadable, error.message());
+    if (size > kMaxSettingsFileBytes) return Problem(SettingsFileProblem::TooLarge, std::to_string(size));
+
+    errno = 0;
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        const int reason = errno;
+        return Problem(SettingsFileProblem::Unreadable, reason ? std::generic_category().message(reason) : std::string());
+    }
+    // Read at most one byte past the limit: the file may have grown since its size was asked.
+    std::string bytes(static_cast<size_t>(kMaxSettingsFileBytes) + 1, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (in.bad()) return Problem(SettingsFileProblem::Unreadable);
+    bytes.resize(static_cast<size_t>(in.gcount()));
+    if (bytes.size() > kMaxSettingsFileBytes) return Problem(SettingsFileProblem::TooLarge, std::to_string(bytes.size()));
+
+    if (bytes.find_first_not_of(" \t\r\n\f\v") == std::string::npos) return Problem(SettingsFileProblem::Empty);
+    if (bytes.starts_with("JwwData.") || bytes.starts_with("JwsData")) return Problem(SettingsFileProblem::Drawing);
+    if (LooksBinary(bytes)) return Problem(SettingsFileProblem::NotText);
+
+    const ProfileDocument document = ProfileDocument::Parse(bytes);
+    OpenedSettings opened;
+    opened.Keys = ReadSettingsKeys(document);
+    if (!HasSettingsKey(opened.Keys)) return Problem(SettingsFileProblem::NoSettings);
+    ResetConversionSettings(opened.Settings);
+    opened.RefusedKeys = LoadConversionSettings(opened.Settings, opened.Keys);
+    return opened;
 }
 
 }  // namespace tolvane

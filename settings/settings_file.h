@@ -3,10 +3,13 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <variant>
 #include <vector>
 
 #include "settings/conversion_settings.h"
@@ -35,6 +38,9 @@ struct SettingsFileKeys {
     std::array<std::optional<int32_t>, kColorSlots + 1> W;      // W[n]: key "W" n; W[0] unused
     std::optional<int32_t> Mode;                               // "CVNO"
     std::array<Rule, kRuleCount> Rules;                         // Rules[r - 1]: "FL" r ... "WD" r
+    // Numeric keys present with a value that is not wholly a 32-bit decimal integer ("107abc",
+    // "0x65", "1e2", "4294967403"); they read as 0 above, as the program always read them.
+    std::vector<std::string> NotIntegers;
 };
 
 SettingsFileKeys ReadSettingsKeys(const ProfileDocument& document);
@@ -53,5 +59,47 @@ std::vector<std::string> LoadConversionSettings(ConversionSettings& settings, co
 // file), so that it is read once and written once.
 bool SaveConversionSettings(const ConversionSettings& settings, ProfileDocument& document);
 std::vector<std::string> LoadConversionSettings(ConversionSettings& settings, const ProfileDocument& document);
+std::vector<std::string> LoadConversionSettings(ConversionSettings& settings, const SettingsFileKeys& keys);
+
+// A settings file is a few kilobytes; anything much larger is not one.
+inline constexpr std::uintmax_t kMaxSettingsFileBytes = 1024 * 1024;
+
+// Why a file chosen as a settings file cannot be one. Each front end words the kind in its
+// own language; Detail is the system's reason in English, where there is one.
+enum class SettingsFileProblem {
+    Missing,      // nothing at that path
+    Folder,       // a folder
+    NotRegular,   // a FIFO, a device, a socket
+    Unreadable,   // cannot be opened or read (Detail says why)
+    TooLarge,     // over kMaxSettingsFileBytes
+    Empty,        // no bytes, or only blanks
+    Drawing,      // a drawing or figure file
+    NotText,      // binary bytes, or UTF-16 text
+    NoSettings,   // text, but no key of the sections "JWW", "Set" or "JWW1"
+};
+
+struct SettingsFileError {
+    SettingsFileProblem Problem = SettingsFileProblem::Missing;
+    std::string Detail;
+};
+
+// The reason in English, for the command line: "is a folder", "cannot be read: Permission denied".
+std::string DescribeSettingsFileError(const SettingsFileError& error);
+
+struct OpenedSettings {
+    // The settings as the main menu loads them: defaults, then every accepted key, then
+    // ComputeVersionRaise. LastSettingsFile is left empty: the caller decides.
+    ConversionSettings Settings;
+    // Keys whose values the settings dialog would not accept; they keep their defaults above.
+    std::vector<std::string> RefusedKeys;
+    // The keys as they stand, for the settings dialog, which fills its controls by rules of its
+    // own; NotIntegers lists the keys whose values are not integers.
+    SettingsFileKeys Keys;
+};
+
+// Reads a file the user chose as a settings file: the one way every front end opens one.
+// A file that cannot be a settings file is refused with the reason, never read as an empty
+// one (which would reset every setting).
+std::variant<OpenedSettings, SettingsFileError> OpenSettingsFile(const std::filesystem::path& file);
 
 }  // namespace tolvane

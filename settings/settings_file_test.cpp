@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
+#include <variant>
 
 #include "settings/profile.h"
 #include "testsupport/test_files.h"
@@ -292,6 +294,46 @@ TEST(SettingsFile, LoadingAnEditedFileAsWindowsReadsIt) {
     EXPECT_EQ(s.Rules[0].TargetWidth, -1);
     EXPECT_FALSE(s.Rules[1].Enabled);
     EXPECT_EQ(s.VersionRaise, VersionRaiseLevel::To420);
+}
+
+// A file chosen as a settings file is refused, with its own reason, unless it is one; a
+// settings file reads as the main menu reads it, with the keys it refuses and those that are
+// not integers named.
+TEST(SettingsFile, OpenSettingsFileRefusesWhatIsNotOne) {
+    TempFolder folder;
+    const auto problemOf = [](const std::filesystem::path& file) -> std::optional<SettingsFileProblem> {
+        const auto opened = OpenSettingsFile(file);
+        if (const auto* error = std::get_if<SettingsFileError>(&opened)) return error->Problem;
+        return std::nullopt;
+    };
+    const auto write = [&](const char* name, const std::string& bytes) {
+        WriteFile(folder.Path() / name, bytes);
+        return folder.Path() / name;
+    };
+    using P = SettingsFileProblem;
+    EXPECT_EQ(problemOf(folder.Path() / "none.set"), P::Missing);
+    EXPECT_EQ(problemOf(folder.Path()), P::Folder);
+    EXPECT_EQ(problemOf(write("empty.set", "")), P::Empty);
+    EXPECT_EQ(problemOf(write("blank.set", " \r\n\r\n")), P::Empty);
+    EXPECT_EQ(problemOf(write("plan.set", std::string("JwwData.\x2c\x01\0\0", 12))), P::Drawing);
+    EXPECT_EQ(problemOf(write("utf16.set", std::string("\xff\xfe[\0J\0W\0W\0]\0", 12))), P::NotText);
+    EXPECT_EQ(problemOf(write("other.ini", "[Form]\r\nF1_X=5\r\n[JWW]\r\nX=1\r\n")), P::NoSettings);
+    EXPECT_EQ(problemOf(write("large.set", "[JWW]\r\nC1=5\r\n" + std::string(kMaxSettingsFileBytes, '\n'))),
+              P::TooLarge);
+#ifndef _WIN32
+    EXPECT_EQ(problemOf("/dev/null"), P::NotRegular);
+#endif
+
+    const auto opened = OpenSettingsFile(write("edited.set", "[JWW]\r\nC1=5\r\nC2=107abc\r\nC3=70000\r\nW1=1e2\r\n"
+                                                             "[JWW1]\r\nFL1=TRUE\r\nCL1=101\r\n"));
+    ASSERT_TRUE(std::holds_alternative<OpenedSettings>(opened));
+    const OpenedSettings& settings = std::get<OpenedSettings>(opened);
+    EXPECT_EQ(settings.Settings.ColorTable[1], 5);
+    EXPECT_EQ(settings.Settings.ColorTable[3], 0);
+    EXPECT_EQ(settings.RefusedKeys, std::vector<std::string>{"C3"});
+    EXPECT_EQ(settings.Keys.NotIntegers, (std::vector<std::string>{"C2", "W1"}));
+    EXPECT_TRUE(settings.Settings.Rules[0].Enabled);
+    EXPECT_EQ(settings.Settings.VersionRaise, VersionRaiseLevel::To420);
 }
 
 }  // namespace
