@@ -132,7 +132,8 @@ void FuzzProbes(const uint8_t* data, size_t size) {
     if (StripShiftJisControlChars(text).size() > text.size()) Broken("StripShiftJisControlChars made a text longer", "");
 }
 
-// The settings keys read in one pass are those that Get finds one by one.
+// The settings keys read in one pass are those that Get finds one by one (a sample of them:
+// each Get walks the document).
 void CompareSettingsKeys(const ProfileDocument& document) {
     const SettingsFileKeys keys = ReadSettingsKeys(document);
     auto one = [&](const char* section, const std::string& key, const std::optional<int32_t>& read) {
@@ -140,10 +141,11 @@ void CompareSettingsKeys(const ProfileDocument& document) {
         if ((present ? std::optional<int32_t>(ParseInt(value)) : std::nullopt) != read)
             Broken("a settings key read in one pass differs from Get", std::string(section) + " " + key);
     };
-    for (int n = 1; n <= kSequenceLength; ++n) one("JWW", "C" + std::to_string(n), keys.C[static_cast<size_t>(n)]);
-    for (int n = 1; n <= kColorSlots; ++n) one("JWW", "W" + std::to_string(n), keys.W[static_cast<size_t>(n)]);
+    for (int n : {1, 2, 10, 100, 265, 266, 314, 315, kSequenceLength})
+        one("JWW", "C" + std::to_string(n), keys.C[static_cast<size_t>(n)]);
+    for (int n : {1, 2, kColorSlots}) one("JWW", "W" + std::to_string(n), keys.W[static_cast<size_t>(n)]);
     one("Set", "CVNO", keys.Mode);
-    for (int r = 1; r <= kRuleCount; ++r) one("JWW1", "WD" + std::to_string(r), keys.Rules[static_cast<size_t>(r - 1)].TargetWidth);
+    for (int r : {1, kRuleCount}) one("JWW1", "WD" + std::to_string(r), keys.Rules[static_cast<size_t>(r - 1)].TargetWidth);
 }
 
 void FuzzProfile(const uint8_t* data, size_t size) {
