@@ -3,12 +3,13 @@
 // show whether time and memory grow linearly with the file.
 //
 //   hostile_inputs images SCALE FILE        100,000 texts that each name one of 100,000
-//                                           embedded images (version 7.00), about 13 MB
-//   hostile_inputs settings SCALE FILE      a settings file of 30 MB of empty lines
-//   hostile_inputs nested-blocks SCALE FILE 100 texts of about 2.7 KB in a block that 14
-//                                           further blocks insert twice each, about 280 KB
-//   hostile_inputs empty-blocks SCALE FILE  a million empty block definitions (version 3.51)
-//   hostile_inputs dimensions SCALE FILE    200,000 dimensions of version 3.51
+//                                           embedded images (version 7.00), 14.5 MB
+//   hostile_inputs settings SCALE FILE      a settings file of 30 MiB of empty lines
+//   hostile_inputs nested-blocks SCALE FILE 100 texts of 2,700 characters in a block that 14
+//                                           further blocks insert twice each, 0.3 MB
+//   hostile_inputs empty-blocks SCALE FILE  a million empty block definitions (version 3.51),
+//                                           32 MB
+//   hostile_inputs dimensions SCALE FILE    200,000 dimensions of version 3.51, 30.6 MB
 //
 // The drawings are assembled byte by byte, so that they can hold what our own writer would
 // never produce.
