@@ -9,7 +9,10 @@
 
 
 #include "cli/json_output.h"
+#include "cli/platform.h"
+#include "cli/settings_argument.h"
 #include "cli/temp_folder.h"
+#include "formats/atomic_file.h"
 #include "formats/file_probes.h"
 #include "frontend/file_list.h"
 #include "formats/jws.h"
@@ -18,7 +21,6 @@
 #include "render/compare.h"
 #include "render/read_drawing.h"
 #include "render/svg.h"
-#include "settings/settings_file.h"
 #include "settings/text_encoding.h"
 
 namespace tolvane::cli {
@@ -66,15 +68,20 @@ constexpr size_t kColumns = kFileListColumns;
 // bytes and every half-width one a single byte, so the Shift-JIS length is the width.
 size_t DisplayWidth(std::string_view utf8) { return Utf8ToShiftJis(utf8).size(); }
 
+// Columns are padded to their widest cell, but to no more than this: a cell wider than that
+// (a memo of a megabyte) runs past its column instead of widening every row.
+constexpr size_t kMaxColumnWidth = 64;
+
 // Columns padded to their widest cell, sizes right-aligned; no trailing blanks.
 void WriteColumns(const std::vector<std::array<std::string, kColumns>>& cells, std::ostream& out) {
     std::array<size_t, kColumns> widths{};
     for (const auto& row : cells)
-        for (size_t c = 0; c < kColumns; ++c) widths[c] = std::max(widths[c], DisplayWidth(row[c]));
+        for (size_t c = 0; c < kColumns; ++c)
+            widths[c] = std::max(widths[c], std::min(DisplayWidth(row[c]), kMaxColumnWidth));
     for (const auto& row : cells) {
         std::string line;
         for (size_t c = 0; c < kColumns; ++c) {
-            const std::string padding(widths[c] - DisplayWidth(row[c]), ' ');
+            const std::string padding(widths[c] - std::min(DisplayWidth(row[c]), widths[c]), ' ');
             if (c > 0) line += "  ";
             line += c == 1 ? padding + row[c] : row[c] + padding;
         }
@@ -83,52 +90,71 @@ void WriteColumns(const std::vector<std::array<std::string, kColumns>>& cells, s
     }
 }
 
-// A memo may hold line breaks; shown raw they would break the layout of the output.
-std::string EscapeLineBreaks(std::string_view text) {
-    std::string escaped;
-    for (char c : text) {
-        if (c == '\r') escaped += "\\r";
-        else if (c == '\n') escaped += "\\n";
-        else escaped += c;
+// A memo may hold line breaks, shown escaped so that they do not break the layout of the
+// output; any other control character is dropped, as the file list drops it, so that no escape
+// sequence of a drawing reaches the terminal.
+std::string MemoForTerminal(std::string_view utf8) {
+    std::string shown;
+    for (char c : utf8) {
+        if (c == '\r') shown += "\\r";
+        else if (c == '\n') shown += "\\n";
+        else if (static_cast<uint8_t>(c) >= 0x20) shown += c;
     }
-    return escaped;
+    return shown;
 }
+
+// A JSON line for a file that could not be read; as text, the same goes to the error stream.
+void ReportUnreadable(const std::string& file, const std::string& error, bool json, std::ostream& out, std::ostream& err) {
+    if (json) {
+        Json j;
+        SetName(j, "file", file);
+        j["ok"] = false;
+        j["error"] = error;
+        out << Dump(j) << '\n';
+    } else {
+        err << file << ": cannot be read: " << error << '\n';
+    }
+}
+
+bool Stopped(const std::atomic<bool>* stop) { return stop && stop->load(); }
 
 }  // namespace
 
-int RunInfo(const std::vector<std::string>& files, bool json, std::ostream& out) {
-    ScopedTempFolder images;
+int RunInfo(const std::vector<std::string>& files, bool json, std::ostream& out, std::ostream& err,
+            const std::atomic<bool>* stop) {
+    ScopedTempFolder images(ScopedTempFolder::Creation::WhenNeeded);
     int status = 0;
     DrawingData drawing;
     for (const std::string& file : files) {
+        if (Stopped(stop)) return kStoppedExitStatus;
         const Decoded d = Decode(PathFromUtf8(file), drawing, images.Path());
         if (!d.Ok) {
             status = 1;
-            if (json) out << Dump(Json{{"file", file}, {"ok", false}, {"error", d.Error}}) << '\n';
-            else out << file << ": cannot be read: " << d.Error << '\n';
+            ReportUnreadable(file, d.Error, json, out, err);
         } else if (json) {
-            out << Dump(Json{{"file", file},
-                             {"ok", true},
-                             {"kind", KindName(d.FileKind)},
-                             {"version", drawing.Header.FileVersion},
-                             {"memo", ArchiveStringToUtf8(drawing.Header.Memo)},
-                             {"strings", drawing.Strings == StringForm::Wide ? "wide" : "bytes"},
-                             {"lines", drawing.Lines.size()},
-                             {"arcs", drawing.Arcs.size()},
-                             {"points", drawing.Points.size()},
-                             {"texts", drawing.Texts.size()},
-                             {"dimensions", drawing.Dimensions.size()},
-                             {"solids", drawing.Solids.size()},
-                             {"blockInserts", drawing.BlockInserts.size()},
-                             {"blockDefinitions", drawing.BlockDefinitions.size()},
-                             {"blockMembers", BlockMembers(drawing)},
-                             {"images", drawing.EmbeddedImageList.size()}})
-                << '\n';
+            Json j;
+            SetName(j, "file", file);
+            j["ok"] = true;
+            j["kind"] = KindName(d.FileKind);
+            j["version"] = drawing.Header.FileVersion;
+            j["memo"] = ArchiveStringToUtf8(drawing.Header.Memo);
+            j["strings"] = drawing.Strings == StringForm::Wide ? "wide" : "bytes";
+            j["lines"] = drawing.Lines.size();
+            j["arcs"] = drawing.Arcs.size();
+            j["points"] = drawing.Points.size();
+            j["texts"] = drawing.Texts.size();
+            j["dimensions"] = drawing.Dimensions.size();
+            j["solids"] = drawing.Solids.size();
+            j["blockInserts"] = drawing.BlockInserts.size();
+            j["blockDefinitions"] = drawing.BlockDefinitions.size();
+            j["blockMembers"] = BlockMembers(drawing);
+            j["images"] = drawing.EmbeddedImageList.size();
+            out << Dump(j) << '\n';
         } else {
             out << file << ": " << (d.FileKind == Kind::Jww ? "JWW drawing" : "JWS figure file") << ", version "
                 << drawing.Header.FileVersion << '\n';
             if (!drawing.Header.Memo.empty())
-                out << "  memo: " << EscapeLineBreaks(ArchiveStringToUtf8(drawing.Header.Memo)) << '\n';
+                out << "  memo: " << MemoForTerminal(ArchiveStringToUtf8(drawing.Header.Memo)) << '\n';
             out << "  " << drawing.Lines.size() << " lines, " << drawing.Arcs.size() << " arcs, "
                 << drawing.Points.size() << " points, " << drawing.Texts.size() << " texts, "
                 << drawing.Dimensions.size() << " dimensions, " << drawing.Solids.size() << " solids, "
@@ -139,14 +165,16 @@ int RunInfo(const std::vector<std::string>& files, bool json, std::ostream& out)
         DeleteExtractedImages(drawing, images.Path());
         drawing.Release();
     }
-    return status;
+    return Stopped(stop) ? kStoppedExitStatus : status;
 }
 
-int RunCheck(const std::vector<std::string>& files, bool json, std::ostream& out) {
-    ScopedTempFolder images;
+int RunCheck(const std::vector<std::string>& files, bool json, std::ostream& out, std::ostream& err,
+             const std::atomic<bool>* stop) {
+    ScopedTempFolder images(ScopedTempFolder::Creation::WhenNeeded);
     int status = 0;
     DrawingData drawing;
     for (const std::string& file : files) {
+        if (Stopped(stop)) return kStoppedExitStatus;
         Decoded d = Decode(PathFromUtf8(file), drawing, images.Path());
         std::optional<uint64_t> difference;
         uint64_t originalSize = 0, writtenSize = 0;
@@ -167,13 +195,16 @@ int RunCheck(const std::vector<std::string>& files, bool json, std::ostream& out
         drawing.Release();
         if (!d.Ok) {
             status = 1;
-            if (json) out << Dump(Json{{"file", file}, {"ok", false}, {"error", d.Error}}) << '\n';
-            else out << file << ": cannot be read: " << d.Error << '\n';
+            ReportUnreadable(file, d.Error, json, out, err);
             continue;
         }
         const bool identical = !difference;
+        if (!identical) status = 1;
         if (json) {
-            Json j{{"file", file}, {"ok", true}, {"identical", identical}};
+            Json j;
+            SetName(j, "file", file);
+            j["ok"] = true;
+            j["identical"] = identical;
             if (!identical) j["firstDifference"] = *difference;
             out << Dump(j) << '\n';
         } else if (identical) {
@@ -183,33 +214,34 @@ int RunCheck(const std::vector<std::string>& files, bool json, std::ostream& out
                 << " bytes read, " << writtenSize << " written)\n";
         }
     }
-    return status;
+    return Stopped(stop) ? kStoppedExitStatus : status;
 }
 
-int RunRender(const RenderCommand& command, std::ostream& out, std::ostream& err) {
+int RunRender(const RenderCommand& command, std::ostream& out, std::ostream& err, const std::atomic<bool>* stop) {
+    const fs::path output = PathFromUtf8(command.Output);
+    std::error_code sameFile;
+    if (fs::equivalent(PathFromUtf8(command.File), output, sameFile)) {
+        err << "tolvane-cli: the output " << command.Output << " is the drawing itself\n";
+        return 2;
+    }
     ConversionSettings settings;
     ResetConversionSettings(settings);
     if (command.SettingsFile) {
-        std::error_code error;
-        if (!fs::is_regular_file(PathFromUtf8(*command.SettingsFile), error)) {
-            err << "tolvane-cli: the settings file does not exist: " << *command.SettingsFile << '\n';
-            return 2;
-        }
-        for (const std::string& key : LoadConversionSettings(settings, *command.SettingsFile))
-            err << "tolvane-cli: warning: the value of " << key << " in " << *command.SettingsFile
-                << " is out of range and was not used\n";
+        std::optional<ConversionSettings> opened = OpenSettingsArgument(*command.SettingsFile, err);
+        if (!opened) return 2;
+        settings = std::move(*opened);
     } else if (command.ChangesOnly) {
         err << "tolvane-cli: --changed shows what the settings change and needs --settings\n";
         return 2;
     }
 
-    ScopedTempFolder images;
+    ScopedTempFolder images(ScopedTempFolder::Creation::WhenNeeded);
     DrawingData drawing;
     const Decoded d = Decode(PathFromUtf8(command.File), drawing, images.Path());
     // The extracted images are not drawn (a frame with the name stands for each).
     DeleteExtractedImages(drawing, images.Path());
     if (!d.Ok) {
-        out << command.File << ": cannot be read: " << d.Error << '\n';
+        ReportUnreadable(command.File, d.Error, false, out, err);
         return 1;
     }
     const render::DrawingFormat format = d.FileKind == Kind::Jws ? render::DrawingFormat::Jws : render::DrawingFormat::Jww;
@@ -225,17 +257,12 @@ int RunRender(const RenderCommand& command, std::ostream& out, std::ostream& err
         return 1;
     }
 
-    const fs::path output = PathFromUtf8(command.Output);
-    {
-        std::ofstream svg(output, std::ios::binary | std::ios::trunc);
-        if (svg) render::WriteSvg(list, svg);
-        svg.close();
-        if (!svg) {
-            std::error_code ignored;
-            fs::remove(output, ignored);
-            err << "tolvane-cli: cannot write " << command.Output << '\n';
-            return 2;
-        }
+    if (Stopped(stop)) return kStoppedExitStatus;
+    // Whole or not at all: a file already at the output stays until the new one is complete.
+    std::string error;
+    if (!WriteStreamAtomically(output, [&](std::ostream& svg) { render::WriteSvg(list, svg); }, &error)) {
+        err << "tolvane-cli: cannot write " << command.Output << ": " << error << '\n';
+        return 2;
     }
     if (list.SkippedInsertions > 0)
         err << "tolvane-cli: warning: " << command.File << ": " << list.SkippedInsertions
@@ -248,20 +275,28 @@ int RunList(const std::string& folder, int filterIndex, bool json, std::ostream&
     const FileListing listing = ListFolderFiles(PathFromUtf8(folder), filterIndex, [] { return false; });
     const std::vector<FileListRow>& rows = listing.Rows;
     if (const std::error_code& error = listing.Error) {
-        if (json) out << Dump(Json{{"folder", folder}, {"ok", false}, {"error", error.message()}}) << '\n';
-        else out << folder << ": cannot be listed: " << error.message() << '\n';
+        if (json) {
+            Json j;
+            SetName(j, "folder", folder);
+            j["ok"] = false;
+            j["error"] = error.message();
+            out << Dump(j) << '\n';
+        } else {
+            out << folder << ": cannot be listed: " << error.message() << '\n';
+        }
         return 1;
     }
     if (json) {
         for (const FileListRow& row : rows) {
-            out << Dump(Json{{"name", row.Name},
-                             {"bytes", row.Size},
-                             {"kind", row.Kind},
-                             {"version", row.Version},
-                             {"memo", ArchiveStringToUtf8(row.Memo)},
-                             {"modified", row.Modified},
-                             {"attributes", row.Attributes}})
-                << '\n';
+            Json j;
+            SetName(j, "name", row.Name);
+            j["bytes"] = row.Size;
+            j["kind"] = row.Kind;
+            j["version"] = row.Version;
+            j["memo"] = ArchiveStringToUtf8(row.Memo);
+            j["modified"] = row.Modified;
+            j["attributes"] = row.Attributes;
+            out << Dump(j) << '\n';
         }
         return 0;
     }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <system_error>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -75,6 +76,7 @@ protected:
 
     TempFolder folder_;
     TempFolder images_;
+    std::ostringstream err_;
     std::string planMemo_;
     size_t planLines_ = 0;
     size_t figureLines_ = 0;
@@ -88,7 +90,7 @@ TEST_F(CliTest, InfoReadsDrawingsAndFigureFiles) {
     WriteFile(Path("notes.txt"), std::string("hello"));
     std::ostringstream out;
     EXPECT_EQ(RunInfo({Path("plan.jww").string(), Path("figure-named.jww").string(), Path("notes.txt").string()}, true,
-                      out),
+                      out, err_),
               1);
     const std::vector<Json> rows = JsonLines(out.str());
     ASSERT_EQ(rows.size(), 3u);
@@ -107,7 +109,7 @@ TEST_F(CliTest, InfoReadsDrawingsAndFigureFiles) {
     EXPECT_NE(rows[2]["error"].get<std::string>().find("JwsData"), std::string::npos);
 
     std::ostringstream text;
-    EXPECT_EQ(RunInfo({Path("Part.jws").string()}, false, text), 0);
+    EXPECT_EQ(RunInfo({Path("Part.jws").string()}, false, text, err_), 0);
     EXPECT_NE(text.str().find("JWS figure file, version 420"), std::string::npos) << text.str();
     EXPECT_EQ(text.str().find("memo:"), std::string::npos);
 }
@@ -117,21 +119,23 @@ TEST_F(CliTest, InfoReadsDrawingsAndFigureFiles) {
 TEST_F(CliTest, InfoShowsEachDrawingsOwnStringsAndImages) {
     DrawingData wide = testing::MakeFloorPlan(700, images_.Path());
     testing::MakeStringsWide(wide);
-    wide.Header.Memo = ArchiveString::Wide(u"\U00020BB7\u2460\r\n\uD55C");  // 𠮷① CR LF 한
+    wide.Header.Memo = ArchiveString::Wide(u"\U00020BB7\u2460\x1b[2J\r\n\uD55C");  // 𠮷① ESC [2J CR LF 한
     ASSERT_TRUE(WriteJww(Path("wide.jww"), wide, 700, images_.Path()));
     std::ostringstream out;
-    EXPECT_EQ(RunInfo({Path("wide.jww").string(), Path("plan.jww").string()}, true, out), 0);
+    EXPECT_EQ(RunInfo({Path("wide.jww").string(), Path("plan.jww").string()}, true, out, err_), 0);
     const std::vector<Json> rows = JsonLines(out.str());
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0]["memo"], "\xF0\xA0\xAE\xB7\xE2\x91\xA0\r\n\xED\x95\x9C");
+    EXPECT_EQ(rows[0]["memo"], "\xF0\xA0\xAE\xB7\xE2\x91\xA0\x1b[2J\r\n\xED\x95\x9C");
     EXPECT_EQ(rows[0]["strings"], "wide");
     EXPECT_EQ(rows[0]["images"], 1);
     EXPECT_EQ(rows[1]["strings"], "bytes");
     EXPECT_EQ(rows[1]["images"], 0);
 
     std::ostringstream text;
-    EXPECT_EQ(RunInfo({Path("wide.jww").string()}, false, text), 0);
-    EXPECT_NE(text.str().find("  memo: \xF0\xA0\xAE\xB7\xE2\x91\xA0\\r\\n\xED\x95\x9C\n"), std::string::npos) << text.str();
+    EXPECT_EQ(RunInfo({Path("wide.jww").string()}, false, text, err_), 0);
+    // Other control characters are dropped, as the file list drops them: no escape sequence
+    // of a drawing reaches the terminal.
+    EXPECT_NE(text.str().find("  memo: \xF0\xA0\xAE\xB7\xE2\x91\xA0[2J\\r\\n\xED\x95\x9C\n"), std::string::npos) << text.str();
 }
 
 // A figure file written by this program comes back identical; one whose filler is not made of
@@ -143,7 +147,7 @@ TEST_F(CliTest, CheckWritesFigureFilesBack) {
     std::ostringstream out;
     EXPECT_EQ(RunCheck({Path("plan.jww").string(), Path("Part.jws").string(), Path("odd.jws").string(),
                         Path("cut.jws").string()},
-                       true, out),
+                       true, out, err_),
               1);
     const std::vector<Json> rows = JsonLines(out.str());
     ASSERT_EQ(rows.size(), 4u);
@@ -154,10 +158,18 @@ TEST_F(CliTest, CheckWritesFigureFilesBack) {
     EXPECT_EQ(rows[3]["ok"], false);
 
     std::ostringstream text;
-    EXPECT_EQ(RunCheck({Path("Part.jws").string()}, false, text), 0);
+    EXPECT_EQ(RunCheck({Path("Part.jws").string()}, false, text, err_), 0);
     EXPECT_NE(text.str().find("identical when written again (" + std::to_string(part.size()) + " bytes)"),
               std::string::npos)
         << text.str();
+    // A drawing that differs makes the status 1, as one that cannot be read does; read errors
+    // go to the error stream, the JSON lines stay on the output.
+    EXPECT_EQ(RunCheck({Path("odd.jws").string()}, false, text, err_), 1);
+    std::ostringstream cutOut, cutErr;
+    EXPECT_EQ(RunCheck({Path("cut.jws").string()}, false, cutOut, cutErr), 1);
+    EXPECT_EQ(cutOut.str(), "");
+    EXPECT_NE(cutErr.str().find("cut.jws: cannot be read"), std::string::npos) << cutErr.str();
+    EXPECT_EQ(err_.str(), "");
 }
 
 // The rows of a folder: files only, hidden ones left out, sorted by name without regard to
@@ -310,7 +322,7 @@ TEST_F(CliTest, RenderWritesSvgAndRefusesBadInput) {
     command.File = Path("notes.txt").string();
     std::ostringstream bad;
     EXPECT_EQ(RunRender(command, bad, err), 1);
-    EXPECT_NE(bad.str().find("cannot be read: neither a JWW drawing"), std::string::npos) << bad.str();
+    EXPECT_NE(err.str().find("cannot be read: neither a JWW drawing"), std::string::npos) << err.str();
 
     command.File = Path("Part.jws").string();
     command.SettingsFile = Path("missing.set").string();
@@ -321,6 +333,87 @@ TEST_F(CliTest, RenderWritesSvgAndRefusesBadInput) {
     command.Output = (Path("no-such-folder") / "out.svg").string();
     EXPECT_EQ(RunRender(command, out, err), 2);
     EXPECT_NE(err.str().find("cannot write"), std::string::npos) << err.str();
+}
+
+// The output is never the drawing itself, however it is named, and a failed write removes
+// nothing that was there: a folder in the way stays, a file stays until the new one is complete.
+TEST_F(CliTest, RenderNeverReplacesTheDrawingOrWhatItCannotWrite) {
+    const std::string plan = testing::ReadFile(Path("plan.jww"));
+    std::vector<std::string> sameFile = {Path("plan.jww").string(), (folder_.Path() / "." / "plan.jww").string()};
+    std::error_code noLinks;  // Wine makes no symbolic links
+    fs::create_hard_link(Path("plan.jww"), Path("hard.svg"), noLinks);
+    if (!noLinks) sameFile.push_back(Path("hard.svg").string());
+    fs::create_symlink(Path("plan.jww"), Path("soft.svg"), noLinks);
+    if (!noLinks) sameFile.push_back(Path("soft.svg").string());
+    for (const std::string& output : sameFile) {
+        std::ostringstream out, err;
+        EXPECT_EQ(RunRender({Path("plan.jww").string(), std::nullopt, false, output}, out, err), 2) << output;
+        EXPECT_NE(err.str().find("is the drawing itself"), std::string::npos) << err.str();
+    }
+    EXPECT_EQ(testing::ReadFile(Path("plan.jww")), plan);
+
+    fs::create_directory(Path("folder.svg"));
+    std::ostringstream out, err;
+    EXPECT_EQ(RunRender({Path("plan.jww").string(), std::nullopt, false, Path("folder.svg").string()}, out, err), 2);
+    EXPECT_NE(err.str().find("cannot write " + Path("folder.svg").string() + ": "), std::string::npos) << err.str();
+    EXPECT_TRUE(fs::is_directory(Path("folder.svg")));
+}
+
+#ifndef _WIN32
+// Names that are not UTF-8 (Shift-JIS names from an archive made on Windows) travel in JSON
+// as text with U+FFFD and, losslessly, as the hex of their bytes.
+TEST_F(CliTest, JsonCarriesNamesThatAreNotUtf8) {
+    const std::string name = "\x90\x7d\x96\xca.jww";  // 図面.jww in Shift-JIS
+    fs::copy_file(Path("plan.jww"), Path(name));
+    const std::string hex = "907d96ca2e6a7777";
+    std::ostringstream info, check, list;
+    EXPECT_EQ(RunInfo({Path(name).string()}, true, info, err_), 0);
+    EXPECT_EQ(RunCheck({Path(name).string()}, true, check, err_), 0);
+    EXPECT_EQ(RunList(folder_.Path().string(), 2, true, list), 0);
+    const Json infoRow = JsonLines(info.str()).at(0);
+    const Json checkRow = JsonLines(check.str()).at(0);
+    EXPECT_TRUE(infoRow["fileHex"].get<std::string>().ends_with("2f" + hex)) << infoRow;
+    EXPECT_EQ(infoRow["fileHex"], checkRow["fileHex"]);
+    std::vector<Json> rows = JsonLines(list.str());
+    ASSERT_EQ(rows.size(), 2u);
+    if (rows[0]["name"] == "plan.jww") std::swap(rows[0], rows[1]);
+    EXPECT_EQ(rows[0]["nameHex"], hex);
+    EXPECT_EQ(rows[0]["name"], "\xEF\xBF\xBD}\xEF\xBF\xBD\xEF\xBF\xBD.jww");
+    EXPECT_FALSE(rows[1].contains("nameHex"));
+}
+
+// The image folder is made only for a drawing that has images, so an unusable temporary
+// folder troubles only those, and with the real reason.
+TEST_F(CliTest, InfoMakesAnImageFolderOnlyForImages) {
+    DrawingData photo = testing::MakeFloorPlan(700, images_.Path());
+    ASSERT_TRUE(WriteJww(Path("photo.jww"), photo, 700, images_.Path()));
+    const char* saved = std::getenv("TMPDIR");
+    const std::string previous = saved ? saved : "";
+    setenv("TMPDIR", Path("plan.jww").c_str(), 1);  // a file, not a folder
+    std::ostringstream out, err;
+    const int plain = RunInfo({Path("plan.jww").string()}, false, out, err);
+    const int withImages = RunInfo({Path("photo.jww").string()}, false, out, err);
+    if (saved) setenv("TMPDIR", previous.c_str(), 1);
+    else unsetenv("TMPDIR");
+    EXPECT_EQ(plain, 0) << err.str();
+    EXPECT_EQ(withImages, 1);
+    EXPECT_NE(err.str().find("cannot extract embedded image 1 into " + Path("plan.jww").string()), std::string::npos)
+        << err.str();
+    EXPECT_NE(err.str().find(std::make_error_code(std::errc::not_a_directory).message()), std::string::npos) << err.str();
+}
+#endif
+
+// A memo of any length runs past its column instead of padding every other row to it.
+TEST_F(CliTest, ListCapsThePadding) {
+    DrawingData plan = testing::MakeFloorPlan(600);
+    plan.Header.Memo = std::string(100000, 'm');
+    ASSERT_TRUE(WriteJww(Path("long.jww"), plan, 600, images_.Path()));
+    std::ostringstream out;
+    ASSERT_EQ(RunList(folder_.Path().string(), 0, false, out), 0);
+    const std::vector<std::string> lines = Lines(out.str());
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_GT(lines[1].size(), 100000u);  // long.jww
+    for (const size_t row : {0, 2, 3}) EXPECT_LT(lines[row].size(), 250u) << lines[row];
 }
 
 // Blocks that expand beyond what the file's size allows stop the command with an error, and

@@ -2,14 +2,17 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <mutex>
+#include <optional>
 
 #include "cli/json_output.h"
+#include "cli/platform.h"
+#include "cli/settings_argument.h"
 #include "cli/temp_folder.h"
 #include "conversion/app_paths.h"
 #include "conversion/batch.h"
 #include "conversion/conversion.h"
-#include "formats/file_attributes.h"
-#include "formats/file_probes.h"
+#include "conversion/input_files.h"
 #include "formats/utf8_path.h"
 #include "settings/settings_file.h"
 
@@ -35,41 +38,14 @@ bool IsInside(const fs::path& path, const fs::path& folder) {
     return false;
 }
 
-// The files a PATH stands for, each with its destination: a file itself; the files directly
-// in a folder; with recursion every file below it, under the same relative folders. Hidden
-// files and folders are left out, as the file list leaves them out.
+// The files a PATH stands for, each with its destination: the same name in the destination,
+// or for a file found below a folder, the same relative folders there.
 std::vector<Job> CollectJobs(const fs::path& path, const fs::path& destination, bool recursive, std::string& problem) {
     std::vector<Job> jobs;
-    std::error_code error;
-    if (fs::is_regular_file(path, error)) {
-        jobs.push_back({path, destination / path.filename()});
-        return jobs;
+    for (const InputFile& file : ExpandInputPath(path, recursive, destination, problem)) {
+        const fs::path target = destination / file.Relative;
+        jobs.push_back({file.Source, file.Relative.has_parent_path() ? target.lexically_normal() : target});
     }
-    if (!fs::is_directory(path, error)) {
-        problem = "no such file or folder: " + Utf8FromPath(path);
-        return jobs;
-    }
-    if (!recursive) {
-        for (const auto& entry : fs::directory_iterator(path, fs::directory_options::skip_permission_denied, error)) {
-            if (IsListedFile(entry)) jobs.push_back({entry.path(), destination / entry.path().filename()});
-        }
-    } else {
-        fs::recursive_directory_iterator it(path, fs::directory_options::skip_permission_denied, error), end;
-        for (; it != end; it.increment(error)) {
-            if (error) break;
-            const fs::directory_entry& entry = *it;
-            if (entry.is_directory(error)) {
-                if (IsHiddenEntry(entry.path()) || IsSameFolder(entry.path(), destination))
-                    it.disable_recursion_pending();
-                continue;
-            }
-            if (!IsListedFile(entry)) continue;
-            const fs::path relative = entry.path().parent_path().lexically_relative(path);
-            jobs.push_back({entry.path(), (destination / relative / entry.path().filename()).lexically_normal()});
-        }
-    }
-    if (error) problem = "cannot list " + Utf8FromPath(path) + ": " + error.message();
-    std::sort(jobs.begin(), jobs.end(), [](const Job& a, const Job& b) { return a.Source < b.Source; });
     return jobs;
 }
 
@@ -84,12 +60,9 @@ int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
     ConversionSettings settings;
     ResetConversionSettings(settings);
     if (options.SettingsFile) {
-        std::error_code error;
-        if (!fs::is_regular_file(PathFromUtf8(*options.SettingsFile), error))
-            return Refuse(err, "the settings file does not exist: " + *options.SettingsFile);
-        for (const std::string& key : LoadConversionSettings(settings, *options.SettingsFile))
-            err << "tolvane-cli: warning: the value of " << key << " in " << *options.SettingsFile
-                << " is out of range and was not used\n";
+        std::optional<ConversionSettings> opened = OpenSettingsArgument(*options.SettingsFile, err);
+        if (!opened) return 2;
+        settings = std::move(*opened);
     } else {
         std::error_code error;
         if (const fs::path state = WindowStateFilePath(); fs::is_regular_file(state, error))
@@ -135,6 +108,14 @@ int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
             return Refuse(err, std::string(kSameFolderMessage) + " (" + Utf8FromPath(job.Source) + ")");
     }
 
+    // The image folder before anything is written: a run that cannot have one does not start.
+    std::optional<ScopedTempFolder> images;
+    try {
+        images.emplace();
+    } catch (const std::exception& e) {
+        return Refuse(err, e.what());
+    }
+
     std::vector<BatchFile> files;
     files.reserve(jobs.size());
     for (const Job& job : jobs) {
@@ -143,24 +124,31 @@ int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
         files.push_back({job.Source, job.Destination});
     }
 
-    ScopedTempFolder images;
     ResolveRuleSources(settings);
     BatchOptions batch;
     batch.Jobs = options.Jobs;
-    batch.ImageFolder = images.Path();
+    batch.ImageFolder = images->Path();
+    batch.Stop = options.Stop;
+    // The progress line and the result lines share the error stream; workers may start
+    // files at the same time.
+    std::mutex output;
     if (options.Progress) {
         batch.Started = [&](size_t index, size_t finished) {
+            const std::lock_guard lock(output);
             err << "\r\033[K[" << finished + 1 << "/" << jobs.size() << "] " << Utf8FromPath(jobs[index].Source) << std::flush;
         };
     }
     batch.Reported = [&](size_t index, const ConversionResult& result, size_t) {
+        const std::lock_guard lock(output);
         const Job& job = jobs[index];
         if (options.Progress) err << "\r\033[K" << std::flush;
         if (options.Json) {
-            Json line{{"source", Utf8FromPath(job.Source)},
-                      {"destination", Utf8FromPath(job.Destination)},
-                      {"result", OutcomeName(result.Outcome)},
-                      {"reason", result.Outcome == ConversionOutcome::Converted ? "" : DescribeResult(result)}};
+            Json line;
+            SetName(line, "source", Utf8FromPath(job.Source));
+            SetName(line, "destination", Utf8FromPath(job.Destination));
+            line["result"] = OutcomeName(result.Outcome);
+            line["reason"] = result.Outcome == ConversionOutcome::Converted ? "" : DescribeResult(result);
+            if (!result.Backup.empty()) SetName(line, "backup", Utf8FromPath(result.Backup));
             if (result.Outcome == ConversionOutcome::Converted) {
                 line["changedColors"] = result.ChangedColors;
                 line["changedLineTypes"] = result.ChangedLineTypes;
@@ -177,10 +165,17 @@ int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
     };
     const BatchCounts counts = CountOutcomes(ConvertBatch(settings, files, batch));
     const size_t converted = counts.Converted, skipped = counts.Skipped, failed = counts.Failed;
-    if (options.Json)
-        out << Dump(Json{{"converted", converted}, {"skipped", skipped}, {"failed", failed}}) << '\n';
-    else
-        out << converted << " converted, " << skipped << " skipped, " << failed << " failed\n";
+    const bool stopped = options.Stop && options.Stop->load();
+    if (options.Json) {
+        Json summary{{"converted", converted}, {"skipped", skipped}, {"failed", failed}};
+        if (stopped) summary["stopped"] = counts.Stopped;
+        out << Dump(summary) << '\n';
+    } else {
+        out << converted << " converted, " << skipped << " skipped, " << failed << " failed";
+        if (stopped) out << ", " << counts.Stopped << " not started (stopped)";
+        out << '\n';
+    }
+    if (stopped) return kStoppedExitStatus;
     return failed > 0 ? 1 : 0;
 }
 

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
+#include <atomic>
 #include <cstdlib>
 #include <map>
+#include <system_error>
 #include <sstream>
 
 #include "formats/jws.h"
@@ -126,6 +128,70 @@ TEST_F(ConvertCommand, RefusesToStart) {
     EXPECT_NE(err.str().find("[線色線種・組合せ変換] 変換指定が行われていません。"), std::string::npos);
     EXPECT_EQ(Run({(root.Path() / "none.set").string(), Out().string(), false, false, false, {In().string()}}), 2);
     EXPECT_EQ(Run({{}, Out().string(), false, false, false, {(In() / "nothing.jww").string()}}), 2);
+    EXPECT_TRUE(fs::is_empty(Out()));
+}
+
+// Each file's line says where the file that was at its destination went, also when the run
+// made that backup name already (a file given twice).
+TEST_F(ConvertCommand, TellsWhereEachBackupWent) {
+    WriteFile(Out() / "a.jww", std::string("older"));
+    const std::string a = (In() / "a.jww").string();
+    ASSERT_EQ(Run({{}, Out().string(), false, false, false, {a, a}}), 0) << err.str();
+    EXPECT_NE(out.str().find("changed; the file that was there kept as a.BAK)"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("changed; the file that was there kept as a.1.BAK)"), std::string::npos) << out.str();
+    EXPECT_EQ(ReadFile(Out() / "a.BAK"), "older");
+    ASSERT_EQ(Run({{}, Out().string(), false, true, false, {a}}), 0) << err.str();
+    EXPECT_EQ(nlohmann::json::parse(out.str().substr(0, out.str().find('\n')))["backup"], (Out() / "a.BAK").string());
+}
+
+// A stop lets the files being converted finish and starts no other; the summary counts the
+// files not started, and the status is that of Ctrl-C.
+TEST_F(ConvertCommand, AStopEndsTheRunWithItsSummary) {
+    std::atomic<bool> stop = true;
+    ConvertOptions options{{}, Out().string(), false, false, false, {In().string()}};
+    options.Stop = &stop;
+    EXPECT_EQ(Run(options), 130);
+    EXPECT_NE(out.str().find("0 converted, 0 skipped, 0 failed, 3 not started (stopped)"), std::string::npos) << out.str();
+    EXPECT_TRUE(fs::is_empty(Out()));
+}
+
+#ifndef _WIN32
+// A temporary folder that cannot be used refuses the run before anything is written, with
+// the real reason.
+TEST_F(ConvertCommand, AnUnusableTemporaryFolderRefusesTheRun) {
+    const char* saved = std::getenv("TMPDIR");
+    const std::string previous = saved ? saved : "";
+    WriteFile(root.Path() / "not-a-folder", std::string("x"));
+    setenv("TMPDIR", (root.Path() / "not-a-folder").c_str(), 1);
+    const int status = Run({{}, Out().string(), true, false, false, {In().string()}});
+    if (saved) setenv("TMPDIR", previous.c_str(), 1);
+    else unsetenv("TMPDIR");
+    EXPECT_EQ(status, 2);
+    EXPECT_NE(err.str().find("not-a-folder: " + std::make_error_code(std::errc::not_a_directory).message()),
+              std::string::npos)
+        << err.str();
+    EXPECT_TRUE(fs::is_empty(Out()));
+}
+#endif
+
+// A settings file that is none, or whose values would be read as 0 or left at their defaults,
+// refuses the run before anything is written, naming the file, the reason and the keys.
+TEST_F(ConvertCommand, RefusesSettingsFilesItCannotUse) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"drawing.set", "is a drawing"},
+        {"numbers.set", "values that are not integers: C2, C3, C4, W1"},
+        {"range.set", "values the settings dialog would not accept: C5"},
+    };
+    fs::copy_file(In() / "a.jww", root.Path() / "drawing.set");
+    WriteFile(root.Path() / "numbers.set", std::string("[JWW]\r\nC1=5\r\nC2=107abc\r\nC3=0x65\r\nC4=4294967403\r\nW1=1e2\r\n"));
+    WriteFile(root.Path() / "range.set", std::string("[JWW]\r\nC5=70000\r\n"));
+    for (const auto& [name, reason] : cases) {
+        const std::string file = (root.Path() / name).string();
+        EXPECT_EQ(Run({file, Out().string(), false, false, false, {In().string()}}), 2) << name;
+        EXPECT_NE(err.str().find("the settings file " + file + " "), std::string::npos) << err.str();
+        EXPECT_NE(err.str().find(reason), std::string::npos) << err.str();
+        EXPECT_EQ(out.str(), "");
+    }
     EXPECT_TRUE(fs::is_empty(Out()));
 }
 

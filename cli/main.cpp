@@ -1,4 +1,5 @@
 // tolvane-cli: the command-line front end for inspecting and converting drawings.
+#include <atomic>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -7,7 +8,16 @@
 
 #include "cli/commands.h"
 #include "cli/convert_command.h"
+#include "cli/inspect_command.h"
 #include "cli/platform.h"
+#include "formats/file_probes.h"
+
+namespace {
+
+// A usage error, or a command refused before it did anything.
+constexpr int kRefusedStatus = 2;
+
+}  // namespace
 
 int main(int argc, char** argv) {
     CLI::App app{"Tolvane: batch converter for JWW drawings and JWS figure files", "tolvane-cli"};
@@ -40,10 +50,23 @@ int main(int argc, char** argv) {
     bool listJson = false;
     CLI::App* list = app.add_subcommand("list", "Show the files of a folder as the file list does");
     list->add_option("FOLDER", listFolder, "The folder to list")->required();
-    list->add_option("--filter", listFilter, "File type: 0 *.*, 1 *.jw?, 2 *.jww, 3 *.jws")
-        ->check(CLI::Range(0, 3))
+    std::string filters = "File type:";
+    for (size_t index = 0; index < tolvane::kFileFilterPatterns.size(); ++index)
+        filters += (index ? ", " : " ") + std::to_string(index) + " " + std::string(tolvane::kFileFilterPatterns[index]);
+    list->add_option("--filter", listFilter, filters)
+        ->check(CLI::Range(0, static_cast<int>(tolvane::kFileFilterPatterns.size()) - 1))
         ->default_val(0);
     list->add_flag("--json", listJson, "One JSON object per file and line");
+
+    tolvane::cli::InspectCommand inspectCommand;
+    std::string inspectStandard;
+    CLI::App* inspect = app.add_subcommand("inspect", "Show the layers and pens that drawings use; check them against a delivery standard");
+    inspect->add_flag("--json", inspectCommand.Json, "One JSON object per file and line, and a summary");
+    inspect->add_flag("--recursive", inspectCommand.Recursive, "Inspect the files of folders below the given ones too");
+    inspect->add_option("--standard", inspectStandard, "Check against a delivery standard: sxf");
+    inspect->add_option("--jobs", inspectCommand.Jobs, "Files read at once (default: one per core)")
+        ->check(CLI::Range(1u, 256u));
+    inspect->add_option("PATH", inspectCommand.Paths, "Drawings, or folders of drawings")->required();
 
     tolvane::cli::RenderCommand renderCommand;
     std::string renderSettings;
@@ -59,26 +82,34 @@ int main(int argc, char** argv) {
     try {
         app.parse(static_cast<int>(pointers.size()), pointers.data());
     } catch (const CLI::ParseError& e) {
-        return app.exit(e);
+        // Help asked for is no error; every usage error has the status of a refusal.
+        return app.exit(e) == 0 ? 0 : kRefusedStatus;
     }
     tolvane::cli::UseUtf8Console();
     tolvane::cli::IgnoreFileSizeSignal();
     try {
-        if (info->parsed()) return tolvane::cli::RunInfo(infoFiles, infoJson, std::cout);
-        if (check->parsed()) return tolvane::cli::RunCheck(checkFiles, checkJson, std::cout);
+        if (list->parsed()) return tolvane::cli::RunList(listFolder, listFilter, listJson, std::cout);
+        // The commands that write or extract files stop cleanly on Ctrl-C.
+        const std::atomic<bool>& stop = tolvane::cli::CatchStopSignals();
+        if (info->parsed()) return tolvane::cli::RunInfo(infoFiles, infoJson, std::cout, std::cerr, &stop);
+        if (check->parsed()) return tolvane::cli::RunCheck(checkFiles, checkJson, std::cout, std::cerr, &stop);
         if (convert->parsed()) {
             if (!settingsFile.empty()) convertOptions.SettingsFile = settingsFile;
             convertOptions.Progress = tolvane::cli::StandardErrorIsTerminal();
+            convertOptions.Stop = &stop;
             return tolvane::cli::RunConvert(convertOptions, std::cout, std::cerr);
+        }
+        if (inspect->parsed()) {
+            if (!inspectStandard.empty()) inspectCommand.Standard = inspectStandard;
+            return tolvane::cli::RunInspect(inspectCommand, std::cout, std::cerr);
         }
         if (render->parsed()) {
             if (!renderSettings.empty()) renderCommand.SettingsFile = renderSettings;
-            return tolvane::cli::RunRender(renderCommand, std::cout, std::cerr);
+            return tolvane::cli::RunRender(renderCommand, std::cout, std::cerr, &stop);
         }
-        if (list->parsed()) return tolvane::cli::RunList(listFolder, listFilter, listJson, std::cout);
     } catch (const std::exception& e) {
         std::cerr << "tolvane-cli: " << e.what() << '\n';
-        return 2;
+        return kRefusedStatus;
     }
     return 0;
 }

@@ -1,6 +1,7 @@
 // The platform calls of the command line.
 #include "cli/platform.h"
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 
@@ -18,7 +19,25 @@ namespace {
 
 [[maybe_unused]] constexpr unsigned kUtf8CodePage = 65001;
 
+std::atomic<bool> stopRequested = false;
+static_assert(std::atomic<bool>::is_always_lock_free, "a signal handler may only touch a lock-free atomic");
+
+void RequestStop(int) { stopRequested = true; }
+
 }  // namespace
+
+const std::atomic<bool>& CatchStopSignals() {
+#ifdef SIGBREAK
+    const int signals[] = {SIGINT, SIGTERM, SIGBREAK};
+#else
+    const int signals[] = {SIGINT, SIGTERM};
+#endif
+    // A signal that whoever started the program ignores (the shell, for a background job) stays
+    // ignored.
+    for (const int s : signals)
+        if (std::signal(s, RequestStop) == SIG_IGN) std::signal(s, SIG_IGN);
+    return stopRequested;
+}
 
 bool StandardErrorIsTerminal() {
 #ifdef _WIN32

@@ -1,6 +1,7 @@
 // What the command line asks of the system beyond the standard library.
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,14 @@ bool StandardErrorIsTerminal();
 // the process with a signal and leaving a half-written drawing behind. Windows has no such
 // limit and no such signal.
 void IgnoreFileSizeSignal();
+
+// Makes SIGINT and SIGTERM (Ctrl-C, and Ctrl-Break on Windows) ask the command to stop after
+// the files it is working on, instead of ending the process at once, so that it removes its
+// temporary files and its image folder and prints its summary. The answer is set when a stop
+// was asked for.
+const std::atomic<bool>& CatchStopSignals();
+// The exit status of a command stopped by a signal: 128 + SIGINT, as a shell reports Ctrl-C.
+inline constexpr int kStoppedExitStatus = 130;
 
 // The arguments in UTF-8. On Windows they are taken from the wide command line, because the
 // narrow ones pass through the ANSI code page and lose every character outside it.

@@ -7,6 +7,8 @@
 #include <system_error>
 #include <thread>
 
+#include "formats/utf8_path.h"
+
 namespace tolvane {
 
 namespace fs = std::filesystem;
@@ -72,7 +74,7 @@ public:
 
 private:
     void Work(const ConversionSettings& settings, const fs::path& imageFolder) {
-        ConversionContext context{settings, imageFolder, {}, {}};
+        ConversionContext context{settings, imageFolder, {}, &backups_, {}};
         for (;;) {
             size_t chain;
             {
@@ -88,12 +90,18 @@ private:
         ConversionResult result;
         if (options_.Stop && options_.Stop->load()) {
             result.Outcome = ConversionOutcome::Stopped;
+            result.Problem = ConversionProblem::Stopped;
             result.Reason = "not converted: the run was stopped before this file";
         } else {
             // Told when the file is read, so that files skipped by their probe are not shown.
             context.Progress = [this, index](const fs::path&, const fs::path&) {
-                const std::lock_guard lock(mutex_);
-                if (options_.Started) options_.Started(index, finished_);
+                if (!options_.Started) return;
+                size_t finished;
+                {
+                    const std::lock_guard lock(mutex_);
+                    finished = finished_;
+                }
+                options_.Started(index, finished);
             };
             const BatchFile& file = files_[index];
             try {
@@ -103,6 +111,7 @@ private:
                 context.Drawing.Release();
                 result = {};
                 result.Outcome = ConversionOutcome::FailedRead;
+                result.Problem = ConversionProblem::Unexpected;
                 result.Reason = e.what();
             }
         }
@@ -117,6 +126,7 @@ private:
     const std::vector<BatchFile>& files_;
     const BatchOptions& options_;
     std::vector<Chain> chains_;
+    RunBackups backups_;
     std::vector<ConversionResult> results_;
     std::vector<bool> done_;
     std::mutex mutex_;
@@ -163,6 +173,15 @@ const char* OutcomeName(ConversionOutcome outcome) {
     return "failed";
 }
 
+namespace {
+
+std::string KeptAs(const ConversionResult& r) {
+    if (r.Backup.empty()) return {};
+    return "; the file that was there kept as " + Utf8FromPath(r.Backup.filename());
+}
+
+}  // namespace
+
 std::string DescribeResult(const ConversionResult& r) {
     switch (r.Outcome) {
         case ConversionOutcome::Converted: {
@@ -170,12 +189,12 @@ std::string DescribeResult(const ConversionResult& r) {
                                " line types, " + std::to_string(r.ChangedWidths) + " widths changed";
             if (r.VersionWritten != r.VersionRead)
                 text += "; version " + std::to_string(r.VersionRead) + " raised to " + std::to_string(r.VersionWritten);
-            return text;
+            return text + KeptAs(r);
         }
         case ConversionOutcome::SkippedNotADrawing:
         case ConversionOutcome::Stopped: return r.Reason;
         case ConversionOutcome::FailedRead: return "could not be read: " + r.Reason;
-        case ConversionOutcome::FailedWrite: return "could not be written: " + r.Reason;
+        case ConversionOutcome::FailedWrite: return "could not be written: " + r.Reason + KeptAs(r);
     }
     return r.Reason;
 }

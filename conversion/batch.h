@@ -28,11 +28,12 @@ struct BatchOptions {
     std::filesystem::path ImageFolder;
     // Set by another thread: no file starts after it is seen; files being converted finish.
     const std::atomic<bool>* Stop = nullptr;
-    // Both callbacks run on the workers, one call at a time.
-    // A file that passed its probe starts, with the number of files finished so far.
+    // Both callbacks run on the workers.
+    // A file that passed its probe starts, with the number of files finished so far. Calls
+    // from two workers may overlap; a call that waits holds up only its own worker.
     std::function<void(size_t index, size_t finished)> Started;
     // The result of a file, in selection order (each index once), with the number of files
-    // finished so far.
+    // finished so far; one call at a time.
     std::function<void(size_t index, const ConversionResult& result, size_t finished)> Reported;
 };
 

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
+#include <future>
 #include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -105,10 +108,12 @@ TEST_F(Batch, AnyNumberOfWorkersGivesTheSerialResultInSelectionOrder) {
         EXPECT_EQ(reported, inOrder);
 
         const std::map<std::string, std::string> files = FilesOf(destination);
-        // A.jws was converted after A.jww, so the backup holds the older A.jws; B.jww given
-        // three times backs up its own second output.
-        EXPECT_EQ(files.at("A.BAK"), "older A.jws");
+        // A.jws was converted after A.jww, so its backup takes the next name; B.jww given
+        // three times backs up its first and its second output.
+        EXPECT_EQ(files.at("A.BAK"), "older A.jww");
+        EXPECT_EQ(files.at("A.1.BAK"), "older A.jws");
         EXPECT_EQ(files.at("B.BAK"), files.at("B.jww"));
+        EXPECT_EQ(files.at("B.1.BAK"), files.at("B.jww"));
         if (jobs == 1) {
             serial = files;
         } else {
@@ -136,28 +141,40 @@ TEST_F(Batch, AStopStartsNoFurtherFile) {
         options.Jobs = jobs;
         options.ImageFolder = root.Path() / "images";
         options.Stop = &stop;
+        std::mutex startedLock;
         std::vector<size_t> started;
+        // With two workers, the worker of file 0 holds until file 1 has started and stopped
+        // the run, so that it cannot take a third file first: both files are in flight when
+        // the stop comes, and no other file may start.
+        std::promise<void> secondStarted;
+        const std::shared_future<void> latch = secondStarted.get_future().share();
         options.Started = [&](size_t index, size_t) {
-            started.push_back(index);
-            if (index == 1) stop = true;
+            {
+                const std::lock_guard lock(startedLock);
+                started.push_back(index);
+            }
+            if (index == 1) {
+                stop = true;
+                secondStarted.set_value();
+            } else if (index == 0 && jobs == 2) {
+                latch.wait();
+            }
         };
         const std::vector<ConversionResult> results = ConvertBatch(settings, Selection(destination, names), options);
 
         ASSERT_EQ(results.size(), names.size());
+        std::sort(started.begin(), started.end());
+        EXPECT_EQ(started, (std::vector<size_t>{0, 1}));
         const BatchCounts counts = CountOutcomes(results);
-        EXPECT_EQ(counts.Converted, started.size());
-        EXPECT_EQ(counts.Converted + counts.Stopped, names.size());
-        // Each worker may have begun one file past the one that stopped the run.
-        EXPECT_LE(started.size(), jobs == 1 ? 2u : 3u);
+        EXPECT_EQ(counts.Converted, 2u);
+        EXPECT_EQ(counts.Stopped, names.size() - 2);
         for (size_t i = 0; i < names.size(); ++i) {
             const bool converted = results[i].Outcome == ConversionOutcome::Converted;
+            EXPECT_EQ(converted, i < 2) << names[i];
             EXPECT_EQ(fs::exists(destination / names[i]), converted) << names[i];
             if (!converted) {
                 EXPECT_EQ(std::string(OutcomeName(results[i].Outcome)), "stopped");
             }
-        }
-        if (jobs == 1) {
-            EXPECT_EQ(started, (std::vector<size_t>{0, 1}));
         }
     }
 }

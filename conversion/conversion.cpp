@@ -82,38 +82,38 @@ ConversionResult ConvertFile(ConversionContext& context, const fs::path& source,
         // Images already extracted by a failed read stay; nothing else was touched.
         drawing.Release();
         result.Outcome = ConversionOutcome::FailedRead;
+        result.Problem = ConversionProblem::ReadFailed;
         result.Reason = error;
         return result;
     }
 
-    BackupDestination(destination);
-    std::error_code ignored;
-    const fs::file_status left = fs::symlink_status(destination, ignored);
-    if (fs::exists(left)) {
-        // Writing now would destroy what could not be kept as a backup.
-        result.Outcome = ConversionOutcome::FailedWrite;
-        result.Reason = fs::is_directory(left) ? "a folder of that name is at the destination"
-                                               : "the file already at the destination could not be renamed to " +
-                                                     Utf8FromPath(BackupPathOf(destination).filename());
-    } else {
-        result.VersionRead = drawing.Header.FileVersion;
-        drawing.Header.FileVersion = RaiseVersion(context.Settings, drawing.Header.FileVersion);
-        result.VersionWritten = drawing.Header.FileVersion;
-        const std::vector<Pen> before = PenSnapshot(drawing);
-        if (combined) ApplyRules(context.Settings, drawing);
-        else ApplyTables(context.Settings, drawing, format == Format::Jww);
-        CountChanges(before, drawing, result);
+    result.VersionRead = drawing.Header.FileVersion;
+    drawing.Header.FileVersion = RaiseVersion(context.Settings, drawing.Header.FileVersion);
+    result.VersionWritten = drawing.Header.FileVersion;
+    const std::vector<Pen> before = PenSnapshot(drawing);
+    if (combined) ApplyRules(context.Settings, drawing);
+    else ApplyTables(context.Settings, drawing, format == Format::Jww);
+    CountChanges(before, drawing, result);
 
-        const bool written = format == Format::Jww
-                                 ? WriteJww(destination, drawing, drawing.Header.FileVersion, context.ImageFolder, &error)
-                                 : WriteJws(destination, drawing, drawing.Header.FileVersion, &error);
-        if (written) {
-            result.Outcome = ConversionOutcome::Converted;
-        } else {
-            fs::remove(destination, ignored);
-            result.Outcome = ConversionOutcome::FailedWrite;
-            result.Reason = error;
+    // Written whole beside the destination first: the file there is backed up and replaced
+    // only by a complete drawing.
+    result.Outcome = ConversionOutcome::FailedWrite;
+    try {
+        AtomicFile output(destination);
+        {
+            FileSink sink(output.TemporaryPath());
+            if (format == Format::Jww) WriteJwwTo(sink, drawing, drawing.Header.FileVersion, context.ImageFolder);
+            else WriteJwsTo(sink, drawing, drawing.Header.FileVersion);
+            sink.Close();
         }
+        const ReplaceResult replaced = ReplaceKeepingBackup(output, context.Backups);
+        result.Backup = replaced.Backup;
+        result.Reason = replaced.Problem;
+        if (replaced.Problem.empty()) result.Outcome = ConversionOutcome::Converted;
+        else result.Problem = replaced.InTheWay ? ConversionProblem::DestinationInTheWay : ConversionProblem::WriteFailed;
+    } catch (const std::exception& e) {
+        result.Problem = ConversionProblem::WriteFailed;
+        result.Reason = e.what();
     }
     if (format == Format::Jww) DeleteExtractedImages(drawing, context.ImageFolder);
     drawing.Release();
@@ -121,26 +121,6 @@ ConversionResult ConvertFile(ConversionContext& context, const fs::path& source,
 }
 
 }  // namespace
-
-fs::path BackupPathOf(const fs::path& destination) {
-    // The extension runs from the last full stop of the name; a name without one gets ".BAK".
-    fs::path::string_type name = destination.filename().native();
-    const auto dot = name.rfind(fs::path::value_type('.'));
-    if (dot != fs::path::string_type::npos) name.erase(dot);
-    name += fs::path(".BAK").native();
-    return destination.parent_path() / name;
-}
-
-// A folder of the destination's name is no file to keep: it is left alone, and the conversion
-// then refuses to write.
-void BackupDestination(const fs::path& destination) {
-    std::error_code ignored;
-    const fs::file_status status = fs::symlink_status(destination, ignored);
-    if (!fs::exists(status) || fs::is_directory(status)) return;
-    const fs::path backup = BackupPathOf(destination);
-    if (fs::exists(fs::symlink_status(backup, ignored))) fs::remove(backup, ignored);
-    fs::rename(destination, backup, ignored);
-}
 
 ConversionResult ConvertJwwIndividual(ConversionContext& context, const fs::path& source, const fs::path& destination) {
     return ConvertFile(context, source, destination, Format::Jww, false);
@@ -161,41 +141,35 @@ ConversionResult ConvertJwsCombined(ConversionContext& context, const fs::path& 
 ConversionResult ConvertSelectedFile(ConversionContext& context, const fs::path& source, const fs::path& destination) {
     const std::string extension = UpperExtension(Utf8FromPath(source.filename()));
     const bool combined = IsCombinedMode(context.Settings);
-    ConversionResult skipped;
-    skipped.Outcome = ConversionOutcome::SkippedNotADrawing;
+    const auto skipped = [](ConversionProblem problem, std::string reason) {
+        ConversionResult result;
+        result.Outcome = ConversionOutcome::SkippedNotADrawing;
+        result.Problem = problem;
+        result.Reason = std::move(reason);
+        return result;
+    };
     std::error_code error;
-    if (extension != ".JWW" && extension != ".JWS") {
-        skipped.Reason = "not a .JWW or .JWS file";
-        return skipped;
-    }
+    if (extension != ".JWW" && extension != ".JWS")
+        return skipped(ConversionProblem::NotDrawingExtension, "not a .JWW or .JWS file");
     const fs::file_status status = fs::status(source, error);
-    if (!fs::exists(status)) {
-        skipped.Reason = "the file no longer exists";
-        return skipped;
-    }
+    if (!fs::exists(status)) return skipped(ConversionProblem::Missing, "the file no longer exists");
     // A pipe or a device would block the probe or never end.
-    if (!fs::is_regular_file(status)) {
-        skipped.Reason = "not a regular file";
-        return skipped;
-    }
+    if (!fs::is_regular_file(status)) return skipped(ConversionProblem::NotRegularFile, "not a regular file");
     // Never write over the file being read, whatever path leads to it.
     if (fs::equivalent(source, destination, error)) {
         ConversionResult refused;
         refused.Outcome = ConversionOutcome::FailedWrite;
+        refused.Problem = ConversionProblem::DestinationIsSource;
         refused.Reason = "the destination is the source file itself";
         return refused;
     }
     if (extension == ".JWW") {
-        if (!ProbeJww(source)) {
-            skipped.Reason = "not a JWW drawing (it does not begin with \"JwwData.\")";
-            return skipped;
-        }
+        if (!ProbeJww(source))
+            return skipped(ConversionProblem::NotADrawing, "not a JWW drawing (it does not begin with \"JwwData.\")");
         return combined ? ConvertJwwCombined(context, source, destination) : ConvertJwwIndividual(context, source, destination);
     }
-    if (!ProbeJws(source)) {
-        skipped.Reason = "not a JWS figure file (it does not begin with \"JwsData\")";
-        return skipped;
-    }
+    if (!ProbeJws(source))
+        return skipped(ConversionProblem::NotADrawing, "not a JWS figure file (it does not begin with \"JwsData\")");
     return combined ? ConvertJwsCombined(context, source, destination) : ConvertJwsIndividual(context, source, destination);
 }
 

@@ -1,6 +1,7 @@
-// Converting drawing files: one file at a time (read, back up the destination, raise the
-// version, apply the tables or the rules, write, clean up the extracted images), and the walk
-// over a selection of files. Shared by the desktop program and the command line.
+// Converting drawing files: one file at a time (read, raise the version, apply the tables or
+// the rules, write beside the destination, keep the file there as a backup and put the new one
+// in its place, clean up the extracted images), and the walk over a selection of files. Shared
+// by the desktop program and the command line.
 #pragma once
 
 #include <filesystem>
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "conversion/backups.h"
 #include "formats/drawing.h"
 #include "settings/conversion_settings.h"
 
@@ -18,7 +20,7 @@ enum class ConversionOutcome {
     Converted,
     SkippedNotADrawing,  // not ".JWW" or ".JWS", or its probe failed
     FailedRead,          // could not be read completely; nothing was written
-    FailedWrite,         // could not be written; a previous destination file is kept as ".BAK"
+    FailedWrite,         // could not be written; a file at the destination stays as it was
     Stopped,             // not started: the run was stopped before this file
 };
 
@@ -28,12 +30,31 @@ struct ConversionContext {
     std::filesystem::path ImageFolder;
     // Called before each file is read, with its source and destination paths.
     std::function<void(const std::filesystem::path& source, const std::filesystem::path& destination)> Progress;
+    // The backups of the run this file belongs to; without it every backup is NAME.BAK.
+    RunBackups* Backups = nullptr;
     // The one drawing held while a file is converted.
     DrawingData Drawing;
 };
 
+// Why a file was not converted, for a front end to word in its own language; the Reason of
+// the result holds the technical detail in English.
+enum class ConversionProblem {
+    None,
+    NotDrawingExtension,  // neither ".JWW" nor ".JWS"
+    Missing,              // gone since it was listed
+    NotRegularFile,
+    NotADrawing,          // a drawing's extension, but not that format's signature
+    DestinationIsSource,
+    ReadFailed,
+    DestinationInTheWay,  // the file or folder already at the destination could not be kept
+    WriteFailed,
+    Stopped,
+    Unexpected,           // an error the conversion did not foresee
+};
+
 struct ConversionResult {
     ConversionOutcome Outcome = ConversionOutcome::SkippedNotADrawing;
+    ConversionProblem Problem = ConversionProblem::None;
     std::string Reason;  // why a file was skipped or failed
     // How many pens (of entities, dimension parts and block members) the settings changed.
     size_t ChangedColors = 0;
@@ -41,12 +62,10 @@ struct ConversionResult {
     size_t ChangedWidths = 0;
     uint32_t VersionRead = 0;
     uint32_t VersionWritten = 0;
+    // Where the file that was at the destination went (NAME.BAK, or NAME.n.BAK when this run
+    // had already made NAME.BAK); empty when there was none.
+    std::filesystem::path Backup;
 };
-
-// The destination path with its extension replaced by ".BAK" (appended when there is none).
-std::filesystem::path BackupPathOf(const std::filesystem::path& destination);
-// Moves an existing file at the destination to its backup path, replacing an older backup.
-void BackupDestination(const std::filesystem::path& destination);
 
 ConversionResult ConvertJwwIndividual(ConversionContext& context, const std::filesystem::path& source,
                                       const std::filesystem::path& destination);

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <map>
 
+#include "conversion/batch.h"
 #include "formats/jws.h"
 #include "formats/jww.h"
 #include "settings/settings_file.h"
@@ -60,7 +61,7 @@ protected:
         return path;
     }
     ConversionResult Convert(const fs::path& source, const std::string& destinationName = "") {
-        ConversionContext context{settings, Images(), {}, {}};
+        ConversionContext context{settings, Images(), {}, nullptr, {}};
         context.Progress = [&](const fs::path& s, const fs::path& d) { progress.push_back(s.string() + "->" + d.string()); };
         return ConvertSelectedFile(context, source, Destination() / (destinationName.empty() ? source.filename().string() : destinationName));
     }
@@ -182,18 +183,24 @@ TEST_F(Conversion, BackupPaths) {
 // What is skipped leaves no trace; a source that cannot be read leaves the destination as it was.
 TEST_F(Conversion, SkipsAndFailsWithoutTouchingTheDestination) {
     WriteFile(Destination() / "bad.jww", std::string("keep me"));
-    const std::vector<std::pair<fs::path, ConversionOutcome>> cases = {
-        {MakeFile("X.JWW", "not a drawing at all"), ConversionOutcome::SkippedNotADrawing},
-        {MakeFile("X.JWS", "JwwData.????"), ConversionOutcome::SkippedNotADrawing},
-        {MakeFile("notes.txt", "JwwData."), ConversionOutcome::SkippedNotADrawing},
-        {MakeFile("noext", "JwwData."), ConversionOutcome::SkippedNotADrawing},
-        {Source() / "deleted.jww", ConversionOutcome::SkippedNotADrawing},
-        {MakeFile("bad.jww", "JwwData.\x58\x02\x00\x00\x05" "ab"), ConversionOutcome::FailedRead},
+    struct Case {
+        fs::path Source;
+        ConversionOutcome Outcome;
+        ConversionProblem Problem;
     };
-    for (const auto& [source, outcome] : cases) {
-        const ConversionResult result = Convert(source);
-        EXPECT_EQ(result.Outcome, outcome) << source;
-        EXPECT_FALSE(result.Reason.empty()) << source;
+    const std::vector<Case> cases = {
+        {MakeFile("X.JWW", "not a drawing at all"), ConversionOutcome::SkippedNotADrawing, ConversionProblem::NotADrawing},
+        {MakeFile("X.JWS", "JwwData.????"), ConversionOutcome::SkippedNotADrawing, ConversionProblem::NotADrawing},
+        {MakeFile("notes.txt", "JwwData."), ConversionOutcome::SkippedNotADrawing, ConversionProblem::NotDrawingExtension},
+        {MakeFile("noext", "JwwData."), ConversionOutcome::SkippedNotADrawing, ConversionProblem::NotDrawingExtension},
+        {Source() / "deleted.jww", ConversionOutcome::SkippedNotADrawing, ConversionProblem::Missing},
+        {MakeFile("bad.jww", "JwwData.\x58\x02\x00\x00\x05" "ab"), ConversionOutcome::FailedRead, ConversionProblem::ReadFailed},
+    };
+    for (const Case& c : cases) {
+        const ConversionResult result = Convert(c.Source);
+        EXPECT_EQ(result.Outcome, c.Outcome) << c.Source;
+        EXPECT_EQ(result.Problem, c.Problem) << c.Source;
+        EXPECT_FALSE(result.Reason.empty()) << c.Source;
     }
     EXPECT_EQ(DestinationNames(), std::vector<std::string>{"bad.jww"});
     EXPECT_EQ(ReadFile(Destination() / "bad.jww"), "keep me");
@@ -239,8 +246,8 @@ TEST_F(Conversion, RemovesExtractedImagesAfterTheWrite) {
     EXPECT_TRUE(fs::is_empty(Images()));
 }
 
-// A write that fails leaves no output; the file that was there survives as the backup.
-TEST_F(Conversion, AFailedWriteLeavesOnlyTheBackup) {
+// A write that fails leaves the destination as it was: no output, no backup, no temporary file.
+TEST_F(Conversion, AFailedWriteLeavesTheDestinationAsItWas) {
     if (!testing::FileSizeLimit::Supported()) GTEST_SKIP() << "no file-size limits here";
     const fs::path source = MakeJww("A.JWW", 600);
     WriteFile(Destination() / "A.JWW", std::string("previous"));
@@ -251,8 +258,39 @@ TEST_F(Conversion, AFailedWriteLeavesOnlyTheBackup) {
     }
     EXPECT_EQ(result.Outcome, ConversionOutcome::FailedWrite);
     EXPECT_FALSE(result.Reason.empty());
-    EXPECT_EQ(DestinationNames(), std::vector<std::string>{"A.BAK"});
-    EXPECT_EQ(ReadFile(Destination() / "A.BAK"), "previous");
+    EXPECT_TRUE(result.Backup.empty());
+    EXPECT_EQ(DestinationNames(), std::vector<std::string>{"A.JWW"});
+    EXPECT_EQ(ReadFile(Destination() / "A.JWW"), "previous");
+}
+
+// Within one run a backup never replaces one the run made: A.JWW and A.JWS share A.BAK, and a
+// file converted twice backs up its first output. An A.BAK of an earlier run is replaced as
+// always; a numbered one is passed over.
+TEST_F(Conversion, BackupsOfOneRunNeverReplaceEachOther) {
+    const fs::path jww = MakeJww("A.JWW", 600);
+    const fs::path jws = MakeJws("A.JWS", 600);
+    WriteFile(Destination() / "A.BAK", std::string("earlier run"));
+    WriteFile(Destination() / "A.1.BAK", std::string("earlier numbered"));
+    WriteFile(Destination() / "A.JWW", std::string("old drawing"));
+    WriteFile(Destination() / "A.JWS", std::string("old figure"));
+    RunBackups run;
+    ConversionContext context{settings, Images(), {}, &run, {}};
+    auto convert = [&](const fs::path& source) {
+        const ConversionResult result = ConvertSelectedFile(context, source, Destination() / source.filename());
+        EXPECT_EQ(result.Outcome, ConversionOutcome::Converted) << result.Reason;
+        return result.Backup.filename().string();
+    };
+    EXPECT_EQ(convert(jww), "A.BAK");
+    EXPECT_EQ(convert(jws), "A.2.BAK");
+    const std::string firstOutput = ReadFile(Destination() / "A.JWW");
+    const ConversionResult again = ConvertSelectedFile(context, jww, Destination() / "A.JWW");
+    EXPECT_EQ(again.Backup, Destination() / "A.3.BAK");
+    EXPECT_NE(DescribeResult(again).find("kept as A.3.BAK"), std::string::npos) << DescribeResult(again);
+    EXPECT_EQ(ReadFile(Destination() / "A.BAK"), "old drawing");
+    EXPECT_EQ(ReadFile(Destination() / "A.1.BAK"), "earlier numbered");
+    EXPECT_EQ(ReadFile(Destination() / "A.2.BAK"), "old figure");
+    EXPECT_EQ(ReadFile(Destination() / "A.3.BAK"), firstOutput);
+    EXPECT_EQ(DestinationNames(), (std::vector<std::string>{"A.1.BAK", "A.2.BAK", "A.3.BAK", "A.BAK", "A.JWS", "A.JWW"}));
 }
 
 // Nothing is written where the existing file could not be kept: a folder of that name.
@@ -260,11 +298,15 @@ TEST_F(Conversion, NeverDestroysWhatCannotBeBackedUp) {
     const fs::path source = MakeJww("A.JWW", 600);
     fs::create_directory(Destination() / "A.JWW");
     WriteFile(Destination() / "A.JWW" / "inside.txt", std::string("x"));
-    EXPECT_EQ(Convert(source).Outcome, ConversionOutcome::FailedWrite);
+    const ConversionResult inTheWay = Convert(source);
+    EXPECT_EQ(inTheWay.Outcome, ConversionOutcome::FailedWrite);
+    EXPECT_EQ(inTheWay.Problem, ConversionProblem::DestinationInTheWay);
     EXPECT_EQ(ReadFile(Destination() / "A.JWW" / "inside.txt"), "x");
     // The destination being the source itself is refused.
-    ConversionContext context{settings, Images(), {}, {}};
-    EXPECT_EQ(ConvertSelectedFile(context, source, Source() / "." / "A.JWW").Outcome, ConversionOutcome::FailedWrite);
+    ConversionContext context{settings, Images(), {}, nullptr, {}};
+    const ConversionResult itself = ConvertSelectedFile(context, source, Source() / "." / "A.JWW");
+    EXPECT_EQ(itself.Outcome, ConversionOutcome::FailedWrite);
+    EXPECT_EQ(itself.Problem, ConversionProblem::DestinationIsSource);
 }
 
 // Faults during a run: each file gets its outcome, nothing half-written stays, and the run
@@ -273,7 +315,7 @@ TEST_F(Conversion, FaultsDuringARun) {
     const fs::path first = MakeJww("1.jww", 600);
     const fs::path second = MakeJww("2.jww", 600);
     // The destination disappears after the first file.
-    ConversionContext context{settings, Images(), {}, {}};
+    ConversionContext context{settings, Images(), {}, nullptr, {}};
     int calls = 0;
     context.Progress = [&](const fs::path&, const fs::path&) {
         if (++calls == 2) fs::remove_all(Destination());
@@ -394,7 +436,7 @@ TEST(WideStringConversion, ConvertsWithTheDeliverySettings) {
     fs::create_directories(root.Path() / "out");
     for (const fs::path& source : sources) {
         SCOPED_TRACE(source.string());
-        ConversionContext context{settings, root.Path() / "images", {}, {}};
+        ConversionContext context{settings, root.Path() / "images", {}, nullptr, {}};
         const fs::path destination = root.Path() / "out" / source.filename();
         ASSERT_EQ(ConvertSelectedFile(context, source, destination).Outcome, ConversionOutcome::Converted);
         DrawingData before, after;

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <system_error>
 
+#include "formats/atomic_file.h"
+
 namespace tolvane {
 
 namespace {
@@ -243,7 +245,7 @@ void ArchiveWriter::Flush() {
 
 // Lengths below 0xFFFE take the u16 form: 0xFFFE itself would read as the wide marker.
 void ArchiveWriter::WriteString(const ArchiveString& s) {
-    if (s.empty() && s.Form() != stringForm_) {
+    if (!s.HasOwnForm() && s.Form() != stringForm_) {
         WriteString(ArchiveString::Empty(stringForm_));
         return;
     }
@@ -305,21 +307,7 @@ bool ReadFileWith(const std::filesystem::path& path, const std::function<void(Ar
 
 bool WriteFileWith(const std::filesystem::path& path, const std::function<void(ByteSink&)>& write,
                    std::string* error) {
-    bool created = false;
-    try {
-        FileSink sink(path);
-        created = true;
-        write(sink);
-        sink.Close();
-        return true;
-    } catch (const std::exception& e) {
-        if (error) *error = e.what();
-    }
-    if (created) {
-        std::error_code ignored;
-        std::filesystem::remove(path, ignored);
-    }
-    return false;
+    return WriteFileAtomically(path, write, error);
 }
 
 ArchiveString CleanArchiveText(const ArchiveString& text) {

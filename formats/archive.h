@@ -196,9 +196,10 @@ public:
     void WriteBytes(const void* data, size_t n) { Put(static_cast<const uint8_t*>(data), n); }
     void WriteFixedString(std::string_view s) { Put(reinterpret_cast<const uint8_t*>(s.data()), s.size()); }
 
-    // A string in its own form with the shortest length form. An empty string is written in
-    // the stream's string form, so that strings the program adds to a drawing (the empty SXF
-    // names of a raised version) take the form of the drawing's own.
+    // A string in its own form with the shortest length form. An empty string without a form
+    // of its own is written in the stream's string form, so that strings the program adds to a
+    // drawing (the empty SXF names of a raised version) take the form of the drawing's own,
+    // while every string read keeps the form it was read in.
     void WriteString(const ArchiveString& s);
     void SetStringForm(StringForm form) { stringForm_ = form; }
     void WriteCount(uint32_t count);
@@ -231,8 +232,9 @@ private:
 };
 
 // The outermost level of a read or a write: runs it on the file at the path, catches what it
-// throws, and answers false with the reason. A write creates the file anew and deletes it
-// when it fails, so that nothing half-written is left at the path.
+// throws, and answers false with the reason. A write goes through a temporary file that
+// replaces the path only when complete (WriteFileAtomically), so that nothing half-written is
+// ever at the path and a file that was there stays when the write fails.
 bool ReadFileWith(const std::filesystem::path& path, const std::function<void(ArchiveReader&)>& read,
                   std::string* error);
 bool WriteFileWith(const std::filesystem::path& path, const std::function<void(ByteSink&)>& write,

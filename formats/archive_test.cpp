@@ -97,6 +97,26 @@ TEST(Archive, WideStringsAtTheirLengthBoundaries) {
 }
 
 // The long form of a short string is read (and would be written back short).
+// Every string keeps the form it was read in, an empty one too; only an empty string without
+// a form of its own (one the program adds) takes the stream's form.
+TEST(Archive, EmptyStringsKeepTheFormTheyWereReadIn) {
+    const Bytes wideEmpty = {0xFF, 0xFE, 0xFF, 0x00};
+    const Bytes bytesEmpty = {0x00};
+    ArchiveReader in(wideEmpty.data(), wideEmpty.size());
+    const ArchiveString readWide = in.ReadString();
+    for (const StringForm stream : {StringForm::Bytes, StringForm::Wide}) {
+        auto written = [&](const ArchiveString& s) {
+            return Written([&](ArchiveWriter& w) {
+                w.SetStringForm(stream);
+                w.WriteString(s);
+            });
+        };
+        EXPECT_EQ(written(readWide), wideEmpty);
+        EXPECT_EQ(written(ArchiveString::FromStored(StringForm::Bytes, "")), bytesEmpty);
+        EXPECT_EQ(written(ArchiveString()), stream == StringForm::Wide ? wideEmpty : bytesEmpty);
+    }
+}
+
 TEST(Archive, ReadsTheLongFormOfAShortString) {
     const Bytes bytes = {0xFF, 0x03, 0x00, 'a', 'b', 'c'};
     ArchiveReader in(bytes.data(), bytes.size());

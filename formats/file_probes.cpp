@@ -155,16 +155,27 @@ bool ReadJwkHeader(const fs::path& path, std::string& memoLine1, std::string& me
     return ReadLegacyHeader(path, kJwkBlocks, memoLine1, memoLine2);
 }
 
-// "*.jw?" stands for an extension of exactly three characters beginning with "jw"; the
-// extension is the part after the last full stop.
-bool MatchesFileFilter(std::string_view fileName, int filterIndex) {
-    if (filterIndex < 1 || filterIndex > 3) return true;  // "*.*"
-    const std::string extension = UpperExtension(fileName);
-    switch (filterIndex) {
-        case 1: return extension.size() == 4 && extension.starts_with(".JW");
-        case 2: return extension == ".JWW";
-        default: return extension == ".JWS";
+namespace {
+
+bool MatchesPattern(std::string_view name, std::string_view pattern) {
+    if (pattern.empty()) return name.empty();
+    if (pattern.front() == '*') {
+        for (size_t skip = 0; skip <= name.size(); ++skip)
+            if (MatchesPattern(name.substr(skip), pattern.substr(1))) return true;
+        return false;
     }
+    if (name.empty()) return false;
+    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+    return (pattern.front() == '?' || upper(pattern.front()) == upper(name.front())) &&
+           MatchesPattern(name.substr(1), pattern.substr(1));
+}
+
+}  // namespace
+
+// "*.*" lists every file, also those without a full stop, as the Windows listing does.
+bool MatchesFileFilter(std::string_view fileName, int filterIndex) {
+    if (filterIndex < 1 || filterIndex >= static_cast<int>(kFileFilterPatterns.size())) return true;
+    return MatchesPattern(fileName, kFileFilterPatterns[static_cast<size_t>(filterIndex)]);
 }
 
 std::string FileListTime(fs::file_time_type time) {
@@ -174,8 +185,6 @@ std::string FileListTime(fs::file_time_type time) {
     return std::to_string(local.tm_year + 1900) + "/" + TwoDigits(local.tm_mon + 1) + "/" + TwoDigits(local.tm_mday) +
            " " + TwoDigits(local.tm_hour) + ":" + TwoDigits(local.tm_min) + ":" + TwoDigits(local.tm_sec / 2 * 2);
 }
-
-bool IsHiddenName(std::string_view name) { return !name.empty() && name.front() == '.'; }
 
 bool IsListedFile(const fs::directory_entry& entry) {
     if (entry.path().filename().empty() || IsHiddenEntry(entry.path())) return false;

@@ -3,6 +3,7 @@
 // Nothing here changes a file; every failure gives an empty text.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -37,8 +38,11 @@ bool ProbeLegacy(const std::filesystem::path& path);
 bool ReadJwcHeader(const std::filesystem::path& path, std::string& memoLine1, std::string& memoLine2);
 bool ReadJwkHeader(const std::filesystem::path& path, std::string& memoLine1, std::string& memoLine2);
 
-// The file-type filter of the list: 0 "*.*", 1 "*.jw?", 2 "*.jww", 3 "*.jws"; any other
-// index lists everything. Matching ignores letter case.
+// The file-type filter of the list, by its index: the desktop program's list and menu and
+// tolvane-cli list --filter. Any other index lists everything.
+inline constexpr std::array<std::string_view, 4> kFileFilterPatterns = {"*.*", "*.jw?", "*.jww", "*.jws"};
+// Whether the name matches the filter's pattern: "?" stands for one character, "*" for any
+// run of them, letters match without regard to ASCII case.
 bool MatchesFileFilter(std::string_view fileName, int filterIndex);
 
 // One row of the file list, columns 0 to 6.
@@ -55,9 +59,6 @@ struct FileListRow {
 // The "更新日時" column: the local time, the seconds rounded down to even, as
 // "yyyy/mm/dd hh:mm:ss"; empty when the time cannot be converted.
 std::string FileListTime(std::filesystem::file_time_type time);
-
-// Hidden files and folders are those whose names begin with a dot.
-bool IsHiddenName(std::string_view name);
 
 // Whether a directory entry belongs in the list: a file (not a folder), not hidden
 // (IsHiddenEntry).

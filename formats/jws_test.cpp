@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <iostream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -356,7 +357,7 @@ TEST(Jws, ReadClearsTheDrawing) {
 }
 
 // A write that fails leaves nothing at the path, also when a file stood there before.
-TEST(Jws, FailedWriteLeavesNothing) {
+TEST(Jws, FailedWriteLeavesNothingHalfWritten) {
     TempFolder folder;
     DrawingData d = testing::MakeFigure(420);
     std::string error;
@@ -369,7 +370,9 @@ TEST(Jws, FailedWriteLeavesNothing) {
     error.clear();
     EXPECT_FALSE(WriteJws(target, d, 420, &error));
     EXPECT_FALSE(error.empty());
-    EXPECT_FALSE(fs::exists(target));
+    // The file that was there stays, and nothing half-written is left beside it.
+    EXPECT_EQ(testing::ReadFile(target), "old");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()), 1);
 
     d.EntityOrder.pop_back();
     ASSERT_TRUE(WriteJws(target, d, 420, &error)) << error;

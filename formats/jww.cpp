@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <array>
-#include <fstream>
+#include <cerrno>
 #include <cstdint>
+#include <fstream>
 #include <system_error>
 #include <vector>
 
@@ -28,7 +29,8 @@ uint32_t ReadSignatureAndVersion(ArchiveReader& in, DrawingHeader& h) {
 // The image section (from 700 on): a plain u32 count, then per image its name, its size and
 // its bytes. Each image with a name and bytes is extracted into the image folder under a name
 // the program makes, so that no stored name (a wide one, one with "..", separators or more
-// characters than a file system allows) is ever used as a path.
+// characters than a file system allows) is ever used as a path. Without an image folder the
+// bytes are passed over and nothing is written: a read that only looks at the entities.
 void ReadImages(ArchiveReader& in, DrawingData& drawing, const fs::path& imageFolder) {
     drawing.EmbeddedImageList.clear();
     const uint32_t count = in.ReadU32();
@@ -44,15 +46,20 @@ void ReadImages(ArchiveReader& in, DrawingData& drawing, const fs::path& imageFo
             throw ArchiveError("embedded image " + std::to_string(index + 1) + " of " + std::to_string(image.Size) +
                                " bytes does not fit in the rest of the file");
         if (image.Size == 0) continue;
-        if (image.Name.empty()) {
-            in.Skip(image.Size);  // bytes without a name to refer to them
+        if (image.Name.empty() || imageFolder.empty()) {
+            in.Skip(image.Size);  // bytes without a name to refer to them, or not wanted
             continue;
         }
-        std::error_code ignored;
-        fs::create_directories(imageFolder, ignored);
+        std::error_code error, ignored;
+        // The images of a drawing may be confidential: a folder made for them, and each of
+        // them, is for its owner only.
+        if (fs::create_directories(imageFolder, error))
+            fs::permissions(imageFolder, fs::perms::owner_all, fs::perm_options::replace, ignored);
         const std::string fileName = ExtractedImageFileName(index, image.Name);
         const fs::path target = imageFolder / fileName;
+        errno = 0;
         std::ofstream file(target, std::ios::binary | std::ios::trunc);
+        if (file) fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::replace, ignored);
         buffer.resize(std::min<size_t>(kCopyBufferSize, image.Size));
         for (uint32_t left = image.Size; left > 0 && file;) {
             const auto part = static_cast<uint32_t>(std::min<size_t>(left, buffer.size()));
@@ -60,11 +67,15 @@ void ReadImages(ArchiveReader& in, DrawingData& drawing, const fs::path& imageFo
             file.write(buffer.data(), part);
             left -= part;
         }
-        file.close();
+        if (file) file.close();
         if (!file) {
+            const int reason = errno;
             fs::remove(target, ignored);
             throw ArchiveError("cannot extract embedded image " + std::to_string(index + 1) + " into " +
-                               Utf8FromPath(imageFolder));
+                               Utf8FromPath(imageFolder) +
+                               (error ? ": " + error.message()
+                                : reason != 0 ? ": " + std::generic_category().message(reason)
+                                              : std::string()));
         }
         image.FileName = fileName;
     }
@@ -175,6 +186,48 @@ std::vector<bool> ImagesReferredTo(const DrawingData& drawing) {
     return inUse;
 }
 
+// A text names its image only by name, and the first image of that name answers: a second
+// image of the same name (one picture inserted twice) goes with the first, or it would be lost.
+// The names in use are hashed into a table as the names asked for are, so that each name is
+// walked once.
+void KeepImagesOfTheSameName(const std::vector<EmbeddedImage>& images, std::vector<bool>& inUse) {
+    auto hashOf = [](const ArchiveString& name) {
+        uint64_t hash = kHashStart;
+        for (size_t i = 0; i < name.Length(); ++i) hash = HashStep(hash, FoldCase(name.UnitAt(i)));
+        return hash;
+    };
+    size_t used = 0;
+    for (size_t i = 0; i < images.size(); ++i) used += inUse[i] ? 1 : 0;
+    if (used == 0 || used == images.size()) return;
+    size_t slots = 2;
+    while (slots < 2 * used) slots *= 2;
+    struct Entry {
+        uint64_t Hash = 0;
+        size_t Image = SIZE_MAX;
+    };
+    std::vector<Entry> table(slots);
+    auto probe = [&](uint64_t hash) { return static_cast<size_t>(hash ^ hash >> 32) & (slots - 1); };
+    for (size_t i = 0; i < images.size(); ++i) {
+        if (!inUse[i]) continue;
+        const uint64_t hash = hashOf(images[i].Name);
+        size_t slot = probe(hash);
+        while (table[slot].Image != SIZE_MAX) slot = (slot + 1) & (slots - 1);
+        table[slot] = {hash, i};
+    }
+    for (size_t i = 0; i < images.size(); ++i) {
+        if (inUse[i]) continue;
+        const ArchiveString& name = images[i].Name;
+        const uint64_t hash = hashOf(name);
+        for (size_t slot = probe(hash); table[slot].Image != SIZE_MAX; slot = (slot + 1) & (slots - 1)) {
+            const ArchiveString& kept = images[table[slot].Image].Name;
+            if (table[slot].Hash == hash && kept.Length() == name.Length() && SameFolded(kept, 0, name, 0, name.Length())) {
+                inUse[i] = true;
+                break;
+            }
+        }
+    }
+}
+
 struct ImageToWrite {
     size_t Index;  // in the image list
     uint32_t Size;
@@ -184,7 +237,8 @@ struct ImageToWrite {
 // and whose files are still there, in list order, with their sizes, so that the count
 // written is the count of images that follow.
 std::vector<ImageToWrite> CollectImagesInUse(const DrawingData& drawing, const fs::path& imageFolder) {
-    const std::vector<bool> inUse = ImagesReferredTo(drawing);
+    std::vector<bool> inUse = ImagesReferredTo(drawing);
+    KeepImagesOfTheSameName(drawing.EmbeddedImageList, inUse);
 
     std::vector<ImageToWrite> images;
     for (size_t i = 0; i < inUse.size(); ++i) {

@@ -23,7 +23,8 @@ bool ProbeJww(const std::filesystem::path& path);
 bool ReadJwwHeader(const std::filesystem::path& path, DrawingData& drawing, std::string* error = nullptr);
 
 // Reads the whole drawing; the embedded images of a version-700 file are extracted into
-// imageFolder under the names ExtractedImageFileName gives them.
+// imageFolder under the names ExtractedImageFileName gives them; with an empty imageFolder
+// nothing is extracted (the image list keeps names and sizes).
 bool ReadJww(const std::filesystem::path& path, DrawingData& drawing, const std::filesystem::path& imageFolder,
              std::string* error = nullptr);
 // The same on an open archive (bytes in memory, for tools and fuzzing). Throws ArchiveError.

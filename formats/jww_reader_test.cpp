@@ -245,6 +245,37 @@ TEST(JwwReader, ExtractsImagesUnderNamesOfItsOwn) {
     EXPECT_FALSE(fs::exists(outside));
 }
 
+// Without an image folder the images are passed over: names and sizes kept, nothing written.
+TEST(JwwReader, ReadsWithoutExtractingWhenNoImageFolderIsGiven) {
+    Bytes b;
+    testing::AppendJwwHeader(b, 700);
+    b.Count(0).Count(0).U32(1).Str("photo.bmp").U32(4).Raw("PICT");
+    TempFolder cwd;
+    const fs::path before = fs::current_path();
+    fs::current_path(cwd.Path());
+    DrawingData d;
+    EXPECT_EQ(ReadBytes(b.data, d, {}), "");
+    fs::current_path(before);
+    EXPECT_EQ(d.EmbeddedImageList, (std::vector<EmbeddedImage>{{"photo.bmp", 4, ""}}));
+    EXPECT_TRUE(fs::is_empty(cwd.Path()));
+}
+
+#ifndef _WIN32
+// The images of a drawing may be confidential: the image folder the reader makes, and each
+// image in it, is for its owner only.
+TEST(JwwReader, ExtractsImagesForTheOwnerOnly) {
+    TempFolder root;
+    const fs::path images = root.Path() / "images";
+    Bytes b;
+    testing::AppendJwwHeader(b, 700);
+    b.Count(0).Count(0).U32(1).Str("photo.bmp").U32(4).Raw("PICT");
+    DrawingData d;
+    ASSERT_EQ(ReadBytes(b.data, d, images), "");
+    EXPECT_EQ(fs::status(images).permissions(), fs::perms::owner_all);
+    EXPECT_EQ(fs::status(images / "image1.bmp").permissions(), fs::perms::owner_read | fs::perms::owner_write);
+}
+#endif
+
 // Every cut of a drawing fails cleanly; none escapes as anything but a false answer.
 TEST(JwwReader, EveryPrefixFailsCleanly) {
     TempFolder images;

@@ -322,6 +322,23 @@ TEST(JwwWriter, WritesTheImagesInUse) {
     EXPECT_EQ(testing::ReadFile(readBack.Path() / wideBack.EmbeddedImageList[1].FileName), "wide");
 }
 
+// Two images of one name (one picture inserted twice) are both written back, each with its
+// own bytes, although a text can name only the first.
+TEST(JwwWriter, WritesBackImagesThatShareAName) {
+    TempFolder images;
+    DrawingData d = testing::MakeFloorPlan(700, images.Path());
+    testing::WriteFile(images.Path() / "image1.bmp", std::string("first"));
+    testing::WriteFile(images.Path() / "image2.bmp", std::string("second"));
+    d.EmbeddedImageList = {{"photo.bmp", 5, "image1.bmp"}, {"PHOTO.bmp", 6, "image2.bmp"}};
+    d.Texts[0].Text = ImageText("photo.bmp");
+    d.Texts[1].Text = ImageText("photo.bmp");
+    TempFolder readBack;
+    const DrawingData back = ReadMemory(WriteMemory(d, 700, images.Path()), readBack.Path());
+    ASSERT_EQ(back.EmbeddedImageList.size(), 2u);
+    EXPECT_EQ(testing::ReadFile(readBack.Path() / back.EmbeddedImageList[0].FileName), "first");
+    EXPECT_EQ(testing::ReadFile(readBack.Path() / back.EmbeddedImageList[1].FileName), "second");
+}
+
 // Among many images and texts each text finds the first image whose name begins with the
 // text's name: a name that begins several image names, one asked for by two texts, one
 // longer than every image name.

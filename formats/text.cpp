@@ -53,6 +53,7 @@ ArchiveString ArchiveString::Wide(std::u16string_view units) {
 ArchiveString ArchiveString::FromStored(StringForm form, std::string stored) {
     ArchiveString s(std::move(stored));
     s.form_ = form;
+    s.ownForm_ = true;
     if (form == StringForm::Wide && s.stored_.size() % 2 != 0) s.stored_.pop_back();
     return s;
 }
@@ -60,6 +61,7 @@ ArchiveString ArchiveString::FromStored(StringForm form, std::string stored) {
 ArchiveString ArchiveString::Empty(StringForm form) {
     ArchiveString s;
     s.form_ = form;
+    s.ownForm_ = true;
     return s;
 }
 

@@ -48,12 +48,16 @@ enum class StringForm : uint8_t { Bytes, Wide };
 // wide strings hold UTF-16 code units, kept as stored (little-endian pairs), so that every
 // string, even one with a lone surrogate, is written back exactly as it was read. Rules that
 // look at characters walk code units: a byte, or a UTF-16 unit.
+//
+// An empty string made without a form (a name the program adds to a drawing, such as the SXF
+// names of a raised version) has no form of its own and is written in the drawing's form; an
+// empty string read from a file, or made with a form, keeps its own.
 class ArchiveString {
 public:
     ArchiveString() = default;
-    // A byte string (Shift-JIS).
-    ArchiveString(std::string bytes) : stored_(std::move(bytes)) {}
-    ArchiveString(const char* bytes) : stored_(bytes) {}
+    // A byte string (Shift-JIS); an empty one has no form of its own.
+    ArchiveString(std::string bytes) : stored_(std::move(bytes)), ownForm_(!stored_.empty()) {}
+    ArchiveString(const char* bytes) : ArchiveString(std::string(bytes)) {}
     // A wide string of these code units.
     static ArchiveString Wide(std::u16string_view units);
     // A string of the given form from its stored bytes (for wide strings, an even number of
@@ -63,6 +67,7 @@ public:
     static ArchiveString Empty(StringForm form);
 
     StringForm Form() const { return form_; }
+    bool HasOwnForm() const { return ownForm_ || !stored_.empty(); }
     bool IsWide() const { return form_ == StringForm::Wide; }
     bool empty() const { return stored_.empty(); }
     // The number of code units: bytes, or UTF-16 units.
@@ -86,11 +91,15 @@ public:
     // The first unit at or after from that equals the ASCII character, or npos.
     size_t Find(char ascii, size_t from = 0) const;
 
-    friend bool operator==(const ArchiveString&, const ArchiveString&) = default;
+    // Strings are equal by their form and units, whether or not the form was their own.
+    friend bool operator==(const ArchiveString& a, const ArchiveString& b) {
+        return a.form_ == b.form_ && a.stored_ == b.stored_;
+    }
 
 private:
     std::string stored_;
     StringForm form_ = StringForm::Bytes;
+    bool ownForm_ = false;
 };
 
 // For test failures: the form and the text, wide strings in UTF-8, bytes as they are.

@@ -4,12 +4,17 @@
 #include <filesystem>
 #include <fstream>
 #include <system_error>
+#include <variant>
 
 #include "settings/profile.h"
 #include "settings/settings_file.h"
 #include "settings/text_encoding.h"
+#include "frontend/texts.h"
 
 namespace tolvane {
+
+// The hints and reasons of the dialog name the width limit.
+static_assert(kMaxTargetWidth == 30000);
 
 namespace {
 
@@ -50,29 +55,53 @@ void StoreRules(const DialogValues& values, ConversionSettings& settings) {
 
 int32_t ParseCell(const std::string& utf8) { return ParseInt(Utf8ToShiftJis(utf8)); }
 
-DialogValues DialogValuesOf(const ConversionSettings& settings) {
+DialogValues DialogValuesOf(const SettingsFileKeys& keys) {
+    // Values out of range are shown as they stand, so that OK points at them.
     DialogValues values;
+    const auto text = [](const std::optional<int32_t>& value, int32_t missing) { return Decimal(value.value_or(missing)); };
+    const auto position = [](const std::optional<int32_t>& value, int listSize) {
+        const int32_t at = value.value_or(0);
+        return InList(at, listSize) ? at : -1;
+    };
     for (int s = 1; s <= kColorSlots; ++s) {
-        values.ColorCells[s] = Decimal(settings.ColorTable[s]);
-        values.WidthCells[s] = Decimal(settings.WidthTable[s]);
+        values.ColorCells[s] = text(keys.C[s], 0);
+        values.WidthCells[s] = text(keys.W[s], -1);
     }
-    for (int s = 1; s <= kLineTypeSlots; ++s) values.LineTypeCells[s] = Decimal(settings.LineTypeTable[s]);
+    for (int s = 1; s <= kLineTypeSlots; ++s) values.LineTypeCells[s] = text(keys.C[kColorSlots + s], 0);
     // A box shows what a run does with the option, so that a hand-edited value of 2 does not
     // look like a switch that is on.
-    for (int i = 0; i < kOptionCount; ++i) values.Options[i] = IsOptionOn(settings, static_cast<ConversionOption>(i));
-    // A run uses the rules only for mode 1, so any other stored mode shows the tables.
-    values.Page = IsCombinedMode(settings) ? 1 : 0;
+    for (int i = 0; i < kOptionCount; ++i)
+        values.Options[i] = IsOptionValueOn(static_cast<ConversionOption>(i), keys.C[kColorSlots + kLineTypeSlots + 1 + i].value_or(0));
+    // A run uses the rules only for mode 1, so any other mode shows the tables.
+    values.Page = keys.Mode.value_or(0) == 1 ? 1 : 0;
     for (int r = 0; r < kRuleCount; ++r) {
-        const CombinationRule& rule = settings.Rules[r];
+        const SettingsFileKeys::Rule& rule = keys.Rules[r];
         RuleRowValues& row = values.Rules[r];
-        row.Enabled = rule.Enabled;
-        row.SourceColorIndex = InList(rule.SourceColorIndex, kColorSlots) ? rule.SourceColorIndex : -1;
-        row.SourceLineTypeIndex = InList(rule.SourceLineTypeIndex, kLineTypeSlots) ? rule.SourceLineTypeIndex : -1;
-        row.TargetColor = Decimal(rule.TargetColor);
-        row.TargetLineType = Decimal(rule.TargetLineType);
-        row.TargetWidth = Decimal(rule.TargetWidth);
+        row.Enabled = rule.Enabled.value_or(false);
+        row.SourceColorIndex = position(rule.SourceColorIndex, kColorSlots);
+        row.SourceLineTypeIndex = position(rule.SourceLineTypeIndex, kLineTypeSlots);
+        row.TargetColor = text(rule.TargetColor, 0);
+        row.TargetLineType = text(rule.TargetLineType, 0);
+        row.TargetWidth = text(rule.TargetWidth, -1);
     }
     return values;
+}
+
+DialogValues DialogValuesOf(const ConversionSettings& settings) {
+    SettingsFileKeys keys;
+    for (int s = 1; s <= kColorSlots; ++s) {
+        keys.C[s] = settings.ColorTable[s];
+        keys.W[s] = settings.WidthTable[s];
+    }
+    for (int s = 1; s <= kLineTypeSlots; ++s) keys.C[kColorSlots + s] = settings.LineTypeTable[s];
+    for (int i = 0; i < kOptionCount; ++i) keys.C[kColorSlots + kLineTypeSlots + 1 + i] = settings.ConversionOptions[i];
+    keys.Mode = static_cast<int32_t>(settings.ConversionMode);
+    for (int r = 0; r < kRuleCount; ++r) {
+        const CombinationRule& rule = settings.Rules[r];
+        keys.Rules[r] = {rule.Enabled,      rule.SourceColorIndex, rule.SourceLineTypeIndex,
+                         rule.TargetColor,  rule.TargetLineType,   rule.TargetWidth};
+    }
+    return DialogValuesOf(keys);
 }
 
 ConversionSettings SettingsOfDialog(const DialogValues& values) {
@@ -120,8 +149,8 @@ std::optional<BadValue> ConfirmDialog(DialogValues& values, ConversionSettings& 
 
 std::string VersionRaiseMessage(VersionRaiseLevel versionRaise) {
     switch (versionRaise) {
-        case VersionRaiseLevel::To351: return "線幅指定を行いましたので、\nVer.3.51未満のデータはVer.3.51形式として保存されます。";
-        case VersionRaiseLevel::To420: return "SXF対応拡張線色線種の指定を行いましたので、\nVer.4.20未満のデータはVer.4.20形式として保存されます。";
+        case VersionRaiseLevel::To351: return std::string(dialog_text::kRaise351);
+        case VersionRaiseLevel::To420: return std::string(dialog_text::kRaise420);
         case VersionRaiseLevel::None: break;
     }
     return {};
@@ -148,66 +177,36 @@ bool SaveDialogSettings(const DialogValues& values, const std::string& file) {
 
 std::string RangeReason(RangeTarget target) {
     switch (target) {
-        case RangeTarget::Color: return "線色番号が正しくありません（0、1～9、101～356）。";
-        case RangeTarget::Width: return "線幅が正しくありません（-1、0、1～30000）。";
-        case RangeTarget::LineType: return "線種番号が正しくありません（0、1～9、11～19、31～62）。";
+        case RangeTarget::Color: return std::string(dialog_text::kBadColor);
+        case RangeTarget::Width: return std::string(dialog_text::kBadWidth);
+        case RangeTarget::LineType: return std::string(dialog_text::kBadLineType);
     }
     return {};
 }
 
 std::string BadValueReason(const BadValue& bad) {
+    using namespace dialog_text;
     switch (bad.Where) {
         case BadValue::Place::ColorGrid:
-            return std::to_string(bad.Row) + "行目の" + RangeReason(bad.Column == 1 ? RangeTarget::Color : RangeTarget::Width);
-        case BadValue::Place::LineTypeGrid: return std::to_string(bad.Row) + "行目の" + RangeReason(RangeTarget::LineType);
+            return std::to_string(bad.Row) + std::string(kRowOf) +
+                   RangeReason(bad.Column == 1 ? RangeTarget::Color : RangeTarget::Width);
+        case BadValue::Place::LineTypeGrid: return std::to_string(bad.Row) + std::string(kRowOf) + RangeReason(RangeTarget::LineType);
         case BadValue::Place::RuleField: {
             static const RangeTarget targets[] = {RangeTarget::Color, RangeTarget::LineType, RangeTarget::Width};
-            return "設定" + std::to_string(bad.Row) + "の変換先の" + RangeReason(targets[std::clamp(bad.Column, 1, 3) - 1]);
+            return std::string(kRulePrefix) + std::to_string(bad.Row) + std::string(kRuleTargetOf) +
+                   RangeReason(targets[std::clamp(bad.Column, 1, 3) - 1]);
         }
     }
     return {};
 }
 
-bool LoadSettingsIntoDialog(DialogValues& values, const std::string& file) {
-    // The profile reader gives an empty document for a file it cannot read, which would
-    // silently reset every control; such a file is refused instead.
-    const std::optional<ProfileDocument> document = ProfileDocument::LoadExisting(file);
-    if (!document) return false;
-    const SettingsFileKeys keys = ReadSettingsKeys(*document);
-    const auto show = [](const std::optional<int32_t>& value, std::string& text) {
-        if (value) text = Decimal(*value);
-    };
-    const auto position = [](const std::optional<int32_t>& value, int listSize, int& field) {
-        if (value) field = InList(*value, listSize) ? *value : -1;
-    };
-
-    // Values out of range are shown as the file has them, so that OK points at them.
-    DialogValues loaded;
-    for (int s = 1; s <= kColorSlots; ++s) {
-        loaded.ColorCells[s] = "0";
-        loaded.WidthCells[s] = "-1";
-        show(keys.C[s], loaded.ColorCells[s]);
-        show(keys.W[s], loaded.WidthCells[s]);
+bool LoadSettingsIntoDialog(DialogValues& values, const std::filesystem::path& file, SettingsFileError* error) {
+    auto opened = OpenSettingsFile(file);
+    if (const auto* refused = std::get_if<SettingsFileError>(&opened)) {
+        if (error) *error = *refused;
+        return false;
     }
-    for (int s = 1; s <= kLineTypeSlots; ++s) {
-        loaded.LineTypeCells[s] = "0";
-        show(keys.C[kColorSlots + s], loaded.LineTypeCells[s]);
-    }
-    for (int i = 0; i < kOptionCount; ++i)
-        loaded.Options[i] = IsOptionValueOn(static_cast<ConversionOption>(i), keys.C[kColorSlots + kLineTypeSlots + 1 + i].value_or(0));
-    // A run converts every mode but the combined one individually.
-    loaded.Page = keys.Mode.value_or(0) == 1 ? 1 : 0;
-    for (int r = 0; r < kRuleCount; ++r) {
-        const SettingsFileKeys::Rule& read = keys.Rules[r];
-        RuleRowValues& row = loaded.Rules[r];
-        row.Enabled = read.Enabled.value_or(false);
-        position(read.SourceColorIndex, kColorSlots, row.SourceColorIndex);
-        position(read.SourceLineTypeIndex, kLineTypeSlots, row.SourceLineTypeIndex);
-        show(read.TargetColor, row.TargetColor);
-        show(read.TargetLineType, row.TargetLineType);
-        show(read.TargetWidth, row.TargetWidth);
-    }
-    values = loaded;
+    values = DialogValuesOf(std::get<OpenedSettings>(opened).Keys);
     return true;
 }
 

@@ -5,10 +5,12 @@
 #pragma once
 
 #include <array>
+#include <filesystem>
 #include <optional>
 #include <string>
 
 #include "settings/conversion_settings.h"
+#include "settings/settings_file.h"
 
 namespace tolvane {
 
@@ -51,7 +53,11 @@ std::string BadValueReason(const BadValue& bad);
 // The lenient reading of every cell and field: the integer that the whole text denotes, else 0.
 int32_t ParseCell(const std::string& utf8);
 
-// What the dialog shows for the stored settings.
+// What the dialog shows for the keys of a settings file, read as a run reads them: a missing
+// key shows its default, a value out of range as it stands (for OK to point at), an option or
+// a mode as a run takes it, a list position outside its list no entry. The stored settings
+// are shown through the same function, as the keys they would be saved as.
+DialogValues DialogValuesOf(const SettingsFileKeys& keys);
 DialogValues DialogValuesOf(const ConversionSettings& settings);
 
 // The dialog's values for the settings they stand for, every text read leniently; the mode is
@@ -85,10 +91,8 @@ bool SetRange(DialogValues& values, RangeTarget target, std::string& input, int 
 // from the controls. False when the file could not be written.
 bool SaveDialogSettings(const DialogValues& values, const std::string& file);
 
-// The dialog's open: the controls are reset and filled from the file. Options and rule rows are
-// ticked only by the value 1; a mode other than 0 or 1 leaves the page as it was; a list
-// position outside the list leaves no entry selected. False (and nothing changed) when the
-// file cannot be read.
-bool LoadSettingsIntoDialog(DialogValues& values, const std::string& file);
+// The dialog's open: the controls show the file's keys (DialogValuesOf). False, with the
+// reason, and nothing changed, when the file is no settings file (OpenSettingsFile).
+bool LoadSettingsIntoDialog(DialogValues& values, const std::filesystem::path& file, SettingsFileError* error = nullptr);
 
 }  // namespace tolvane

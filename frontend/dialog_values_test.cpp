@@ -255,7 +255,7 @@ TEST(DialogFiles, LoadTakesOnlyWhatTheControlsCanShow) {
 
     // Without CVNO the individual page shows; with 0 or 1 that page.
     for (const auto& [text, page] : std::vector<std::pair<std::string, int>>{{"", 0}, {"CVNO=1\r\n", 1}, {"CVNO=0\r\n", 0}}) {
-        WriteFile(file, "[Set]\r\n" + text);
+        WriteFile(file, "[JWW]\r\nC1=0\r\n[Set]\r\n" + text);
         values.Page = 1 - page;
         ASSERT_TRUE(LoadSettingsIntoDialog(values, file));
         EXPECT_EQ(values.Page, page) << text;
@@ -299,8 +299,11 @@ TEST(DialogFiles, UnreadableFileChangesNothing) {
     TempFolder folder;
     DialogValues values = DefaultValues();
     values.ColorCells[3] = "5";
-    EXPECT_FALSE(LoadSettingsIntoDialog(values, Path(folder, "missing.set")));
-    EXPECT_FALSE(LoadSettingsIntoDialog(values, folder.Path().string()));
+    SettingsFileError error;
+    EXPECT_FALSE(LoadSettingsIntoDialog(values, Path(folder, "missing.set"), &error));
+    EXPECT_EQ(error.Problem, SettingsFileProblem::Missing);
+    EXPECT_FALSE(LoadSettingsIntoDialog(values, folder.Path(), &error));
+    EXPECT_EQ(error.Problem, SettingsFileProblem::Folder);
     EXPECT_EQ(values.ColorCells[3], "5");
 }
 

@@ -1,11 +1,12 @@
 #include "frontend/file_list.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <system_error>
+#include <numeric>
 
 #include "formats/text.h"
 #include "formats/utf8_path.h"
+#include "frontend/path_text.h"
+#include "settings/text_encoding.h"
 
 namespace tolvane {
 
@@ -34,51 +35,64 @@ FileListing ListFolderFiles(const fs::path& folder, int filterIndex, const std::
     return listing;
 }
 
-int SizeColumnChars(int columnPixels, int charPixels) {
-    return std::max(3, columnPixels / std::max(3, charPixels));
+std::string CellText(const FileListRow& row, int column) {
+    switch (column) {
+        case 0: return DisplayText(row.Name);
+        case kSizeColumn: return std::to_string(row.Size);
+        case 2: return row.Kind;
+        case 3: return row.Version;
+        case kMemoColumn: return ArchiveStringToUtf8(row.Memo);
+        case 5: return row.Modified;
+        case kAttributesColumn: return row.Attributes;
+        default: return {};
+    }
 }
 
-std::string PadSize(uint64_t size, int chars) {
-    std::string digits = std::to_string(size);
-    if (static_cast<int>(digits.size()) < chars) digits.insert(0, static_cast<size_t>(chars) - digits.size(), ' ');
-    return digits;
-}
+namespace {
 
-std::string SortKey(std::string_view cell, bool shiftJis) {
-    return shiftJis ? ShiftJisAsciiUpperCase(cell, LeadBytes::CodePage932) : AsciiUpperCase(cell);
-}
-
-std::vector<std::pair<int, int>> SelectionSortSwaps(std::vector<std::string> keys, bool descending) {
-    std::vector<std::pair<int, int>> swaps;
-    const int count = static_cast<int>(keys.size());
+int CompareBytes(const std::string& a, const std::string& b) {
     // Byte strings compare as unsigned bytes, a shorter string before its extensions.
-    const auto less = [](const std::string& a, const std::string& b) {
-        return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-            return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
-        });
-    };
-    for (int r = 0; r + 1 < count; ++r) {
-        int best = r;
-        for (int s = r + 1; s < count; ++s) {
-            if (descending ? less(keys[best], keys[s]) : less(keys[s], keys[best])) best = s;
-        }
-        if (best != r) {
-            std::swap(keys[r], keys[best]);
-            swaps.emplace_back(r, best);
-        }
-    }
-    return swaps;
+    const auto less = [](char x, char y) { return static_cast<unsigned char>(x) < static_cast<unsigned char>(y); };
+    if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), less)) return -1;
+    if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), less)) return 1;
+    return 0;
 }
 
-int HeaderColumnAt(const std::vector<int>& columnWidths, int x, int lineWidth, int gripMargin) {
-    int left = 0;
-    for (int column = 0; column < static_cast<int>(columnWidths.size()); ++column) {
-        const int right = left + columnWidths[column];
-        if (x > left + gripMargin && x < right - gripMargin) return column;
-        if (x < right) return -1;
-        left = right + lineWidth;
+// A wide memo sorts by its Shift-JIS form, among the memos of byte-string drawings; in
+// Shift-JIS the second byte of a double-byte character is never upper-cased.
+std::string MemoKey(const FileListRow& row) {
+    const std::string bytes = row.Memo.IsWide() ? Utf8ToShiftJis(ArchiveStringToUtf8(row.Memo)) : row.Memo.Stored();
+    return ShiftJisAsciiUpperCase(bytes, LeadBytes::CodePage932);
+}
+
+std::string TextKey(const FileListRow& row, int column) {
+    switch (column) {
+        case 0: return AsciiUpperCase(row.Name);
+        case 2: return AsciiUpperCase(row.Kind);
+        case 3: return row.Version;
+        case 5: return row.Modified;
+        case kAttributesColumn: return row.Attributes;
+        default: return {};
     }
-    return -1;
+}
+
+}  // namespace
+
+int CompareFileRows(const FileListRow& a, const FileListRow& b, int column) {
+    if (column == kSizeColumn) return a.Size < b.Size ? -1 : a.Size > b.Size ? 1 : 0;
+    if (column == kMemoColumn) return CompareBytes(MemoKey(a), MemoKey(b));
+    return CompareBytes(TextKey(a, column), TextKey(b, column));
+}
+
+std::vector<size_t> SortedOrder(const std::vector<FileListRow>& rows, int column, bool descending) {
+    std::vector<size_t> order(rows.size());
+    std::iota(order.begin(), order.end(), size_t{0});
+    if (column < 0 || column >= kFileListColumns) return order;
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        const int compared = CompareFileRows(rows[a], rows[b], column);
+        return descending ? compared > 0 : compared < 0;
+    });
+    return order;
 }
 
 }  // namespace tolvane

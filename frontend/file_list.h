@@ -1,15 +1,13 @@
-// The file list of the main window without the window: listing a folder, padding the size
-// column, the keys and the swaps of a header sort, and the header hit test.
+// The file list of the main window without the window: listing a folder, the order of a
+// header sort, and the text of each cell.
 #pragma once
 
 #include <array>
-#include <cstdint>
+#include <cstddef>
 #include <filesystem>
 #include <functional>
 #include <string>
-#include <string_view>
 #include <system_error>
-#include <utility>
 #include <vector>
 
 #include "formats/file_probes.h"
@@ -36,25 +34,16 @@ struct FileListing {
 // rows and the reason.
 FileListing ListFolderFiles(const std::filesystem::path& folder, int filterIndex, const std::function<bool()>& escapeDown);
 
-// How many characters the size column holds: its width divided by the width of one character,
-// at least 3 either way.
-int SizeColumnChars(int columnPixels, int charPixels);
-// The size right-aligned with spaces to that many characters; a longer number stays whole.
-std::string PadSize(uint64_t size, int chars);
+// The text a cell shows, in UTF-8: names that are not UTF-8 are shown as Shift-JIS, memos as
+// the drawing stores them, sizes as plain numbers.
+std::string CellText(const FileListRow& row, int column);
 
-// The key a header sort compares: ASCII letters upper-cased. In Shift-JIS text the second
-// byte of a double-byte character is left alone, so that a character is never changed into
-// another one.
-std::string SortKey(std::string_view cell, bool shiftJis);
-
-// The swaps of the list's selection sort over the keys (the keys of rows 1 to n, in grid
-// order): for each position, the strictly smallest (ascending) or strictly greatest
-// (descending) later key found first is swapped into it. Positions count from 0.
-std::vector<std::pair<int, int>> SelectionSortSwaps(std::vector<std::string> keys, bool descending);
-
-// The column under x in the header: columns lie side by side from x = 0, each covering the
-// open interval between its edges, with lineWidth pixels between two columns. Within
-// gripMargin pixels of an edge the press resizes a column and hits none. -1 for no column.
-int HeaderColumnAt(const std::vector<int>& columnWidths, int x, int lineWidth, int gripMargin);
+// The order of a header sort: sizes by their value; memos by their Shift-JIS bytes, ASCII
+// letters upper-cased; the other columns by their text, ASCII letters upper-cased. Negative,
+// zero or positive as in strcmp.
+int CompareFileRows(const FileListRow& a, const FileListRow& b, int column);
+// The rows' places after a sort by the column, rows of equal keys keeping their order:
+// order[position] is the index of the row shown there. Column -1 is the order of the listing.
+std::vector<size_t> SortedOrder(const std::vector<FileListRow>& rows, int column, bool descending);
 
 }  // namespace tolvane

@@ -4,6 +4,8 @@
 #include <cstdint>
 
 #include "conversion/app_paths.h"
+#include "formats/utf8_path.h"
+#include "frontend/path_text.h"
 #include "settings/profile.h"
 #include "settings/settings_file.h"
 
@@ -20,13 +22,14 @@ void ReadNumber(const ProfileDocument& file, const char* section, const std::str
     if (present) value = ParseInt(text);
 }
 
-void ReadText(const ProfileDocument& file, const char* section, const char* key, std::string& value) {
+void ReadPath(const ProfileDocument& file, const char* section, const char* key, std::filesystem::path& value) {
     const auto [present, text] = file.Get(section, key, kPathBuffer);
-    if (present) value = text;
+    if (present) value = PathFromUtf8(text);
 }
 
 // A line break inside a value would break the file; such a path (legal on Linux) is not kept.
-std::string KeepableText(const std::string& text) {
+std::string KeepableText(const std::filesystem::path& path) {
+    const std::string text = Utf8FromPath(path);
     return text.find_first_of("\r\n") == std::string::npos ? text : std::string();
 }
 
@@ -34,35 +37,39 @@ std::string KeepableText(const std::string& text) {
 
 ProgramPaths DefaultProgramPaths() {
     ProgramPaths paths;
-    paths.HomeFolder = HomeFolderPath().string();
-    if (paths.HomeFolder.empty() || paths.HomeFolder.back() != '/') paths.HomeFolder += '/';
-    paths.StateFile = WindowStateFilePath().string();
+    paths.HomeFolder = AsFolder(HomeFolderPath());
+    paths.StateFile = WindowStateFilePath();
     paths.ImageFolder = ImageFolderPath();
     return paths;
 }
 
-WindowState DefaultWindowState(const std::string& homeFolder) {
+WindowState DefaultWindowState(const std::filesystem::path& homeFolder) {
     WindowState state;
     state.SearchFolder = homeFolder;
     return state;
 }
 
 void ReadWindowState(const ProfileDocument& file, WindowState& state) {
+    for (const char* key : {"F1_X", "F1_Y", "F1_W", "F1_H"})
+        state.MainBoundsKept = file.Get("Form", key, kNumberValueBuffer).first || state.MainBoundsKept;
     ReadNumber(file, "Form", "F1_X", state.MainLeft);
     ReadNumber(file, "Form", "F1_Y", state.MainTop);
     ReadNumber(file, "Form", "F1_W", state.MainWidth);
     ReadNumber(file, "Form", "F1_H", state.MainHeight);
     ReadNumber(file, "Form", "F3_X", state.DialogLeft);
     ReadNumber(file, "Form", "F3_Y", state.DialogTop);
+    int maximized = state.MainMaximized ? 1 : 0;
+    ReadNumber(file, "Form", "F1_MAX", maximized);
+    state.MainMaximized = maximized != 0;
     ReadNumber(file, "Comp", "F1P1", state.FolderPanelWidth);
     for (int column = 0; column < kFileListColumns; ++column) {
         const std::string key = "F1S" + std::to_string(column);
         state.ColumnWidthKept[column] = file.Get("Comp", key, kNumberValueBuffer).first || state.ColumnWidthKept[column];
         ReadNumber(file, "Comp", key, state.ColumnWidths[column]);
     }
-    ReadText(file, "Set", "FLD1", state.SearchFolder);
-    ReadText(file, "Set", "FLD2", state.DestFolder);
-    ReadText(file, "Set", "FNAM", state.LastSettingsFile);
+    ReadPath(file, "Set", "FLD1", state.SearchFolder);
+    ReadPath(file, "Set", "FLD2", state.DestFolder);
+    ReadPath(file, "Set", "FNAM", state.LastSettingsFile);
     ReadNumber(file, "Set", "FTYP", state.FilterIndex);
     int preview = state.PreviewVisible ? 1 : 0;
     ReadNumber(file, "Set", "PREVIEW", preview);
@@ -76,6 +83,7 @@ void WriteWindowState(ProfileDocument& file, const WindowState& state) {
     file.Set("Form", "F1_H", std::to_string(state.MainHeight));
     file.Set("Form", "F3_X", std::to_string(state.DialogLeft));
     file.Set("Form", "F3_Y", std::to_string(state.DialogTop));
+    file.Set("Form", "F1_MAX", state.MainMaximized ? "1" : "0");
     file.Set("Comp", "F1P1", std::to_string(state.FolderPanelWidth));
     for (int column = 0; column < kFileListColumns; ++column) {
         file.Set("Comp", "F1S" + std::to_string(column), std::to_string(state.ColumnWidths[column]));
@@ -105,6 +113,15 @@ ScreenRect KeepOnScreen(const ScreenRect& frame, const std::vector<ScreenRect>& 
     kept.Left = std::clamp(frame.Left, best->Left, best->Left + std::max(0, best->Width) - kept.Width);
     kept.Top = std::clamp(frame.Top, best->Top, best->Top + std::max(0, best->Height) - kept.Height);
     return kept;
+}
+
+ScreenRect FirstStartFrame(int wantedWidth, int wantedHeight, const ScreenRect& workArea) {
+    ScreenRect frame;
+    frame.Width = std::clamp(wantedWidth, 0, std::max(0, workArea.Width));
+    frame.Height = std::clamp(wantedHeight, 0, std::max(0, workArea.Height));
+    frame.Left = workArea.Left + (std::max(0, workArea.Width) - frame.Width) / 2;
+    frame.Top = workArea.Top + (std::max(0, workArea.Height) - frame.Height) / 2;
+    return frame;
 }
 
 }  // namespace tolvane

@@ -19,8 +19,8 @@ class ProfileDocument;
 // cache folder; the home folder takes the place of the program folder as the first search
 // folder.
 struct ProgramPaths {
-    std::string HomeFolder;             // ends with "/"
-    std::string StateFile;              // .../tolvane/tolvane.ini
+    std::filesystem::path HomeFolder;   // ends with a separator
+    std::filesystem::path StateFile;    // .../tolvane/tolvane.ini
     std::filesystem::path ImageFolder;  // .../tolvane/TEMP/
 };
 
@@ -35,15 +35,21 @@ struct WindowState {
     int MainTop = 107;
     int MainWidth = 696;
     int MainHeight = 478;
+    // Whether the file held the main window's bounds; without them the window opens at a
+    // size that shows its whole content (FirstStartFrame).
+    bool MainBoundsKept = false;
+    // A window closed maximised keeps its bounds as a normal window, to restore to, and
+    // opens maximised again; a key the original program did not have.
+    bool MainMaximized = false;
     int DialogLeft = 192;
     int DialogTop = 107;
     int FolderPanelWidth = 160;
     std::array<int, kFileListColumns> ColumnWidths{64, 64, 64, 64, 64, 64, 64};
     // Which widths came from the file; the others are chosen to fit their texts.
     std::array<bool, kFileListColumns> ColumnWidthKept{};
-    std::string SearchFolder;
-    std::string DestFolder;
-    std::string LastSettingsFile;
+    std::filesystem::path SearchFolder;
+    std::filesystem::path DestFolder;
+    std::filesystem::path LastSettingsFile;
     int FilterIndex = 0;
     // Whether the preview pane beside the file list shows; a key the original program
     // did not have.
@@ -51,7 +57,7 @@ struct WindowState {
 };
 
 // The design values, with the home folder as the search folder.
-WindowState DefaultWindowState(const std::string& homeFolder);
+WindowState DefaultWindowState(const std::filesystem::path& homeFolder);
 
 // Takes every key that is present (not empty) over the values already there. Numbers are read
 // leniently: a value that is not wholly an integer counts as 0.
@@ -72,5 +78,9 @@ struct ScreenRect {
 // it overlaps most (the first screen when it overlaps none), shrunk to fit and moved in as
 // far as needed. Without screens the bounds stay as they are.
 ScreenRect KeepOnScreen(const ScreenRect& frame, const std::vector<ScreenRect>& screens);
+
+// The main window at its first start: as large as its content asks (every column of the list
+// and the preview), within the work area of the screen, and centred on it.
+ScreenRect FirstStartFrame(int wantedWidth, int wantedHeight, const ScreenRect& workArea);
 
 }  // namespace tolvane

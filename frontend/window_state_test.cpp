@@ -32,7 +32,21 @@ TEST(WindowStateFile, ReadsPresentKeysLeniently) {
     EXPECT_EQ(state.DestFolder, "");
     EXPECT_EQ(state.FilterIndex, 7);
     EXPECT_FALSE(state.PreviewVisible);
+    EXPECT_TRUE(state.MainBoundsKept);
+    EXPECT_FALSE(state.MainMaximized);
     EXPECT_TRUE(DefaultWindowState("/home/user/").PreviewVisible);
+    WindowState bare = DefaultWindowState("/home/user/");
+    ReadWindowState(ProfileDocument::Parse("[Form]\r\nF3_X=1\r\nF1_MAX=1\r\n"), bare);
+    EXPECT_FALSE(bare.MainBoundsKept);
+    EXPECT_TRUE(bare.MainMaximized);
+}
+
+// Without kept bounds the window takes the size its content asks for, within the work area,
+// centred on it.
+TEST(WindowStateFile, FirstStartFrame) {
+    EXPECT_EQ(FirstStartFrame(1100, 640, {0, 0, 1280, 900}), (ScreenRect{90, 130, 1100, 640}));
+    EXPECT_EQ(FirstStartFrame(1500, 640, {0, 24, 1280, 876}), (ScreenRect{0, 142, 1280, 640}));
+    EXPECT_EQ(FirstStartFrame(900, 700, {1920, 0, 800, 600}), (ScreenRect{1920, 0, 800, 600}));
 }
 
 // Writing: every key in its order; a path with a line break is not written into the file.
@@ -42,7 +56,7 @@ TEST(WindowStateFile, WritesEveryKeyInOrder) {
     state.DestFolder = "/bad\nfolder/";
     WriteWindowState(file, state);
     EXPECT_EQ(file.Bytes(),
-              "[Form]\r\nF1_X=192\r\nF1_Y=107\r\nF1_W=696\r\nF1_H=478\r\nF3_X=192\r\nF3_Y=107\r\n"
+              "[Form]\r\nF1_X=192\r\nF1_Y=107\r\nF1_W=696\r\nF1_H=478\r\nF3_X=192\r\nF3_Y=107\r\nF1_MAX=0\r\n"
               "[Comp]\r\nF1P1=160\r\nF1S0=64\r\nF1S1=64\r\nF1S2=64\r\nF1S3=64\r\nF1S4=64\r\nF1S5=64\r\nF1S6=64\r\n"
               "[Set]\r\nFLD1=/home/user/\r\nFLD2=\r\nFNAM=\r\nFTYP=0\r\nPREVIEW=1\r\n");
 }

@@ -54,17 +54,25 @@ void ShowChangesOnly(DisplayList& list) {
         if (!item.Changed) item.Paint = kUnchangedColor;
 }
 
+namespace {
+
+// The changes view: the list after, its shapes marked against the pens before and the
+// unchanged ones greyed.
+DisplayList ChangesOnly(const DisplayList& before, DisplayList after) {
+    MarkChanges(before, after);
+    ShowChangesOnly(after);
+    return after;
+}
+
+}  // namespace
+
 DisplayList RenderView(const DrawingData& drawing, DrawingFormat format, const ConversionSettings& settings, View view,
                        const RenderLimits& limits) {
     if (view == View::Before) return BuildDisplayList(drawing, format, limits);
     DisplayList before;
     if (view == View::ChangesOnly) before = PensOnly(BuildDisplayList(drawing, format, limits));
     DisplayList after = BuildDisplayList(ConvertedCopy(drawing, format, settings), format, limits);
-    if (view == View::ChangesOnly) {
-        MarkChanges(before, after);
-        ShowChangesOnly(after);
-    }
-    return after;
+    return view == View::ChangesOnly ? ChangesOnly(before, std::move(after)) : after;
 }
 
 DisplayList RenderView(DrawingData&& drawing, DrawingFormat format, const ConversionSettings& settings, View view,
@@ -74,11 +82,17 @@ DisplayList RenderView(DrawingData&& drawing, DrawingFormat format, const Conver
     if (view == View::ChangesOnly) before = PensOnly(BuildDisplayList(drawing, format, limits));
     Convert(drawing, format, settings);
     DisplayList after = BuildDisplayList(drawing, format, limits);
-    if (view == View::ChangesOnly) {
-        MarkChanges(before, after);
-        ShowChangesOnly(after);
-    }
-    return after;
+    return view == View::ChangesOnly ? ChangesOnly(before, std::move(after)) : after;
+}
+
+Views RenderViews(DrawingData&& drawing, DrawingFormat format, const ConversionSettings& settings,
+                  const RenderLimits& limits) {
+    Views views;
+    views.Before = BuildDisplayList(drawing, format, limits);
+    Convert(drawing, format, settings);
+    views.After = BuildDisplayList(drawing, format, limits);
+    views.ChangesOnly = ChangesOnly(views.Before, views.After);
+    return views;
 }
 
 }  // namespace tolvane::render

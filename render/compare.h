@@ -33,4 +33,14 @@ DisplayList RenderView(const DrawingData& drawing, DrawingFormat format, const C
 DisplayList RenderView(DrawingData&& drawing, DrawingFormat format, const ConversionSettings& settings, View view,
                        const RenderLimits& limits = {});
 
+// All three views at once, for a caller that needs the drawing no more (the preview of the
+// desktop program): the drawing is converted in place.
+struct Views {
+    DisplayList Before;
+    DisplayList After;
+    DisplayList ChangesOnly;
+};
+Views RenderViews(DrawingData&& drawing, DrawingFormat format, const ConversionSettings& settings,
+                  const RenderLimits& limits = {});
+
 }  // namespace tolvane::render

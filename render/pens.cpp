@@ -136,7 +136,7 @@ Color PenTables::ColorOf(uint16_t colorNumber) const {
 }
 
 double PenTables::WidthOf(const EntityBase& pen) const {
-    if (usePenWidth_ && pen.PenWidth > 0 && pen.PenWidth <= 30000) return pen.PenWidth / 100.0;
+    if (usePenWidth_ && pen.PenWidth > 0 && pen.PenWidth <= kMaxPenWidth) return pen.PenWidth / 100.0;
     // The standard pens give their screen width in dots; the SXF pens in 1/100 mm, the unit of
     // the SXF line widths (every real drawing holds 18 there, SXF's 0.18 mm).
     if (pen.PenColor >= 101 && pen.PenColor <= 356) {

@@ -1,32 +1,17 @@
 #include "render/read_drawing.h"
 
-#include <system_error>
-
-#include "formats/jws.h"
-#include "formats/jww.h"
+#include "conversion/drawing_file.h"
 
 namespace tolvane::render {
 
-namespace fs = std::filesystem;
-
-ReadOutcome ReadDrawingFile(const fs::path& file, DrawingData& drawing, const fs::path& imageFolder) {
+ReadOutcome ReadDrawingFile(const std::filesystem::path& file, DrawingData& drawing,
+                            const std::filesystem::path& imageFolder) {
+    const DrawingFileRead read = tolvane::ReadDrawingFile(file, drawing, imageFolder);
     ReadOutcome outcome;
-    std::error_code error;
-    if (!fs::is_regular_file(file, error)) {
-        outcome.Error = fs::exists(file, error) ? "not a regular file" : "no such file";
-        return outcome;
-    }
-    if (ProbeJww(file)) {
-        outcome.Recognised = true;
-        outcome.Ok = ReadJww(file, drawing, imageFolder, &outcome.Error);
-    } else if (ProbeJws(file)) {
-        outcome.Recognised = true;
-        outcome.Format = DrawingFormat::Jws;
-        drawing.EmbeddedImageList.clear();  // figure files have no images
-        outcome.Ok = ReadJws(file, drawing, &outcome.Error);
-    } else {
-        outcome.Error = "neither a JWW drawing nor a JWS figure file (it begins with neither \"JwwData.\" nor \"JwsData\")";
-    }
+    outcome.Ok = read.Ok;
+    outcome.Recognised = read.Recognised;
+    outcome.Format = read.Kind == DrawingFileKind::Jws ? DrawingFormat::Jws : DrawingFormat::Jww;
+    outcome.Error = read.Error;
     return outcome;
 }
 

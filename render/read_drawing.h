@@ -1,6 +1,6 @@
-// Reading a whole drawing or figure file for drawing it, by its signature (not its name), with
-// the reasons tolvane-cli gives for a file it cannot read. Shared by the command line and the
-// preview of the desktop program.
+// Reading a whole drawing or figure file for drawing it: the read of conversion/drawing_file.h
+// with the format as the display list names it. Shared by the command line and the preview of
+// the desktop program.
 #pragma once
 
 #include <filesystem>

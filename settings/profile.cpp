@@ -1,12 +1,12 @@
 #include "settings/profile.h"
 
 #include <filesystem>
+#include <cstdint>
 #include <fstream>
 #include <iterator>
-#include <cstdint>
-#include <random>
 #include <unordered_map>
 
+#include "formats/atomic_file.h"
 #include "formats/text.h"
 #include "formats/utf8_path.h"
 
@@ -347,36 +347,22 @@ bool ProfileDocument::Save(const std::string& file) const {
         if (error) return false;
         target = resolved;
     }
-    // The temporary file sits in the same folder, so that the rename stays on one file system
-    // and either the old or the new file is there, never half of one.
-    std::random_device random;
-    fs::path temporary;
-    for (int attempt = 0; attempt < 100 && temporary.empty(); ++attempt) {
-        fs::path candidate = target;
-        candidate += ".tmp" + std::to_string(random() % 1000000u);
-        if (!fs::exists(fs::symlink_status(candidate, error))) temporary = candidate;
-    }
-    if (temporary.empty()) return false;
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.write(bytes_.data(), static_cast<std::streamsize>(bytes_.size()));
-        out.close();
-        if (!out) {
-            fs::remove(temporary, error);
-            return false;
+    try {
+        AtomicFile output(target);
+        {
+            std::ofstream out(output.TemporaryPath(), std::ios::binary | std::ios::trunc);
+            out.write(bytes_.data(), static_cast<std::streamsize>(bytes_.size()));
+            out.close();
+            if (!out) return false;
         }
-    }
-    const fs::file_status existing = fs::status(target, error);
-    if (!error && fs::is_regular_file(existing))
-        fs::permissions(temporary, existing.permissions(), fs::perm_options::replace, error);
-    fs::rename(temporary, target, error);
-    if (error) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
+        const fs::file_status existing = fs::status(target, error);
+        if (!error && fs::is_regular_file(existing))
+            fs::permissions(output.TemporaryPath(), existing.permissions(), fs::perm_options::replace, error);
+        output.Commit();
+        return true;
+    } catch (const ArchiveError&) {
         return false;
     }
-    return true;
 }
 
 std::pair<bool, std::string> ReadProfileValue(std::string_view section, std::string_view key, size_t bufferSize,

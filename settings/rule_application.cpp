@@ -10,6 +10,8 @@ uint16_t AsColor(int32_t value) { return static_cast<uint16_t>(value); }
 uint8_t AsLineType(int32_t value) { return static_cast<uint8_t>(value); }
 uint16_t AsWidth(int32_t value) { return static_cast<uint16_t>(value); }
 
+constexpr uint16_t kOwnRgbSolidColor = 10;
+
 bool InColorRange(int32_t c) { return (c >= 1 && c <= 9) || (c >= 101 && c <= 356); }
 bool InLineTypeRange(int32_t n) { return LineTypeSlotOf(n).has_value(); }
 
@@ -24,6 +26,12 @@ public:
     }
     void Color(EntityBase& e) const { e.PenColor = AsColor(MapColor(settings_, e.PenColor)); }
     void LineType(EntityBase& e) const { e.PenStyle = AsLineType(MapLineType(settings_, e.PenStyle)); }
+    // ChangeSolidColors changes solids whose colour is a line colour, as the option's caption
+    // says; a solid in its own RGB colour (10) keeps it, and with it its RGB value, which the
+    // file stores only for colour 10.
+    void SolidColor(SolidRecord& s) const {
+        if (s.PenColor != kOwnRgbSolidColor) Color(s);
+    }
     void Full(EntityBase& e) const {
         WidthAndColor(e);
         LineType(e);
@@ -145,7 +153,7 @@ void ApplyTables(const ConversionSettings& settings, DrawingData& drawing, bool 
         for (DimensionRecord& d : drawing.Dimensions) map.Dimension(d, dimensionColors, dimensionLineTypes);
     }
     if (solidColors) {
-        for (SolidRecord& solid : drawing.Solids) map.Color(solid);
+        for (SolidRecord& solid : drawing.Solids) map.SolidColor(solid);
     }
 
     if (blockColors || blockLineTypes) {
@@ -167,7 +175,7 @@ void ApplyTables(const ConversionSettings& settings, DrawingData& drawing, bool 
                     map.Dimension(d, dimensionColors && blockColors, dimensionLineTypes && blockLineTypes);
             }
             if (solidColors && blockColors) {
-                for (SolidRecord& solid : block.Solids) map.Color(solid);
+                for (SolidRecord& solid : block.Solids) map.SolidColor(solid);
             }
         }
     }

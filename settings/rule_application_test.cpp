@@ -276,16 +276,23 @@ TEST(RuleApplication, ApplyTablesStepsPerOption) {
     }
 }
 
-// A solid in its own RGB colour (10) has no slot and becomes colour 1 under ChangeSolidColors.
-TEST(RuleApplication, ApplyTablesSolidOfOwnColorBecomesColorOne) {
+// A solid in its own RGB colour (10) keeps it and its RGB value under ChangeSolidColors, at the
+// top level and in a block, even with no colour rule at all.
+TEST(RuleApplication, ApplyTablesSolidOfOwnColorKeepsIt) {
     ConversionSettings s = Defaults();
     s.ConversionOptions[ChangeSolidColors] = 1;
+    s.ConversionOptions[ChangeBlockColorsAndWidths] = 1;
     DrawingData d;
-    SolidRecord& solid = d.Solids.emplace_back();
+    SolidRecord solid;
     solid.PenColor = 10;
     solid.Rgb = 0x123456;
+    d.Solids.push_back(solid);
+    d.BlockDefinitions.emplace_back().Members().Solids.push_back(solid);
     ApplyTables(s, d, true);
-    EXPECT_EQ(d.Solids[0].PenColor, 1);
+    for (const SolidRecord& kept : {d.Solids[0], d.BlockDefinitions[0].Members().Solids[0]}) {
+        EXPECT_EQ(kept.PenColor, 10);
+        EXPECT_EQ(kept.Rgb, 0x123456u);
+    }
 }
 
 // Text kinds take standard results only; JWS figures (no header settings) keep theirs.

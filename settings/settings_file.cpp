@@ -1,5 +1,6 @@
 #include "settings/settings_file.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <fstream>
@@ -231,6 +232,19 @@ bool LooksBinary(std::string_view bytes) {
     return false;
 }
 
+// A byte order mark, or ASCII characters each with a zero byte beside it at the start.
+bool LooksUtf16(std::string_view bytes) {
+    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) return true;
+    const size_t checked = std::min<size_t>(bytes.size() & ~size_t{1}, 64);
+    if (checked == 0) return false;
+    bool littleEndian = true, bigEndian = true;
+    for (size_t i = 0; i < checked; i += 2) {
+        littleEndian = littleEndian && bytes[i] != '\0' && bytes[i + 1] == '\0';
+        bigEndian = bigEndian && bytes[i] == '\0' && bytes[i + 1] != '\0';
+    }
+    return littleEndian || bigEndian;
+}
+
 bool HasSettingsKey(const SettingsFileKeys& keys) {
     const auto any = [](const auto& values) {
         for (const auto& value : values)
@@ -254,14 +268,17 @@ std::string DescribeSettingsFileError(const SettingsFileError& error) {
     switch (error.Problem) {
         case SettingsFileProblem::Missing: return "does not exist";
         case SettingsFileProblem::Folder: return "is a folder, not a settings file";
-        case SettingsFileProblem::NotRegular: return "is not a regular file (a FIFO, a device or a socket)";
+        case SettingsFileProblem::Fifo: return "is a FIFO (named pipe), not a settings file";
+        case SettingsFileProblem::Device: return "is a device, not a settings file";
+        case SettingsFileProblem::NotRegular: return "is not a regular file (a socket or another special file)";
         case SettingsFileProblem::Unreadable: return "cannot be read" + (error.Detail.empty() ? "" : ": " + error.Detail);
         case SettingsFileProblem::TooLarge:
             return "is too large for a settings file (" + error.Detail + " bytes; a settings file has at most " +
                    std::to_string(kMaxSettingsFileBytes) + ")";
         case SettingsFileProblem::Empty: return "is empty";
         case SettingsFileProblem::Drawing: return "is a drawing, not a settings file";
-        case SettingsFileProblem::NotText: return "is not a settings file (binary or UTF-16 content)";
+        case SettingsFileProblem::NotText: return "is not a settings file (binary content)";
+        case SettingsFileProblem::Utf16: return "is UTF-16 text, not a settings file (settings files are Shift-JIS text)";
         case SettingsFileProblem::NoSettings:
             return "is not a settings file (no key of the sections [JWW], [Set] or [JWW1])";
     }
@@ -275,6 +292,9 @@ std::variant<OpenedSettings, SettingsFileError> OpenSettingsFile(const fs::path&
     if (error) return Problem(SettingsFileProblem::Unreadable, error.message());
     if (status.type() == fs::file_type::directory) return Problem(SettingsFileProblem::Folder);
     // A FIFO would block the open, a device could give bytes without end.
+    if (status.type() == fs::file_type::fifo) return Problem(SettingsFileProblem::Fifo);
+    if (status.type() == fs::file_type::character || status.type() == fs::file_type::block)
+        return Problem(SettingsFileProblem::Device);
     if (status.type() != fs::file_type::regular) return Problem(SettingsFileProblem::NotRegular);
     const std::uintmax_t size = fs::file_size(file, error);
     if (error) return Problem(SettingsFileProblem::Unreadable, error.message());
@@ -295,6 +315,7 @@ std::variant<OpenedSettings, SettingsFileError> OpenSettingsFile(const fs::path&
 
     if (bytes.find_first_not_of(" \t\r\n\f\v") == std::string::npos) return Problem(SettingsFileProblem::Empty);
     if (bytes.starts_with("JwwData.") || bytes.starts_with("JwsData")) return Problem(SettingsFileProblem::Drawing);
+    if (LooksUtf16(bytes)) return Problem(SettingsFileProblem::Utf16);
     if (LooksBinary(bytes)) return Problem(SettingsFileProblem::NotText);
 
     const ProfileDocument document = ProfileDocument::Parse(bytes);

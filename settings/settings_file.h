@@ -69,12 +69,15 @@ inline constexpr std::uintmax_t kMaxSettingsFileBytes = 1024 * 1024;
 enum class SettingsFileProblem {
     Missing,      // nothing at that path
     Folder,       // a folder
-    NotRegular,   // a FIFO, a device, a socket
+    Fifo,         // a FIFO (named pipe), which would block the read
+    Device,       // a character or block device (/dev/zero gives bytes without end)
+    NotRegular,   // any other file that is not a regular one (a socket)
     Unreadable,   // cannot be opened or read (Detail says why)
     TooLarge,     // over kMaxSettingsFileBytes
     Empty,        // no bytes, or only blanks
     Drawing,      // a drawing or figure file
-    NotText,      // binary bytes, or UTF-16 text
+    NotText,      // binary bytes
+    Utf16,        // UTF-16 text, which the profile functions of the CAD program's platform never read
     NoSettings,   // text, but no key of the sections "JWW", "Set" or "JWW1"
 };
 

@@ -9,6 +9,10 @@
 #include "settings/profile.h"
 #include "testsupport/test_files.h"
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 namespace tolvane {
 namespace {
 
@@ -316,12 +320,19 @@ TEST(SettingsFile, OpenSettingsFileRefusesWhatIsNotOne) {
     EXPECT_EQ(problemOf(write("empty.set", "")), P::Empty);
     EXPECT_EQ(problemOf(write("blank.set", " \r\n\r\n")), P::Empty);
     EXPECT_EQ(problemOf(write("plan.set", std::string("JwwData.\x2c\x01\0\0", 12))), P::Drawing);
-    EXPECT_EQ(problemOf(write("utf16.set", std::string("\xff\xfe[\0J\0W\0W\0]\0", 12))), P::NotText);
+    EXPECT_EQ(problemOf(write("utf16.set", std::string("\xff\xfe[\0J\0W\0W\0]\0", 12))), P::Utf16);
+    EXPECT_EQ(problemOf(write("utf16be.set", std::string("\0[\0J\0W\0W\0]\0\r\0\n", 14))), P::Utf16);
+    EXPECT_EQ(problemOf(write("binary.set", std::string("[JWW]\r\nC1=5\r\n\x01\x02\0\xff", 17))), P::NotText);
     EXPECT_EQ(problemOf(write("other.ini", "[Form]\r\nF1_X=5\r\n[JWW]\r\nX=1\r\n")), P::NoSettings);
     EXPECT_EQ(problemOf(write("large.set", "[JWW]\r\nC1=5\r\n" + std::string(kMaxSettingsFileBytes, '\n'))),
               P::TooLarge);
 #ifndef _WIN32
-    EXPECT_EQ(problemOf("/dev/null"), P::NotRegular);
+    EXPECT_EQ(problemOf("/dev/null"), P::Device);
+    EXPECT_EQ(problemOf("/dev/zero"), P::Device);
+    const std::filesystem::path fifo = folder.Path() / "fifo.set";
+    if (mkfifo(fifo.c_str(), 0600) == 0) {
+        EXPECT_EQ(problemOf(fifo), P::Fifo);
+    }
 #endif
 
     const auto opened = OpenSettingsFile(write("edited.set", "[JWW]\r\nC1=5\r\nC2=107abc\r\nC3=70000\r\nW1=1e2\r\n"

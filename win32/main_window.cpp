@@ -62,8 +62,8 @@ POINT WorkspaceOffset(const RECT& screenRect) {
 
 ProgramPaths WindowsProgramPaths() {
     ProgramPaths paths;
-    paths.HomeFolder = WithBackslash(Utf8FromPath(HomeFolderPath()));
-    paths.StateFile = Utf8FromPath(WindowStateFilePath());
+    paths.HomeFolder = PathFromUtf8(WithBackslash(Utf8FromPath(HomeFolderPath())));
+    paths.StateFile = WindowStateFilePath();
     paths.ImageFolder = ImageFolderPath();
     return paths;
 }
@@ -217,12 +217,12 @@ void TForm1::FormShow(int showCommand) {
     std::error_code ignored;
     fs::create_directories(paths_.ImageFolder, ignored);
     state_ = DefaultWindowState(paths_.HomeFolder);
-    const ProfileDocument stateFile = ProfileDocument::Load(paths_.StateFile);
+    const ProfileDocument stateFile = ProfileDocument::Load(Utf8FromPath(paths_.StateFile));
     ReadWindowState(stateFile, state_);
     LoadConversionSettings(settings_, stateFile);
-    settings_.LastSettingsFile = state_.LastSettingsFile;
-    SearchFolder = state_.SearchFolder;
-    DestFolder = state_.DestFolder;
+    settings_.LastSettingsFile = Utf8FromPath(state_.LastSettingsFile);
+    SearchFolder = Utf8FromPath(state_.SearchFolder);
+    DestFolder = Utf8FromPath(state_.DestFolder);
     SetWindowTextUtf8(Edit2, DestFolder);
     SendMessageW(ComboBox1, CB_SETCURSEL,
                  state_.FilterIndex >= 0 && state_.FilterIndex < 4 ? static_cast<WPARAM>(state_.FilterIndex) : static_cast<WPARAM>(-1), 0);
@@ -281,9 +281,9 @@ WindowState TForm1::CurrentWindowState() const {
     state.FolderPanelWidth = panelWidth_;
     for (int column = 0; column < kFileListColumns; ++column)
         state.ColumnWidths[static_cast<size_t>(column)] = StringGrid1.ColumnWidth(column);
-    state.SearchFolder = SearchFolder;
-    state.DestFolder = DestFolder;
-    state.LastSettingsFile = settings_.LastSettingsFile;
+    state.SearchFolder = PathFromUtf8(SearchFolder);
+    state.DestFolder = PathFromUtf8(DestFolder);
+    state.LastSettingsFile = PathFromUtf8(settings_.LastSettingsFile);
     state.FilterIndex = FilterIndex();
     state.PreviewVisible = PreviewVisible();
     return state;
@@ -293,13 +293,13 @@ void TForm1::FormClose() {
     std::error_code ignored;
     if (fs::is_directory(paths_.ImageFolder, ignored) && fs::is_empty(paths_.ImageFolder, ignored))
         fs::remove(paths_.ImageFolder, ignored);
-    fs::create_directories(PathFromUtf8(paths_.StateFile).parent_path(), ignored);
+    fs::create_directories(paths_.StateFile.parent_path(), ignored);
     // A state file that exists but cannot be read is left alone rather than replaced.
-    std::optional<ProfileDocument> file = ProfileDocument::LoadForUpdate(paths_.StateFile);
+    std::optional<ProfileDocument> file = ProfileDocument::LoadForUpdate(Utf8FromPath(paths_.StateFile));
     if (!file) return;
     WriteWindowState(*file, CurrentWindowState());
     SaveConversionSettings(settings_, *file);
-    file->Save(paths_.StateFile);
+    file->Save(Utf8FromPath(paths_.StateFile));
 }
 
 // --- File list -----------------------------------------------------------------------------

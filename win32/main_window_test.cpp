@@ -45,7 +45,7 @@ protected:
     }
 
     TempFolder temp;
-    ProgramPaths paths{"C:\\", Utf8FromPath(temp.Path() / "tolvane.ini"), temp.Path() / "TEMP" / ""};
+    ProgramPaths paths{PathFromUtf8("C:\\"), temp.Path() / "tolvane.ini", temp.Path() / "TEMP" / ""};
     ConversionSettings settings;
     ScriptedPlatform platform;
     std::unique_ptr<TForm1> form;
@@ -115,7 +115,7 @@ TEST_F(Win32MainWindow, WindowComesBackWhereItWasAndWritesTheStateKeys) {
     EXPECT_TRUE(IsWindowVisible(form->Preview.Handle()));
     Close();
 
-    const ProfileDocument state = ProfileDocument::Load(paths.StateFile);
+    const ProfileDocument state = ProfileDocument::Load(Utf8FromPath(paths.StateFile));
     const auto value = [&state](const char* section, const char* key) { return state.Get(section, key, 512).second; };
     EXPECT_EQ(value("Form", "F1_X"), "200");
     EXPECT_EQ(value("Form", "F1_Y"), "150");
@@ -133,9 +133,9 @@ TEST_F(Win32MainWindow, WindowComesBackWhereItWasAndWritesTheStateKeys) {
     EXPECT_EQ(Frame().left, 200);
     EXPECT_EQ(Frame().bottom - Frame().top, 560);
     Close();
-    ProfileDocument moved = ProfileDocument::Load(paths.StateFile);
+    ProfileDocument moved = ProfileDocument::Load(Utf8FromPath(paths.StateFile));
     moved.Set("Form", "F1_X", "5000");
-    ASSERT_TRUE(moved.Save(paths.StateFile));
+    ASSERT_TRUE(moved.Save(Utf8FromPath(paths.StateFile)));
     Start();
     RECT work{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);

@@ -449,7 +449,7 @@ void TForm3::Button7Click() {
     CommitEdits();
     DialogValues values = ReadValues();
     // A file that cannot be read leaves the last settings file as it was.
-    if (!LoadSettingsIntoDialog(values, Utf8FromPath(*file))) {
+    if (!LoadSettingsIntoDialog(values, *file)) {
         platform_.Beep();
         platform_.ShowMessage(hwnd_, MessageKind::Error, L"設定ファイルを読み込めませんでした。\n" + file->wstring(),
                               MessageButtons::Ok);
