@@ -49,12 +49,74 @@ std::vector<Job> CollectJobs(const fs::path& path, const fs::path& destination, 
     return jobs;
 }
 
-int Refuse(std::ostream& err, const std::string& message) {
+std::nullopt_t Refused(std::ostream& err, const std::string& message) {
     err << "tolvane-cli: " << message << '\n';
-    return 2;
+    return std::nullopt;
 }
 
 }  // namespace
+
+std::optional<std::vector<BatchFile>> CollectRunFiles(const ConvertOptions& options, const ConversionSettings& settings,
+                                                     std::optional<ScopedTempFolder>& images, std::ostream& err) {
+    // The checks of the conversion run, before anything is written.
+    const fs::path destination = PathFromUtf8(options.Destination);
+    std::vector<Job> jobs;
+    for (const std::string& path : options.Paths) {
+        std::string problem;
+        std::vector<Job> found = CollectJobs(PathFromUtf8(path), destination, options.Recursive, problem);
+        if (!problem.empty()) return Refused(err, problem);
+        jobs.insert(jobs.end(), found.begin(), found.end());
+    }
+    std::vector<fs::path> sourceFolders;
+    for (const Job& job : jobs) {
+        const fs::path folder = job.Source.parent_path().empty() ? fs::path(".") : job.Source.parent_path();
+        if (sourceFolders.empty() || sourceFolders.back() != folder) sourceFolders.push_back(folder);
+    }
+    const RunRefusal refusal = CheckRunInputs(settings, options.Destination, sourceFolders);
+    if (refusal.Check != RunCheckNumber::Passed) {
+        std::string detail;
+        if (refusal.Check == RunCheckNumber::DestinationMissing) detail = " (" + options.Destination + ")";
+        if (refusal.Check == RunCheckNumber::SameFolder) detail = " (the destination is a folder of the files to convert)";
+        return Refused(err, refusal.Message + detail);
+    }
+    if (options.Recursive) {
+        for (const std::string& path : options.Paths) {
+            std::error_code error;
+            if (fs::is_directory(PathFromUtf8(path), error) && IsInside(destination, PathFromUtf8(path)))
+                return Refused(err, std::string(kSameFolderMessage) + " (the destination lies inside " + path + ")");
+        }
+    }
+    for (size_t i = 0; i < jobs.size(); ++i) {
+        const Job& job = jobs[i];
+        // The files of one folder share the answer; asking the file system once per folder
+        // keeps large folders quick.
+        if (i > 0 && job.Source.parent_path() == jobs[i - 1].Source.parent_path() &&
+            job.Destination.parent_path() == jobs[i - 1].Destination.parent_path())
+            continue;
+        if (IsSameFolder(job.Destination.parent_path(), job.Source.parent_path()))
+            return Refused(err, std::string(kSameFolderMessage) + " (" + Utf8FromPath(job.Source) + ")");
+    }
+
+    // The image folder before anything is written: a run that cannot have one does not start.
+    // A dry run extracts no images.
+    if (!options.DryRun) {
+        try {
+            images.emplace();
+        } catch (const std::exception& e) {
+            return Refused(err, e.what());
+        }
+    }
+
+    std::vector<BatchFile> files;
+    files.reserve(jobs.size());
+    for (const Job& job : jobs) {
+        std::error_code error;
+        if (!options.DryRun && job.Destination.parent_path() != destination)
+            fs::create_directories(job.Destination.parent_path(), error);
+        files.push_back({job.Source, job.Destination});
+    }
+    return files;
+}
 
 int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& err) {
     ConversionSettings settings;
@@ -69,84 +131,35 @@ int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
             LoadConversionSettings(settings, Utf8FromPath(state));
     }
 
-    // The checks of the conversion run, before anything is written.
-    const fs::path destination = PathFromUtf8(options.Destination);
-    std::vector<Job> jobs;
-    for (const std::string& path : options.Paths) {
-        std::string problem;
-        std::vector<Job> found = CollectJobs(PathFromUtf8(path), destination, options.Recursive, problem);
-        if (!problem.empty()) return Refuse(err, problem);
-        jobs.insert(jobs.end(), found.begin(), found.end());
-    }
-    std::vector<fs::path> sourceFolders;
-    for (const Job& job : jobs) {
-        const fs::path folder = job.Source.parent_path().empty() ? fs::path(".") : job.Source.parent_path();
-        if (sourceFolders.empty() || sourceFolders.back() != folder) sourceFolders.push_back(folder);
-    }
-    const RunRefusal refusal = CheckRunInputs(settings, options.Destination, sourceFolders);
-    if (refusal.Check != RunCheckNumber::Passed) {
-        std::string detail;
-        if (refusal.Check == RunCheckNumber::DestinationMissing) detail = " (" + options.Destination + ")";
-        if (refusal.Check == RunCheckNumber::SameFolder) detail = " (the destination is a folder of the files to convert)";
-        return Refuse(err, refusal.Message + detail);
-    }
-    if (options.Recursive) {
-        for (const std::string& path : options.Paths) {
-            std::error_code error;
-            if (fs::is_directory(PathFromUtf8(path), error) && IsInside(destination, PathFromUtf8(path)))
-                return Refuse(err, std::string(kSameFolderMessage) + " (the destination lies inside " + path + ")");
-        }
-    }
-    for (size_t i = 0; i < jobs.size(); ++i) {
-        const Job& job = jobs[i];
-        // The files of one folder share the answer; asking the file system once per folder
-        // keeps large folders quick.
-        if (i > 0 && job.Source.parent_path() == jobs[i - 1].Source.parent_path() &&
-            job.Destination.parent_path() == jobs[i - 1].Destination.parent_path())
-            continue;
-        if (IsSameFolder(job.Destination.parent_path(), job.Source.parent_path()))
-            return Refuse(err, std::string(kSameFolderMessage) + " (" + Utf8FromPath(job.Source) + ")");
-    }
-
-    // The image folder before anything is written: a run that cannot have one does not start.
     std::optional<ScopedTempFolder> images;
-    try {
-        images.emplace();
-    } catch (const std::exception& e) {
-        return Refuse(err, e.what());
-    }
-
-    std::vector<BatchFile> files;
-    files.reserve(jobs.size());
-    for (const Job& job : jobs) {
-        std::error_code error;
-        if (job.Destination.parent_path() != destination) fs::create_directories(job.Destination.parent_path(), error);
-        files.push_back({job.Source, job.Destination});
-    }
+    const std::optional<std::vector<BatchFile>> collected = CollectRunFiles(options, settings, images, err);
+    if (!collected) return 2;
+    const std::vector<BatchFile>& files = *collected;
 
     ResolveRuleSources(settings);
     BatchOptions batch;
     batch.Jobs = options.Jobs;
-    batch.ImageFolder = images->Path();
+    if (images) batch.ImageFolder = images->Path();
     batch.Stop = options.Stop;
+    batch.DryRun = options.DryRun;
     // The progress line and the result lines share the error stream; workers may start
     // files at the same time.
     std::mutex output;
     if (options.Progress) {
         batch.Started = [&](size_t index, size_t finished) {
             const std::lock_guard lock(output);
-            err << "\r\033[K[" << finished + 1 << "/" << jobs.size() << "] " << Utf8FromPath(jobs[index].Source) << std::flush;
+            err << "\r\033[K[" << finished + 1 << "/" << files.size() << "] " << Utf8FromPath(files[index].Source) << std::flush;
         };
     }
     batch.Reported = [&](size_t index, const ConversionResult& result, size_t) {
         const std::lock_guard lock(output);
-        const Job& job = jobs[index];
+        const BatchFile& job = files[index];
         if (options.Progress) err << "\r\033[K" << std::flush;
         if (options.Json) {
             Json line;
             SetName(line, "source", Utf8FromPath(job.Source));
             SetName(line, "destination", Utf8FromPath(job.Destination));
-            line["result"] = OutcomeName(result.Outcome);
+            line["result"] = OutcomeName(result);
             line["reason"] = result.Outcome == ConversionOutcome::Converted ? "" : DescribeResult(result);
             if (!result.Backup.empty()) SetName(line, "backup", Utf8FromPath(result.Backup));
             if (result.Outcome == ConversionOutcome::Converted) {
@@ -158,7 +171,7 @@ int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
             }
             out << Dump(line) << '\n';
         } else {
-            out << OutcomeName(result.Outcome) << ": " << Utf8FromPath(job.Source);
+            out << OutcomeName(result) << ": " << Utf8FromPath(job.Source);
             if (result.Outcome == ConversionOutcome::Converted) out << " -> " << Utf8FromPath(job.Destination);
             out << " (" << DescribeResult(result) << ")\n";
         }
@@ -167,11 +180,12 @@ int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
     const size_t converted = counts.Converted, skipped = counts.Skipped, failed = counts.Failed;
     const bool stopped = options.Stop && options.Stop->load();
     if (options.Json) {
-        Json summary{{"converted", converted}, {"skipped", skipped}, {"failed", failed}};
+        Json summary{{options.DryRun ? "wouldConvert" : "converted", converted}, {"skipped", skipped}, {"failed", failed}};
         if (stopped) summary["stopped"] = counts.Stopped;
         out << Dump(summary) << '\n';
     } else {
-        out << converted << " converted, " << skipped << " skipped, " << failed << " failed";
+        out << converted << (options.DryRun ? " would convert, " : " converted, ") << skipped << " skipped, " << failed
+            << " failed";
         if (stopped) out << ", " << counts.Stopped << " not started (stopped)";
         out << '\n';
     }

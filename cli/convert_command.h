@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "cli/temp_folder.h"
+#include "conversion/batch.h"
+#include "settings/conversion_settings.h"
+
 namespace tolvane::cli {
 
 struct ConvertOptions {
@@ -19,7 +23,17 @@ struct ConvertOptions {
     unsigned Jobs = 0;  // workers; 0 for one per core
     // Set from outside (a signal): no file starts after it; the files being converted finish.
     const std::atomic<bool>* Stop = nullptr;
+    // Everything but the writing: the same checks, lines and exit status, worded "would
+    // convert"; no destination file, backup, folder, temporary file or image is made.
+    bool DryRun = false;
 };
+
+// The files the options' paths stand for, each with the path a conversion writes it to, after
+// the checks a run makes before anything is written; then the run's image folder (a run that
+// cannot have one does not start) and the destination's subfolders are made. On a refusal
+// the reason goes to err and nothing is returned (exit status 2).
+std::optional<std::vector<BatchFile>> CollectRunFiles(const ConvertOptions& options, const ConversionSettings& settings,
+                                                     std::optional<ScopedTempFolder>& images, std::ostream& err);
 
 // Exit status: 0 when no file failed, 1 when one did, 2 when the run was refused before
 // anything was written, kStoppedExitStatus when it was stopped.

@@ -195,11 +195,70 @@ TEST_F(ConvertCommand, RefusesSettingsFilesItCannotUse) {
     EXPECT_TRUE(fs::is_empty(Out()));
 }
 
+// Every file (hidden ones too) with its bytes, every folder as "/".
 std::map<std::string, std::string> TreeOf(const fs::path& folder) {
     std::map<std::string, std::string> files;
     for (const auto& entry : fs::recursive_directory_iterator(folder))
-        if (entry.is_regular_file()) files[entry.path().lexically_relative(folder).string()] = ReadFile(entry.path());
+        files[entry.path().lexically_relative(folder).string()] = entry.is_directory() ? "/" : ReadFile(entry.path());
     return files;
+}
+
+void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
+    for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) text.replace(at, from.size(), to);
+}
+
+// A dry run reads, converts in memory and plans the backups as a run does, and writes
+// nothing: the destination stays byte for byte as it was (no output, backup, temporary file
+// or folder), and no image folder is made, so a temporary folder that cannot be made does not
+// stop it. Its lines are those of the run that follows, with "would".
+TEST_F(ConvertCommand, ADryRunSaysWhatTheRunWouldDoAndWritesNothing) {
+    const fs::path images = root.Path() / "images";
+    ASSERT_TRUE(WriteJww(In() / "photo.jww", tolvane::testing::MakeFloorPlan(700, images), 700, images));
+    WriteFile(In() / "broken.jww", std::string("JwwData.\x58\x02\x00\x00\x09short"));
+    WriteFile(Out() / "a.jww", std::string("older"));
+    WriteFile(Out() / "a.BAK", std::string("an earlier backup"));
+    fs::create_directories(Out() / "c.jws" / "in the way");
+    const std::map<std::string, std::string> before = TreeOf(Out());
+    // a.jww twice: the second is backed up to a.1.BAK, the first's output being there.
+    ConvertOptions options{{}, Out().string(), true, false, false, {In().string(), (In() / "a.jww").string()}, 2};
+    options.DryRun = true;
+#ifndef _WIN32
+    const char* saved = std::getenv("TMPDIR");
+    const std::string previous = saved ? saved : "";
+    WriteFile(root.Path() / "not-a-folder", std::string("x"));
+    setenv("TMPDIR", (root.Path() / "not-a-folder").c_str(), 1);
+#endif
+    const int dryStatus = Run(options);
+#ifndef _WIN32
+    if (saved) setenv("TMPDIR", previous.c_str(), 1);
+    else unsetenv("TMPDIR");
+#endif
+    const std::string dry = out.str();
+    EXPECT_EQ(dryStatus, 1) << err.str();
+    EXPECT_TRUE(TreeOf(Out()) == before) << "the dry run changed the destination";
+
+    options.DryRun = false;
+    EXPECT_EQ(Run(options), 1) << err.str();
+    std::string expected = out.str();
+    ReplaceAll(expected, "converted: ", "would convert: ");
+    ReplaceAll(expected, " widths changed", " widths would change");
+    ReplaceAll(expected, " raised to ", " would be raised to ");
+    ReplaceAll(expected, "the file that was there kept as", "the file there would be kept as");
+    ReplaceAll(expected, "failed: " + (In() / "c.jws").string(), "would fail: " + (In() / "c.jws").string());
+    ReplaceAll(expected, " converted, ", " would convert, ");
+    EXPECT_EQ(dry, expected);
+    EXPECT_NE(dry.find("4 would convert, 1 skipped, 2 failed"), std::string::npos) << dry;
+    EXPECT_NE(dry.find("the file there would be kept as a.1.BAK"), std::string::npos) << dry;
+    EXPECT_EQ(ReadFile(Out() / "a.BAK"), "older");
+    EXPECT_TRUE(fs::exists(Out() / "a.1.BAK") && fs::exists(Out() / "sub" / "b.JWW"));
+
+    options.Json = options.DryRun = true;
+    Run(options);
+    const nlohmann::json first = nlohmann::json::parse(out.str().substr(0, out.str().find('\n')));
+    EXPECT_EQ(first["result"], "would convert");
+    EXPECT_EQ(first["backup"], (Out() / "a.BAK").string());
+    EXPECT_EQ(nlohmann::json::parse(out.str().substr(out.str().rfind('\n', out.str().size() - 2) + 1)),
+              (nlohmann::json{{"wouldConvert", 4}, {"skipped", 1}, {"failed", 2}}));
 }
 
 // Two workers leave the destination byte for byte as one does, and print the same lines in

@@ -8,6 +8,7 @@
 
 #include "cli/commands.h"
 #include "cli/convert_command.h"
+#include "cli/export_command.h"
 #include "cli/inspect_command.h"
 #include "cli/platform.h"
 #include "formats/file_probes.h"
@@ -44,7 +45,23 @@ int main(int argc, char** argv) {
     convert->add_flag("--json", convertOptions.Json, "One JSON object per file and line, and a summary");
     convert->add_option("--jobs", convertOptions.Jobs, "Files converted at once (default: one per core)")
         ->check(CLI::Range(1u, 256u));
+    convert->add_flag("--dry-run", convertOptions.DryRun,
+                      "Write nothing: tell what would be converted and where the files there would be kept");
     convert->add_option("PATH", convertOptions.Paths, "Drawings, or folders of drawings")->required();
+    tolvane::cli::ExportOptions exportOptions;
+    std::string exportSettings, exportFormat, exportVersion = "2007";
+    CLI::App* exportCommand = app.add_subcommand("export", "Export drawings to another format into a destination folder");
+    exportCommand->add_option("--format", exportFormat, "The format: dxf")->required()->check(CLI::IsMember({"dxf"}));
+    exportCommand->add_option("--dest", exportOptions.Destination, "Destination folder")->required();
+    exportCommand->add_option("--settings", exportSettings, "Settings file (.set): export the drawings as converted with it");
+    exportCommand->add_flag("--recursive", exportOptions.Recursive, "Export the files of folders below the given ones too");
+    exportCommand->add_flag("--json", exportOptions.Json, "One JSON object per file and line, and a summary");
+    exportCommand->add_option("--jobs", exportOptions.Jobs, "Files exported at once (default: one per core)")
+        ->check(CLI::Range(1u, 256u));
+    exportCommand->add_option("--dxf-version", exportVersion, "AutoCAD 2007 (UTF-8, the default) or 2000 (Shift-JIS)")
+        ->check(CLI::IsMember({"2000", "2007"}));
+    exportCommand->add_option("PATH", exportOptions.Paths, "Drawings, or folders of drawings")->required();
+
     std::string listFolder;
     int listFilter = 0;
     bool listJson = false;
@@ -98,6 +115,14 @@ int main(int argc, char** argv) {
             convertOptions.Progress = tolvane::cli::StandardErrorIsTerminal();
             convertOptions.Stop = &stop;
             return tolvane::cli::RunConvert(convertOptions, std::cout, std::cerr);
+        }
+        if (exportCommand->parsed()) {
+            if (!exportSettings.empty()) exportOptions.SettingsFile = exportSettings;
+            exportOptions.Version =
+                exportVersion == "2000" ? tolvane::render::DxfVersion::R2000 : tolvane::render::DxfVersion::R2007;
+            exportOptions.Progress = tolvane::cli::StandardErrorIsTerminal();
+            exportOptions.Stop = &stop;
+            return tolvane::cli::RunExport(exportOptions, std::cout, std::cerr);
         }
         if (inspect->parsed()) {
             if (!inspectStandard.empty()) inspectCommand.Standard = inspectStandard;

@@ -54,12 +54,24 @@ bool KeepAs(const fs::path& destination, const fs::path& backup, bool link, std:
     return false;
 }
 
+// Outputs of one run at the same destination: on Windows names differ in letter case alone
+// on the same file; elsewhere such names are two files.
+fs::path::string_type OutputKeyOf(const fs::path& path) {
+#ifdef _WIN32
+    return KeyOf(path);
+#else
+    return path.lexically_normal().native();
+#endif
+}
+
+constexpr const char* kFolderInTheWay = "a folder of that name is at the destination";
+
 fs::path Backup(const fs::path& destination, RunBackups* run, bool link, std::string& problem) {
     std::error_code ignored;
     const fs::file_status status = fs::symlink_status(destination, ignored);
     if (!fs::exists(status)) return {};
     if (fs::is_directory(status)) {
-        problem = "a folder of that name is at the destination";
+        problem = kFolderInTheWay;
         return {};
     }
     const fs::path backup = run ? run->Claim(destination) : BackupPathOf(destination);
@@ -86,6 +98,11 @@ fs::path RunBackups::Claim(const fs::path& destination) {
     return backup;
 }
 
+bool RunBackups::RecordOutput(const fs::path& destination) {
+    const std::lock_guard lock(mutex_);
+    return !outputs_.insert(OutputKeyOf(destination)).second;
+}
+
 fs::path BackupDestination(const fs::path& destination, RunBackups* run, std::string* problem) {
     std::string reason;
     fs::path backup = Backup(destination, run, false, reason);
@@ -105,6 +122,20 @@ ReplaceResult ReplaceKeepingBackup(AtomicFile& output, RunBackups* run) {
     } catch (const std::exception& e) {
         result.Problem = e.what();
     }
+    return result;
+}
+
+ReplaceResult PlanReplacement(const fs::path& destination, RunBackups* run) {
+    ReplaceResult result;
+    std::error_code ignored;
+    const fs::file_status status = fs::symlink_status(destination, ignored);
+    if (fs::is_directory(status)) {
+        result.Problem = kFolderInTheWay;
+        result.InTheWay = true;
+        return result;
+    }
+    const bool written = run && run->RecordOutput(destination);
+    if (written || fs::exists(status)) result.Backup = run ? run->Claim(destination) : BackupPathOf(destination);
     return result;
 }
 

@@ -30,10 +30,14 @@ public:
     // NAME.BAK unless the run already made it, else the first numbered name that is neither
     // on disk nor taken.
     std::filesystem::path Claim(const std::filesystem::path& destination);
+    // For a dry run, which writes nothing: records an output the run would have written at
+    // destination, and answers whether it had already recorded one there.
+    bool RecordOutput(const std::filesystem::path& destination);
 
 private:
     std::mutex mutex_;
     std::set<std::filesystem::path::string_type> taken_;
+    std::set<std::filesystem::path::string_type> outputs_;
 };
 
 // Moves the file at destination to its backup path (the run's next one when run is given),
@@ -57,5 +61,10 @@ struct ReplaceResult {
 // the old file until the new one is renamed over it; else (FAT, some network shares) by a
 // rename. A folder of the destination's name is never replaced.
 ReplaceResult ReplaceKeepingBackup(AtomicFile& output, RunBackups* run = nullptr);
+
+// What ReplaceKeepingBackup would do for an output at destination, touching nothing on disk:
+// the backup it would make, or why nothing could be replaced. An output that the run would
+// already have written there counts as a file there; this output is recorded as written.
+ReplaceResult PlanReplacement(const std::filesystem::path& destination, RunBackups* run = nullptr);
 
 }  // namespace tolvane

@@ -51,8 +51,11 @@ public:
         } else {
             for (unsigned n = 1; n <= jobs; ++n) folders.push_back(options_.ImageFolder / ("worker-" + std::to_string(n)));
         }
+        // A dry run reads without extracting images: it makes and uses no folder.
+        if (options_.DryRun) folders.assign(folders.size(), fs::path());
         std::error_code ignored;
-        for (const fs::path& folder : folders) fs::create_directories(folder, ignored);
+        for (const fs::path& folder : folders)
+            if (!folder.empty()) fs::create_directories(folder, ignored);
 
         if (jobs == 1) {
             Work(settings, folders[0]);
@@ -67,14 +70,14 @@ public:
             }
             for (std::thread& worker : workers) worker.join();
             for (const fs::path& folder : folders)
-                if (fs::is_empty(folder, ignored)) fs::remove(folder, ignored);
+                if (!folder.empty() && fs::is_empty(folder, ignored)) fs::remove(folder, ignored);
         }
         return std::move(results_);
     }
 
 private:
     void Work(const ConversionSettings& settings, const fs::path& imageFolder) {
-        ConversionContext context{settings, imageFolder, {}, &backups_, {}};
+        ConversionContext context{settings, imageFolder, {}, &backups_, {}, options_.DryRun};
         for (;;) {
             size_t chain;
             {
@@ -105,7 +108,8 @@ private:
             };
             const BatchFile& file = files_[index];
             try {
-                result = ConvertSelectedFile(context, file.Source, file.Destination);
+                result = options_.Operation ? options_.Operation(context, file.Source, file.Destination)
+                                            : ConvertSelectedFile(context, file.Source, file.Destination);
             } catch (const std::exception& e) {
                 // Nothing of this file is kept in the worker; the next file starts clean.
                 context.Drawing.Release();
@@ -162,6 +166,12 @@ BatchCounts CountOutcomes(const std::vector<ConversionResult>& results) {
     return counts;
 }
 
+const char* OutcomeName(const ConversionResult& result) {
+    if (result.DryRun && result.Outcome == ConversionOutcome::Converted) return "would convert";
+    if (result.DryRun && result.Outcome == ConversionOutcome::FailedWrite) return "would fail";
+    return OutcomeName(result.Outcome);
+}
+
 const char* OutcomeName(ConversionOutcome outcome) {
     switch (outcome) {
         case ConversionOutcome::Converted: return "converted";
@@ -177,7 +187,8 @@ namespace {
 
 std::string KeptAs(const ConversionResult& r) {
     if (r.Backup.empty()) return {};
-    return "; the file that was there kept as " + Utf8FromPath(r.Backup.filename());
+    return (r.DryRun ? "; the file there would be kept as " : "; the file that was there kept as ") +
+           Utf8FromPath(r.Backup.filename());
 }
 
 }  // namespace
@@ -186,9 +197,11 @@ std::string DescribeResult(const ConversionResult& r) {
     switch (r.Outcome) {
         case ConversionOutcome::Converted: {
             std::string text = std::to_string(r.ChangedColors) + " colours, " + std::to_string(r.ChangedLineTypes) +
-                               " line types, " + std::to_string(r.ChangedWidths) + " widths changed";
+                               " line types, " + std::to_string(r.ChangedWidths) + " widths" +
+                               (r.DryRun ? " would change" : " changed");
             if (r.VersionWritten != r.VersionRead)
-                text += "; version " + std::to_string(r.VersionRead) + " raised to " + std::to_string(r.VersionWritten);
+                text += "; version " + std::to_string(r.VersionRead) + (r.DryRun ? " would be raised to " : " raised to ") +
+                        std::to_string(r.VersionWritten);
             return text + KeptAs(r);
         }
         case ConversionOutcome::SkippedNotADrawing:

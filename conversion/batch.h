@@ -28,6 +28,9 @@ struct BatchOptions {
     std::filesystem::path ImageFolder;
     // Set by another thread: no file starts after it is seen; files being converted finish.
     const std::atomic<bool>* Stop = nullptr;
+    // Everything but the writing (ConversionContext::DryRun): the same results, the backups
+    // only planned, no image folder made or used, nothing written.
+    bool DryRun = false;
     // Both callbacks run on the workers.
     // A file that passed its probe starts, with the number of files finished so far. Calls
     // from two workers may overlap; a call that waits holds up only its own worker.
@@ -35,6 +38,11 @@ struct BatchOptions {
     // The result of a file, in selection order (each index once), with the number of files
     // finished so far; one call at a time.
     std::function<void(size_t index, const ConversionResult& result, size_t finished)> Reported;
+    // What is done with each file; empty: ConvertSelectedFile. Runs on the workers, several
+    // at once, each with the context of its own worker.
+    std::function<ConversionResult(ConversionContext& context, const std::filesystem::path& source,
+                                   const std::filesystem::path& destination)>
+        Operation;
 };
 
 struct BatchCounts {
@@ -57,8 +65,10 @@ std::vector<ConversionResult> ConvertBatch(const ConversionSettings& settings, c
 BatchCounts CountOutcomes(const std::vector<ConversionResult>& results);
 
 // The words of the command line for a result: "converted", "skipped", "failed", "stopped";
-// and why, or what changed.
+// and why, or what changed. A dry run's result would convert ("would convert") or would fail
+// to be written ("would fail"), and says what would change.
 const char* OutcomeName(ConversionOutcome outcome);
+const char* OutcomeName(const ConversionResult& result);
 std::string DescribeResult(const ConversionResult& result);
 
 }  // namespace tolvane

@@ -195,6 +195,15 @@ TEST(BatchWords, DescribeResultNamesWhatChangedOrWhy) {
     EXPECT_EQ(DescribeResult(unread), "could not be read: the file ends early");
     EXPECT_EQ(DescribeResult(stopped), "not started");
     EXPECT_EQ(std::string(OutcomeName(ConversionOutcome::FailedWrite)), "failed");
+    // A dry run says what would happen.
+    converted.DryRun = true;
+    converted.Backup = "out/a.BAK";
+    EXPECT_EQ(DescribeResult(converted),
+              "3 colours, 0 line types, 0 widths would change; version 351 would be raised to 420; the file there would be "
+              "kept as a.BAK");
+    EXPECT_EQ(std::string(OutcomeName(converted)), "would convert");
+    unread.DryRun = true;
+    EXPECT_EQ(std::string(OutcomeName(unread)), "failed");
 }
 
 }  // namespace

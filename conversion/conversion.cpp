@@ -72,11 +72,14 @@ void CountChanges(const std::vector<Pen>& before, const DrawingData& after, Conv
 ConversionResult ConvertFile(ConversionContext& context, const fs::path& source, const fs::path& destination,
                              Format format, bool combined) {
     ConversionResult result;
+    result.DryRun = context.DryRun;
     DrawingData& drawing = context.Drawing;
     if (context.Progress) context.Progress(source, destination);
 
     std::string error;
-    const bool read = format == Format::Jww ? ReadJww(source, drawing, context.ImageFolder, &error)
+    // The images are needed only to be written back.
+    const fs::path imageFolder = context.DryRun ? fs::path() : context.ImageFolder;
+    const bool read = format == Format::Jww ? ReadJww(source, drawing, imageFolder, &error)
                                             : ReadJws(source, drawing, &error);
     if (!read) {
         // Images already extracted by a failed read stay; nothing else was touched.
@@ -94,6 +97,16 @@ ConversionResult ConvertFile(ConversionContext& context, const fs::path& source,
     if (combined) ApplyRules(context.Settings, drawing);
     else ApplyTables(context.Settings, drawing, format == Format::Jww);
     CountChanges(before, drawing, result);
+
+    if (context.DryRun) {
+        const ReplaceResult planned = PlanReplacement(destination, context.Backups);
+        result.Backup = planned.Backup;
+        result.Reason = planned.Problem;
+        result.Outcome = planned.Problem.empty() ? ConversionOutcome::Converted : ConversionOutcome::FailedWrite;
+        if (planned.InTheWay) result.Problem = ConversionProblem::DestinationInTheWay;
+        drawing.Release();
+        return result;
+    }
 
     // Written whole beside the destination first: the file there is backed up and replaced
     // only by a complete drawing.
@@ -138,15 +151,14 @@ ConversionResult ConvertJwsCombined(ConversionContext& context, const fs::path& 
     return ConvertFile(context, source, destination, Format::Jws, true);
 }
 
-ConversionResult ConvertSelectedFile(ConversionContext& context, const fs::path& source, const fs::path& destination) {
+SelectedFile CheckSelectedFile(const fs::path& source, const fs::path& destination) {
     const std::string extension = UpperExtension(Utf8FromPath(source.filename()));
-    const bool combined = IsCombinedMode(context.Settings);
-    const auto skipped = [](ConversionProblem problem, std::string reason) {
-        ConversionResult result;
-        result.Outcome = ConversionOutcome::SkippedNotADrawing;
-        result.Problem = problem;
-        result.Reason = std::move(reason);
-        return result;
+    SelectedFile file;
+    const auto skipped = [&file](ConversionProblem problem, std::string reason) {
+        file.Refused.Outcome = ConversionOutcome::SkippedNotADrawing;
+        file.Refused.Problem = problem;
+        file.Refused.Reason = std::move(reason);
+        return file;
     };
     std::error_code error;
     if (extension != ".JWW" && extension != ".JWS")
@@ -157,20 +169,37 @@ ConversionResult ConvertSelectedFile(ConversionContext& context, const fs::path&
     if (!fs::is_regular_file(status)) return skipped(ConversionProblem::NotRegularFile, "not a regular file");
     // Never write over the file being read, whatever path leads to it.
     if (fs::equivalent(source, destination, error)) {
-        ConversionResult refused;
-        refused.Outcome = ConversionOutcome::FailedWrite;
-        refused.Problem = ConversionProblem::DestinationIsSource;
-        refused.Reason = "the destination is the source file itself";
-        return refused;
+        file.Refused.Outcome = ConversionOutcome::FailedWrite;
+        file.Refused.Problem = ConversionProblem::DestinationIsSource;
+        file.Refused.Reason = "the destination is the source file itself";
+        return file;
     }
-    if (extension == ".JWW") {
-        if (!ProbeJww(source))
-            return skipped(ConversionProblem::NotADrawing, "not a JWW drawing (it does not begin with \"JwwData.\")");
-        return combined ? ConvertJwwCombined(context, source, destination) : ConvertJwwIndividual(context, source, destination);
-    }
-    if (!ProbeJws(source))
+    file.Jws = extension == ".JWS";
+    if (!file.Jws && !ProbeJww(source))
+        return skipped(ConversionProblem::NotADrawing, "not a JWW drawing (it does not begin with \"JwwData.\")");
+    if (file.Jws && !ProbeJws(source))
         return skipped(ConversionProblem::NotADrawing, "not a JWS figure file (it does not begin with \"JwsData\")");
+    file.Readable = true;
+    return file;
+}
+
+namespace {
+
+ConversionResult ConvertByExtension(ConversionContext& context, const fs::path& source, const fs::path& destination) {
+    const SelectedFile file = CheckSelectedFile(source, destination);
+    if (!file.Readable) return file.Refused;
+    const bool combined = IsCombinedMode(context.Settings);
+    if (!file.Jws)
+        return combined ? ConvertJwwCombined(context, source, destination) : ConvertJwwIndividual(context, source, destination);
     return combined ? ConvertJwsCombined(context, source, destination) : ConvertJwsIndividual(context, source, destination);
+}
+
+}  // namespace
+
+ConversionResult ConvertSelectedFile(ConversionContext& context, const fs::path& source, const fs::path& destination) {
+    ConversionResult result = ConvertByExtension(context, source, destination);
+    result.DryRun = context.DryRun;
+    return result;
 }
 
 RunRefusal CheckRunInputs(const ConversionSettings& settings, const std::string& destinationFolder,

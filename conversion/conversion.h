@@ -34,6 +34,11 @@ struct ConversionContext {
     RunBackups* Backups = nullptr;
     // The one drawing held while a file is converted.
     DrawingData Drawing;
+    // Everything but the writing: the drawing is read without extracting its images, the
+    // tables are applied in memory, the backup that the replacement would make is only
+    // planned (Backups records the outputs the run would have written), and nothing is left
+    // on disk.
+    bool DryRun = false;
 };
 
 // Why a file was not converted, for a front end to word in its own language; the Reason of
@@ -63,8 +68,10 @@ struct ConversionResult {
     uint32_t VersionRead = 0;
     uint32_t VersionWritten = 0;
     // Where the file that was at the destination went (NAME.BAK, or NAME.n.BAK when this run
-    // had already made NAME.BAK); empty when there was none.
+    // had already made NAME.BAK); empty when there was none. In a dry run, where it would go.
     std::filesystem::path Backup;
+    // Nothing was written: the result is what a run would have done.
+    bool DryRun = false;
 };
 
 ConversionResult ConvertJwwIndividual(ConversionContext& context, const std::filesystem::path& source,
@@ -75,6 +82,16 @@ ConversionResult ConvertJwsIndividual(ConversionContext& context, const std::fil
                                       const std::filesystem::path& destination);
 ConversionResult ConvertJwsCombined(ConversionContext& context, const std::filesystem::path& source,
                                     const std::filesystem::path& destination);
+
+// Whether a selected file is one to read, by its upper-cased extension, its status and the
+// format's probe: the file's format, or the result that skips it (or refuses a destination
+// that is the source itself).
+struct SelectedFile {
+    bool Readable = false;
+    bool Jws = false;
+    ConversionResult Refused;  // when not Readable
+};
+SelectedFile CheckSelectedFile(const std::filesystem::path& source, const std::filesystem::path& destination);
 
 // One step of the selection walk: by the upper-cased extension and the format's probe, the
 // conversion of the mode that the settings give (1 combined, anything else individual).

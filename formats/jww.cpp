@@ -282,6 +282,16 @@ void WriteImages(ArchiveWriter& out, const DrawingData& drawing, const fs::path&
 
 }  // namespace
 
+const EmbeddedImage* ImageOfText(const DrawingData& drawing, const ArchiveString& text) {
+    if (text.Length() <= kImageTextPrefix.size() || !text.StartsWith(kImageTextPrefix)) return nullptr;
+    const size_t comma = text.Find(',', kImageTextPrefix.size());
+    if (comma == std::string::npos || comma == kImageTextPrefix.size()) return nullptr;
+    const ArchiveString name = text.Substring(kImageTextPrefix.size(), comma - kImageTextPrefix.size());
+    for (const EmbeddedImage& image : drawing.EmbeddedImageList)
+        if (StartsWithIgnoringAsciiCase(image.Name, name)) return &image;
+    return nullptr;
+}
+
 // "image3.bmp": the position in the list from 1, and the stored name's extension when it is a
 // short run of ASCII letters and digits, so that viewers recognise the file.
 std::string ExtractedImageFileName(size_t index, const ArchiveString& storedName) {

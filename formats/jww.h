@@ -40,6 +40,10 @@ void WriteJwwTo(ByteSink& sink, const DrawingData& drawing, uint32_t version, co
 // Deletes the extracted file of every entry of the image list, ignoring failures.
 void DeleteExtractedImages(const DrawingData& drawing, const std::filesystem::path& imageFolder);
 
+// The image that a text "^@BM%temp%name,..." refers to: the first entry of the image list
+// whose stored name begins with name, or none.
+const EmbeddedImage* ImageOfText(const DrawingData& drawing, const ArchiveString& text);
+
 // The name under which the image at this position of the image list is extracted into the
 // image folder. Only the program makes such names; the stored name is kept in the drawing.
 std::string ExtractedImageFileName(size_t index, const ArchiveString& storedName);

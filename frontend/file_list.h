@@ -21,6 +21,10 @@ inline constexpr int kAttributesColumn = 6;
 // The column headers, in UTF-8, for the window and for tolvane-cli list.
 inline constexpr std::array<const char*, kFileListColumns> kFileListHeaders = {"ファイル名", "Bytes", "種類", "Ver",
                                                                          "図面メモ", "更新日時", "属性"};
+// What each column is made wide enough for at a first start: a typical name, the widest size,
+// the full date and time, a memo of about 20 characters.
+inline constexpr std::array<const char*, kFileListColumns> kFileListWidthSamples = {
+    "plan-2026-07-A1.JWW", "123456789", ".JWW", "420", "住宅平面図　第２案　1/100", "2026/12/31 23:59:59", "A R "};
 
 struct FileListing {
     std::vector<FileListRow> Rows;  // sorted by name (SortFileListRows)

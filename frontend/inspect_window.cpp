@@ -3,7 +3,10 @@
 #include <system_error>
 #include <utility>
 
+#include "formats/atomic_file.h"
 #include "formats/utf8_path.h"
+#include "frontend/path_text.h"
+#include "frontend/texts.h"
 #include "settings/conversion_settings.h"
 #include "settings/text_encoding.h"
 
@@ -13,7 +16,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* const kHeaders[] = {"ファイル", "エラー", "警告", "最も重い指摘"};
+using inspect_text::kHeaders;
 
 std::string CsvField(const std::string& text) {
     if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
@@ -109,7 +112,8 @@ std::vector<PenSummaryRow> PenSummaryRows(const std::vector<PenTotal>& totals) {
 std::string FileNameText(const fs::path& file) { return Utf8FromPath(file.filename()); }
 
 std::string InspectListText(const std::vector<InspectRow>& rows, const FileTextFunction& fileText) {
-    std::string text = std::string(kHeaders[0]) + '\t' + kHeaders[1] + '\t' + kHeaders[2] + '\t' + kHeaders[3] + '\n';
+    std::string text = std::string(kHeaders[0]) + '\t' + std::string(kHeaders[1]) + '\t' + std::string(kHeaders[2]) + '\t' +
+                       std::string(kHeaders[3]) + '\n';
     for (const InspectRow& row : rows) {
         const std::vector<std::string> cells = Cells(row, fileText);
         text += cells[0] + '\t' + cells[1] + '\t' + cells[2] + '\t' + cells[3] + '\n';
@@ -118,12 +122,43 @@ std::string InspectListText(const std::vector<InspectRow>& rows, const FileTextF
 }
 
 std::string InspectListCsv(const std::vector<InspectRow>& rows, const FileTextFunction& fileText) {
-    std::string text = "\xEF\xBB\xBF" + std::string(kHeaders[0]) + ',' + kHeaders[1] + ',' + kHeaders[2] + ',' + kHeaders[3] + "\r\n";
+    std::string text = "\xEF\xBB\xBF" + std::string(kHeaders[0]) + ',' + std::string(kHeaders[1]) + ',' +
+                       std::string(kHeaders[2]) + ',' + std::string(kHeaders[3]) + "\r\n";
     for (const InspectRow& row : rows) {
         const std::vector<std::string> cells = Cells(row, fileText);
         text += CsvField(cells[0]) + ',' + cells[1] + ',' + cells[2] + ',' + CsvField(cells[3]) + "\r\n";
     }
     return text;
+}
+
+bool SaveInspectListCsv(const std::vector<InspectRow>& rows, const fs::path& file, const FileTextFunction& fileText) {
+    const std::string bytes = InspectListCsv(rows, fileText);
+    return WriteStreamAtomically(
+        file, [&](std::ostream& out) { out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())); }, nullptr);
+}
+
+FileChoice InspectFileChoice(const fs::path& folder) {
+    return {std::string(inspect_text::kSaveTitle), folder, PathFromUtf8(inspect_text::kSaveName),
+            std::string(inspect_text::kCsvFilterName), "*.csv", "csv"};
+}
+
+std::string InspectSummaryText(const InspectRunResult& result) {
+    size_t errors = 0, warnings = 0, clean = 0, unreadable = 0;
+    for (const InspectRow& row : result.Rows) {
+        if (!row.Ok) ++unreadable;
+        else if (row.Errors > 0) ++errors;
+        else if (row.Warnings > 0) ++warnings;
+        else ++clean;
+    }
+    std::string text(result.Stopped ? inspect_text::kStopped : inspect_text::kCompleted);
+    text += "（エラー：" + std::to_string(errors) + "件　警告のみ：" + std::to_string(warnings) + "件　問題なし：" +
+            std::to_string(clean) + "件　読み込めない：" + std::to_string(unreadable) + "件";
+    if (result.Stopped) text += "　未点検：" + std::to_string(result.Selected - result.Rows.size()) + "件";
+    return text + "）";
+}
+
+std::string InspectProgressText(const fs::path& file) {
+    return "ファイル「" + DisplayPath(file) + "」点検中です。";
 }
 
 struct InspectRun::Shared {
@@ -148,6 +183,7 @@ bool InspectRun::Start(std::vector<fs::path> files, DeliveryStandard standard, C
                                callbacks = std::move(callbacks), jobs] {
             InspectRunResult result;
             result.Selected = files.size();
+            result.Standard = standard.Title;
             PenSummary pens;
             InspectOptions options;
             options.Jobs = jobs;

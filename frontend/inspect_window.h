@@ -16,6 +16,7 @@
 
 #include "conversion/delivery_standard.h"
 #include "conversion/inspect.h"
+#include "frontend/platform.h"
 
 namespace tolvane {
 
@@ -61,13 +62,26 @@ std::string InspectListText(const std::vector<InspectRow>& rows, const FileTextF
 // The bytes of the CSV file: UTF-8 with a byte order mark, CRLF line ends, fields quoted
 // where they must be; the columns of the list.
 std::string InspectListCsv(const std::vector<InspectRow>& rows, const FileTextFunction& fileText = FileNameText);
+// Writes the CSV beside the file and renames it into place: a failed save leaves no half file
+// and keeps a file that was there. False when it could not be written.
+bool SaveInspectListCsv(const std::vector<InspectRow>& rows, const std::filesystem::path& file,
+                        const FileTextFunction& fileText = FileNameText);
+// The choice of the CSV file, in the folder of the inspected files.
+FileChoice InspectFileChoice(const std::filesystem::path& folder);
 
 struct InspectRunResult {
     std::vector<InspectRow> Rows;  // the files inspected, in order
     std::vector<PenSummaryRow> Pens;
     size_t Selected = 0;  // files asked for
     bool Stopped = false;
+    std::string Standard;  // the title of the standard the files were checked against
 };
+
+// The status text at the end of a run: the files with errors, with warnings only, without
+// findings and unreadable, and after a stop the files not inspected.
+std::string InspectSummaryText(const InspectRunResult& result);
+// The status text while a file is inspected, naming it as given (its name, or its path).
+std::string InspectProgressText(const std::filesystem::path& file);
 
 // Inspects files on a worker thread. Results reach the window only through post, which runs
 // a task on the window's thread (Qt: QMetaObject::invokeMethod; Win32: PostMessage); the

@@ -44,6 +44,14 @@ TEST(InspectWindow, RowsInWordsListTextAndCsv) {
                                           "\"plan,1.jww\",1,1,エラー：SXFにない線色「線色 3」：文字 2件\r\n"
                                           "cut.jww,,,読み込めません：the file ends early\r\n");
     EXPECT_EQ(PenSummaryRows({{{PenEntity::Arc, 102, 46, 25}, 5, 1, 2}})[0].LineType, "線種番号 46");
+
+    // Saved whole or not at all: a folder in the way leaves no file beside it.
+    testing::TempFolder folder;
+    ASSERT_TRUE(SaveInspectListCsv({row, bad}, folder.Path() / "list.csv"));
+    EXPECT_EQ(testing::ReadFile(folder.Path() / "list.csv"), InspectListCsv({row, bad}));
+    fs::create_directories(folder.Path() / "taken.csv");
+    EXPECT_FALSE(SaveInspectListCsv({row}, folder.Path() / "taken.csv"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()), 2);
 }
 
 // The run hands every file and its end to the window thread through post, in order; a stop
@@ -90,6 +98,7 @@ TEST(InspectWindow, RunPostsRowsAndEnd) {
         EXPECT_EQ(result.Rows.size(), done.size());
         EXPECT_EQ(result.Stopped, stop);
         EXPECT_EQ(result.Pens.at(0).Files, done.size());
+        EXPECT_EQ(result.Standard, "SXF");
     }
 }
 

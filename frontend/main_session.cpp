@@ -20,7 +20,13 @@ static_assert(main_text::kFilterItems.size() == kFileFilterPatterns.size());
 static_assert(main_text::kFilterMenuItems.size() == kFileFilterPatterns.size());
 
 MainSession::MainSession(ConversionSettings& settings, Platform& platform, MainView& view, ProgramPaths paths, Post post)
-    : settings_(settings), platform_(platform), view_(view), paths_(std::move(paths)), post_(post), run_(std::move(post)) {
+    : settings_(settings),
+      platform_(platform),
+      view_(view),
+      paths_(std::move(paths)),
+      post_(post),
+      run_(post),
+      inspect_(std::move(post)) {
     searchFolder_ = paths_.HomeFolder;
 }
 
@@ -62,8 +68,9 @@ bool MainSession::CanClose() {
         view_.ShowState();
         return false;
     }
-    // A search stops at its next folder.
+    // A search stops at its next folder; an inspection writes nothing and needs no question.
     if (state_ == SessionState::Searching) StopSearch();
+    if (state_ == SessionState::Inspecting) inspect_.Stop();
     state_ = SessionState::Closing;
     return true;
 }
@@ -103,6 +110,11 @@ void MainSession::ShowError(const Message& message, bool statusToo) {
 // While a run goes, what it works on stays as it is: the tree, the list, the filter, the
 // settings, the destination.
 bool MainSession::RefuseWhileConverting() {
+    if (state_ == SessionState::Inspecting) {
+        platform_.Beep();
+        SetStatus(std::string(main_text::kBusyInspecting));
+        return true;
+    }
     if (!run_.Running()) return false;
     platform_.Beep();
     SetStatus(std::string(main_text::kBusyConverting));
@@ -348,6 +360,14 @@ void MainSession::RunEnded(std::vector<ConversionResult> results) {
 }
 
 void MainSession::StopButtonClick() {
+    if (state_ == SessionState::Inspecting) {
+        if (inspectStopping_) return;
+        inspectStopping_ = true;
+        inspect_.Stop();
+        SetStatus(std::string(main_text::kInspectStopping));
+        view_.ShowState();
+        return;
+    }
     if (!run_.Running() || run_.Stopping()) return;
     run_.Stop();
     if (state_ != SessionState::Closing) SetStatus(std::string(main_text::kStopping));
@@ -414,6 +434,67 @@ void MainSession::ShowLastResults() {
         return;
     }
     view_.ShowResults();
+}
+
+// --- Inspection ----------------------------------------------------------------------------
+
+std::vector<fs::path> MainSession::SelectedDrawings(const std::vector<size_t>& selectedRows) const {
+    std::vector<fs::path> files;
+    for (const size_t row : selectedRows)
+        if (row < rows_.size() && (rows_[row].Kind == ".JWW" || rows_[row].Kind == ".JWS")) files.push_back(FileOf(row));
+    return files;
+}
+
+void MainSession::MnuFileInspectClick(const std::vector<size_t>& selectedRows) {
+    if (RefuseWhileBusy()) return;
+    if (!listReady_) {
+        ShowError({MessageKind::Error, std::string(main_text::kNoFileList), MessageButtons::Ok}, false);
+        return;
+    }
+    std::vector<fs::path> files = SelectedDrawings(selectedRows);
+    if (files.empty()) {
+        ShowError({MessageKind::Error, std::string(main_text::kSelectDrawingsToInspect), MessageButtons::Ok}, false);
+        return;
+    }
+    inspectFiles_ = files;
+    const std::weak_ptr<int> alive = alive_;
+    InspectRun::Callbacks callbacks;
+    callbacks.FileDone = [this, alive](size_t, const InspectRow&, size_t done) {
+        if (!alive.expired()) InspectFileDone(done);
+    };
+    callbacks.Ended = [this, alive](const InspectRunResult& result) {
+        if (!alive.expired()) InspectEnded(result);
+    };
+    if (!inspect_.Start(std::move(files), SxfDeliveryStandard(), std::move(callbacks), InspectJobs)) {
+        ShowError({MessageKind::Error, std::string(main_text::kInspectNotStarted), MessageButtons::Ok}, false);
+        return;
+    }
+    state_ = SessionState::Inspecting;
+    inspectStopping_ = false;
+    progress_ = {inspectFiles_.size(), 0, {}, {}};
+    InspectFileDone(0);
+    SetStatus(std::string(main_text::kInspecting));
+}
+
+// The files are reported in their order: the one after those done is being read.
+void MainSession::InspectFileDone(size_t done) {
+    if (state_ != SessionState::Inspecting) return;
+    const fs::path& next = inspectFiles_[std::min(done, inspectFiles_.size() - 1)];
+    progress_.Done = done;
+    progress_.FileText = InspectProgressText(next.filename());
+    progress_.FileDetail = InspectProgressText(next);
+    view_.ShowState();
+}
+
+void MainSession::InspectEnded(const InspectRunResult& result) {
+    // A window that closed during the inspection has no use for it.
+    if (state_ != SessionState::Inspecting) return;
+    state_ = SessionState::Idle;
+    progress_ = {};
+    lastInspection_ = result;
+    SetStatus(InspectSummaryText(result));
+    view_.ShowState();
+    view_.ShowInspection();
 }
 
 }  // namespace tolvane

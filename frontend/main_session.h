@@ -15,15 +15,17 @@
 
 #include "frontend/conversion_run.h"
 #include "frontend/folder_tree.h"
+#include "frontend/inspect_window.h"
 #include "frontend/platform.h"
 #include "frontend/window_state.h"
 #include "settings/conversion_settings.h"
 
 namespace tolvane {
 
-// What the window is doing. While a search or a run goes, the commands that would change
-// what it works on are refused; Closing is a window that closes once its run has stopped.
-enum class SessionState { Idle, Searching, Converting, Closing };
+// What the window is doing. While a search, a run or an inspection goes, the commands that
+// would change what it works on are refused; Closing is a window that closes once its run
+// has stopped.
+enum class SessionState { Idle, Searching, Converting, Inspecting, Closing };
 
 // What the session asks of the window; each call says which part to show again from the
 // session's data.
@@ -46,6 +48,8 @@ public:
     virtual void ShowState() = 0;
     // The results of the last run, in their window.
     virtual void ShowResults() = 0;
+    // The last inspection, in its window.
+    virtual void ShowInspection() {}
     // The window closes now (its run has stopped).
     virtual void Close() = 0;
 };
@@ -106,6 +110,14 @@ public:
     void OpenDestinationFolder();
     // Menu 表示: the results of the last run, also after a run that converted everything.
     void ShowLastResults();
+    // 点検 of the selected rows' drawings (indexes into Rows) on a worker, with progress and
+    // the stop button as a run has; its window opens at the end.
+    void MnuFileInspectClick(const std::vector<size_t>& selectedRows);
+    // The files of the selected rows named *.jww or *.jws: what 点検 and the settings
+    // dialog's usage counts read.
+    std::vector<std::filesystem::path> SelectedDrawings(const std::vector<size_t>& selectedRows) const;
+    // Workers of an inspection; 0 takes one per core.
+    unsigned InspectJobs = 0;
 
     SessionState State() const { return state_; }
     const std::string& Status() const { return status_; }
@@ -133,7 +145,10 @@ public:
     std::vector<size_t> Order() const;
     std::filesystem::path FileOf(size_t row) const;
     const RunProgress& Progress() const { return progress_; }
-    bool Stopping() const { return run_.Stopping(); }
+    // Whether the status bar shows the progress and the stop button: a run or an inspection goes.
+    bool ShowsProgress() const { return run_.Running() || state_ == SessionState::Inspecting; }
+    bool Stopping() const { return run_.Stopping() || (state_ == SessionState::Inspecting && inspectStopping_); }
+    const InspectRunResult* LastInspection() const { return lastInspection_ ? &*lastInspection_ : nullptr; }
     const RunResults* LastResults() const { return lastResults_ ? &*lastResults_ : nullptr; }
     const ProgramPaths& Paths() const { return paths_; }
     RunWorker& Run() { return run_; }
@@ -149,6 +164,8 @@ private:
     void FillFileList(int node);
     void FileStarted(size_t index, size_t finished);
     void RunEnded(std::vector<ConversionResult> results);
+    void InspectFileDone(size_t done);
+    void InspectEnded(const InspectRunResult& result);
 
     ConversionSettings& settings_;
     Platform& platform_;
@@ -183,6 +200,11 @@ private:
     std::filesystem::path runDestination_;
     RunProgress progress_;
     std::optional<RunResults> lastResults_;
+
+    InspectRun inspect_;
+    std::vector<std::filesystem::path> inspectFiles_;
+    bool inspectStopping_ = false;
+    std::optional<InspectRunResult> lastInspection_;
 };
 
 }  // namespace tolvane

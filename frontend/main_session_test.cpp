@@ -37,6 +37,8 @@ public:
     MainSession* Session = nullptr;
     std::vector<std::string> Statuses;
     std::vector<std::string> Calls;
+    // The files done while the status bar showed progress.
+    std::vector<size_t> Done;
     bool Closed = false;
 
     void ShowStatus() override { Statuses.push_back(Session->Status()); }
@@ -45,8 +47,12 @@ public:
     void ShowListedNode() override { Calls.push_back("listed node"); }
     void ShowList() override { Calls.push_back("list"); }
     void ShowOrder() override { Calls.push_back("order"); }
-    void ShowState() override { Calls.push_back("state"); }
+    void ShowState() override {
+        Calls.push_back("state");
+        if (Session->ShowsProgress()) Done.push_back(Session->Progress().Done);
+    }
     void ShowResults() override { Calls.push_back("results"); }
+    void ShowInspection() override { Calls.push_back("inspection"); }
     void Close() override {
         Calls.push_back("close");
         if (Session->CanClose()) {
@@ -69,6 +75,8 @@ protected:
     ScriptedPlatform platform;
     RecordingView view;
     PostQueue posts;
+    // The session's post function; by default posts' queue.
+    Post poster;
     std::unique_ptr<MainSession> session;
 
     Session() {
@@ -78,7 +86,7 @@ protected:
     }
 
     MainSession& Start() {
-        session = std::make_unique<MainSession>(settings, platform, view, paths, posts.Poster());
+        session = std::make_unique<MainSession>(settings, platform, view, paths, poster ? poster : posts.Poster());
         view.Session = session.get();
         session->Start();
         return *session;
@@ -507,6 +515,97 @@ TEST_F(Session, SettingsFileMenu) {
     session->MnuSetSaveClick();
     EXPECT_EQ(platform.Messages.back().Kind, MessageKind::Error);
     EXPECT_EQ(platform.Log.at(platform.Log.size() - 2), "beep");
+}
+
+// 点検 reads the selected drawings (by their extension) on a worker, with progress in the
+// status bar; while it goes, what a run refuses is refused. Its end tells the counts and
+// opens its window.
+TEST_F(Session, InspectionOnAWorker) {
+    WriteDrawing(source / "a.jww", 420);
+    WriteFile(source / "b.jww", std::string("JwwData.\x58\x02\x00\x00\x09short"));
+    WriteFile(source / "c.txt", std::string("text"));
+    WriteFigure(source / "d.JWS", 600);
+    Start();
+    session->MnuFileInspectClick({0});
+    EXPECT_EQ(platform.Log, (std::vector<std::string>{"beep", "message:" + std::string(main_text::kNoFileList)}));
+    Search(home);
+    List(source);
+    platform.Log.clear();
+    session->MnuFileInspectClick({2});
+    EXPECT_EQ(platform.Log, (std::vector<std::string>{"beep", "message:" + std::string(main_text::kSelectDrawingsToInspect)}));
+    EXPECT_EQ(session->SelectedDrawings({3, 2, 1, 0}), (std::vector<fs::path>{source / "d.JWS", source / "b.jww", source / "a.jww"}));
+
+    session->InspectJobs = 1;
+    session->MnuFileInspectClick(AllRows());
+    EXPECT_EQ(session->State(), SessionState::Inspecting);
+    EXPECT_EQ(session->Status(), main_text::kInspecting);
+    EXPECT_EQ(session->Progress().Total, 3u);
+    EXPECT_EQ(session->Progress().FileText, "ファイル「a.jww」点検中です。");
+    platform.Log.clear();
+    session->Button4Click(AllRows());
+    session->MnuFileInspectClick(AllRows());
+    EXPECT_EQ(platform.Log, (std::vector<std::string>{"beep", "beep"}));
+    EXPECT_EQ(session->Status(), main_text::kBusyInspecting);
+    ASSERT_TRUE(posts.RunUntil([&] { return session->State() != SessionState::Inspecting; }));
+    EXPECT_EQ(view.Done, (std::vector<size_t>{0, 1, 2, 3}));
+    EXPECT_FALSE(session->ShowsProgress());
+    EXPECT_EQ(session->Status(), "点検を完了しました。（エラー：2件　警告のみ：0件　問題なし：0件　読み込めない：1件）");
+    EXPECT_EQ(view.Count("inspection"), 1u);
+    ASSERT_NE(session->LastInspection(), nullptr);
+    ASSERT_EQ(session->LastInspection()->Rows.size(), 3u);
+    EXPECT_FALSE(session->LastInspection()->Rows[1].Ok);
+    EXPECT_TRUE(fs::is_empty(dest));
+}
+
+// 中止 lets the file being read finish and starts no other; closing stops an inspection
+// without a question, and its end then opens nothing. The worker waits on the test as it
+// hands over its first file.
+TEST_F(Session, InspectionStopsAndClosing) {
+    for (int n = 1; n <= 4; ++n) WriteDrawing(source / ("p" + std::to_string(n) + ".jww"), 420);
+    // Shared with the worker, and released however the test ends.
+    struct Latch {
+        std::atomic<bool> Hold = false, Held = false, Release = false;
+        std::atomic<int> Posted = 0;
+    };
+    const auto latch = std::make_shared<Latch>();
+    const std::unique_ptr<Latch, void (*)(Latch*)> releaseAtEnd(latch.get(), [](Latch* l) { l->Release = true; });
+    poster = [latch, queue = posts.Poster()](std::function<void()> task) {
+        if (latch->Hold.exchange(false)) {
+            latch->Held = true;
+            while (!latch->Release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        queue(std::move(task));
+        ++latch->Posted;
+    };
+    Prepare();
+    session->InspectJobs = 1;
+    for (const bool closing : {false, true}) {
+        SCOPED_TRACE(closing);
+        latch->Held = latch->Release = false;
+        latch->Posted = 0;
+        latch->Hold = true;
+        session->MnuFileInspectClick(AllRows());
+        while (!latch->Held) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        if (closing) {
+            EXPECT_TRUE(session->CanClose());
+            EXPECT_EQ(session->State(), SessionState::Closing);
+        } else {
+            session->StopButtonClick();
+            EXPECT_TRUE(session->Stopping());
+            EXPECT_EQ(session->Status(), main_text::kInspectStopping);
+        }
+        latch->Release = true;
+        // The first file, then the end.
+        ASSERT_TRUE(posts.RunUntil([&] { return latch->Posted == 2; }));
+        posts.RunPending();
+        EXPECT_EQ(session->State(), closing ? SessionState::Closing : SessionState::Idle);
+        if (!closing) {
+            EXPECT_EQ(session->Status(), "点検を中止しました。（エラー：1件　警告のみ：0件　問題なし：0件　読み込めない：0件　未点検：3件）");
+        }
+    }
+    EXPECT_EQ(session->LastInspection()->Rows.size(), 1u);
+    EXPECT_EQ(view.Count("inspection"), 1u);
+    EXPECT_EQ(platform.Messages.size(), 0u);
 }
 
 }  // namespace

@@ -11,12 +11,15 @@ namespace tolvane {
 namespace main_text {
 
 inline constexpr std::string_view kCaption = "Tolvane Ver.1.04";
+// The program's name: the caption of its message boxes.
+inline constexpr std::string_view kProgramName = "Tolvane";
 
 // Menus.
 inline constexpr std::string_view kMenuFile = "ファイル (&F)";
 inline constexpr std::string_view kMenuSearchFolder = "検索フォルダの指定 (&S)";
 inline constexpr std::string_view kMenuFileType = "ファイルの種類 (&T)";
 inline constexpr std::string_view kMenuDestination = "保存先フォルダの指定 (&H)";
+inline constexpr std::string_view kMenuInspect = "点検 (&I)...";
 inline constexpr std::string_view kMenuExit = "終了 (&X)";
 inline constexpr std::string_view kMenuSettings = "設定 (&S)";
 inline constexpr std::string_view kMenuSettingsDialog = "JWW/JWS設定 (&1)";
@@ -91,6 +94,12 @@ inline constexpr std::string_view kSettingsDrawing = "図面ファイルです�
 inline constexpr std::string_view kSettingsNotText = "テキストのファイルではありません。";
 inline constexpr std::string_view kSettingsUtf16 = "UTF-16で保存されています。設定ファイルはShift-JISのテキストです。";
 inline constexpr std::string_view kSettingsNoKeys = "設定の項目（[JWW]、[Set]、[JWW1]）がありません。";
+// The 点検 of the selected drawings.
+inline constexpr std::string_view kSelectDrawingsToInspect = "点検する図面ファイル（*.jww、*.jws）を選択して下さい。";
+inline constexpr std::string_view kInspecting = "点検中です。（ESC：中止）";
+inline constexpr std::string_view kInspectStopping = "点検を中止しています。読み込み中のファイルが終わるまでお待ち下さい。";
+inline constexpr std::string_view kBusyInspecting = "点検中は操作できません。点検が終わるまで待つか「中止」を押して下さい。";
+inline constexpr std::string_view kInspectNotStarted = "点検を開始できませんでした。";
 
 }  // namespace main_text
 
@@ -128,6 +137,26 @@ inline constexpr std::string_view kUnexpected = "予期しないエラーが発�
 
 }  // namespace results_text
 
+namespace inspect_text {
+
+inline constexpr std::string_view kCaption = "点検";
+inline constexpr std::array<std::string_view, 4> kHeaders = {"ファイル", "エラー", "警告", "最も重い指摘"};
+inline constexpr std::string_view kStandardLine = "基準：";
+inline constexpr std::string_view kPensLabel = "使用中のペン（選択したファイル全体）";
+inline constexpr std::array<std::string_view, 7> kPenHeaders = {"図形", "線色", "線種", "線幅", "本数", "うちブロック内",
+                                                                "ファイル数"};
+inline constexpr std::string_view kCopyButton = "一覧をコピー";
+inline constexpr std::string_view kSaveButton = "CSVで保存...";
+inline constexpr std::string_view kCloseButton = "閉じる";
+inline constexpr std::string_view kSaveTitle = "点検結果の保存";
+inline constexpr std::string_view kSaveName = "点検結果.csv";
+inline constexpr std::string_view kCsvFilterName = "CSVファイル(*.csv)";
+inline constexpr std::string_view kNotSaved = "点検結果を保存できませんでした。\n";
+inline constexpr std::string_view kCompleted = "点検を完了しました。";
+inline constexpr std::string_view kStopped = "点検を中止しました。";
+
+}  // namespace inspect_text
+
 namespace preview_text {
 
 inline constexpr std::array<std::string_view, 3> kViews = {"変換前", "変換後", "変更箇所"};
@@ -150,6 +179,9 @@ inline constexpr std::string_view kColorGridLabel = "線色・線幅設定";
 inline constexpr std::string_view kLineTypeGridLabel = "線種設定";
 inline constexpr std::array<std::string_view, 3> kColorGridHeaders = {"変換前", "変換後線色番号", "線幅"};
 inline constexpr std::array<std::string_view, 2> kLineTypeGridHeaders = {"変換前", "変換後線種番号"};
+// The column beside both grids: how many entities of the files selected in the main window
+// use the row's colour or line type.
+inline constexpr std::string_view kUsageHeader = "使用数";
 inline constexpr std::string_view kRangeColor = "◆範囲選択した線色を";
 inline constexpr std::string_view kRangeWidth = "◆範囲選択した線幅を";
 inline constexpr std::string_view kRangeLineType = "◆範囲選択した線種を";

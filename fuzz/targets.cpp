@@ -12,6 +12,7 @@
 #include "formats/file_probes.h"
 #include "formats/jws.h"
 #include "formats/jww.h"
+#include "render/dxf.h"
 #include "render/render.h"
 #include "render/svg.h"
 #include "settings/profile.h"
@@ -47,6 +48,14 @@ void Render(const DrawingData& drawing, render::DrawingFormat format) {
     std::ostringstream svg;
     render::WriteSvg(list, svg);
     if (!svg.str().ends_with("</svg>\n")) Broken("the SVG is unfinished", "");
+    // And it can be exported: the DXF file is written to its end in both versions.
+    for (const render::DxfVersion version : {render::DxfVersion::R2007, render::DxfVersion::R2000}) {
+        render::DxfOptions options;
+        options.Version = version;
+        std::ostringstream dxf;
+        render::WriteDxf(drawing, format, options, dxf);
+        if (!dxf.str().ends_with("\n  0\nEOF\n")) Broken("the DXF is unfinished", "");
+    }
 }
 
 bool SameEntities(const DrawingData& a, const DrawingData& b) {

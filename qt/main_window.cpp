@@ -30,8 +30,10 @@
 #include "frontend/texts.h"
 #include "qt/models.h"
 #include "qt/preview_pane.h"
+#include "qt/inspect_window.h"
 #include "qt/qt_text.h"
 #include "qt/results_window.h"
+#include "qt/settings_dialog.h"
 
 namespace tolvane {
 
@@ -86,6 +88,8 @@ void MainWindow::CreateMenus() {
     for (int index = 0; index < static_cast<int>(kFilterMenuItems.size()); ++index)
         add(fileTypeMenu, kFilterMenuItems[static_cast<size_t>(index)], [this, index] { MnuFileTypeClick(index); });
     add(fileMenu, kMenuDestination, [this] { Button3Click(); });
+    fileMenu->addSeparator();
+    add(fileMenu, kMenuInspect, [this] { MnuFileInspectClick(); });
     fileMenu->addSeparator();
     add(fileMenu, kMenuExit, [this] { MnuExitClick(); });
 
@@ -213,7 +217,7 @@ void MainWindow::CreateListPanel() {
     layout->addWidget(listSplitter);
 }
 
-void MainWindow::SetSettingsDialog(QDialog* dialog) {
+void MainWindow::SetSettingsDialog(SettingsDialog* dialog) {
     settingsDialog_ = dialog;
     if (settingsDialog_) settingsDialog_->move(Coordinate(state_.DialogLeft), Coordinate(state_.DialogTop));
 }
@@ -242,6 +246,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         session_.End(CurrentWindowState());
     }
     if (resultsWindow) resultsWindow->close();
+    if (inspectWindow) inspectWindow->close();
     event->accept();
 }
 
@@ -352,12 +357,12 @@ void MainWindow::ShowOrder() {
 }
 
 void MainWindow::ShowState() {
-    const bool converting = session_.Run().Running();
+    const bool working = session_.ShowsProgress();
     folderTree->setEnabled(session_.State() != SessionState::Searching);
-    fileTypeCombo->setEnabled(!converting);
-    runFileLabel->setVisible(converting);
-    runProgress->setVisible(converting);
-    stopButton->setVisible(converting);
+    fileTypeCombo->setEnabled(!working);
+    runFileLabel->setVisible(working);
+    runProgress->setVisible(working);
+    stopButton->setVisible(working);
     const RunProgress& progress = session_.Progress();
     runProgress->setRange(0, static_cast<int>(progress.Total));
     runProgress->setValue(static_cast<int>(progress.Done));
@@ -370,6 +375,12 @@ void MainWindow::ShowResults() {
     if (resultsWindow) resultsWindow->close();
     resultsWindow = new ResultsWindow(this, platform_, *session_.LastResults(), [this] { session_.OpenDestinationFolder(); });
     resultsWindow->show();
+}
+
+void MainWindow::ShowInspection() {
+    if (inspectWindow) inspectWindow->close();
+    inspectWindow = new InspectWindow(this, platform_, *session_.LastInspection(), session_.ListFolder());
+    inspectWindow->show();
 }
 
 void MainWindow::Close() {
@@ -408,12 +419,13 @@ void MainWindow::StringGrid1SelectCell() {
 
 void MainWindow::Button1Click() {
     if (!session_.Button1Click() || !settingsDialog_) return;
+    settingsDialog_->SetUsageFiles(session_.SelectedDrawings(SelectedRows()));
     settingsDialog_->exec();
     // The after view follows the settings just chosen.
     StringGrid1SelectCell();
 }
 
-void MainWindow::Button4Click() {
+std::vector<size_t> MainWindow::SelectedRows() const {
     // After a header sort the selected files may lie apart; they go in the order shown.
     std::vector<std::pair<int, size_t>> rows;
     for (const QModelIndex& index : fileList->selectionModel()->selectedRows())
@@ -422,8 +434,11 @@ void MainWindow::Button4Click() {
     std::sort(rows.begin(), rows.end());
     std::vector<size_t> selected;
     for (const auto& [place, row] : rows) selected.push_back(row);
-    session_.Button4Click(selected);
+    return selected;
 }
+
+void MainWindow::Button4Click() { session_.Button4Click(SelectedRows()); }
+void MainWindow::MnuFileInspectClick() { session_.MnuFileInspectClick(SelectedRows()); }
 
 void MainWindow::MnuSetOpenClick() {
     if (session_.MnuSetOpenClick()) StringGrid1SelectCell();

@@ -32,8 +32,10 @@ class FileListModel;
 class FileListProxy;
 class FileListView;
 class FolderTreeModel;
+class InspectWindow;
 class PreviewPane;
 class ResultsWindow;
+class SettingsDialog;
 
 class MainWindow : public QMainWindow, private MainView {
     Q_OBJECT
@@ -43,8 +45,9 @@ public:
     ~MainWindow() override;
 
     // The settings dialog is made by the program entry after this window; Button1Click shows
-    // it modally and the window-state file keeps its position.
-    void SetSettingsDialog(QDialog* dialog);
+    // it modally, with the selected drawings for its usage counts, and the window-state file
+    // keeps its position.
+    void SetSettingsDialog(SettingsDialog* dialog);
 
     MainSession& Session() { return session_; }
 
@@ -61,6 +64,7 @@ public:
     void Button1Click();
     void Button3Click();
     void Button4Click();
+    void MnuFileInspectClick();
     void MnuSetSaveClick();
     void MnuSetOpenClick();
     void MnuViewPreviewClick();
@@ -85,6 +89,7 @@ public:
     PreviewPane* previewPane = nullptr;
     QAction* previewAction = nullptr;
     QPointer<ResultsWindow> resultsWindow;
+    QPointer<InspectWindow> inspectWindow;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -100,6 +105,7 @@ private:
     void ShowOrder() override;
     void ShowState() override;
     void ShowResults() override;
+    void ShowInspection() override;
     void Close() override;
 
     void CreateMenus();
@@ -114,12 +120,15 @@ private:
     WindowState CurrentWindowState() const;
     int SelectedNode() const;
     std::optional<size_t> CurrentRow() const;
+    // The selected rows (indexes into the session's rows) in the order shown; the current row
+    // when none is selected.
+    std::vector<size_t> SelectedRows() const;
 
     ConversionSettings& settings_;
     QtPlatform& platform_;
     MainSession session_;
     WindowState state_;
-    QDialog* settingsDialog_ = nullptr;
+    SettingsDialog* settingsDialog_ = nullptr;
     FolderTreeModel* treeModel_ = nullptr;
     FileListModel* listModel_ = nullptr;
     FileListProxy* listProxy_ = nullptr;

@@ -33,7 +33,9 @@
 #include "qt/models.h"
 #include "qt/preview_pane.h"
 #include "qt/qt_test_support.h"
+#include "qt/inspect_window.h"
 #include "qt/results_window.h"
+#include "qt/settings_dialog.h"
 #include "settings/profile.h"
 
 namespace tolvane::testing {
@@ -111,14 +113,24 @@ TEST_F(MainWindowTest, ControlsReachTheSession) {
     ClickFolder(Home / "empty");
     EXPECT_EQ(Form->fileList->model()->rowCount(), 0);
 
-    // The settings menu: the dialog opens modally; a file saved and opened again.
-    QDialog dialog(Form.get());
+    // The settings menu: the dialog opens modally, counting the selected drawings (here no
+    // drawing at all: every count 0); a file saved and opened again.
+    ChooseSearchFolder(Home);
+    ClickFolder(Drawings);
+    SelectShownRows(0, 0);
+    SettingsDialog dialog(Settings, Platform, Form.get());
     int shown = 0;
+    QString counted;
     QObject::connect(&dialog, &QDialog::finished, [&] { ++shown; });
     Form->SetSettingsDialog(&dialog);
-    QTimer::singleShot(0, &dialog, &QDialog::reject);
+    QTimer::singleShot(0, &dialog, [&] {
+        WaitFor([&] { return !dialog.colorGrid->Text(1, dialog.colorGrid->UsageColumn()).isEmpty(); });
+        counted = dialog.colorGrid->Text(1, dialog.colorGrid->UsageColumn());
+        dialog.reject();
+    });
     Form->settingsButton->click();
     EXPECT_EQ(shown, 1);
+    EXPECT_EQ(counted, "0");
     Settings.ColorTable[2] = 7;
     Platform.Files = {Home / "a.set", Home / "a.set"};
     MenuAction(Form.get(), main_text::kMenuSaveSettings)->trigger();
@@ -194,6 +206,39 @@ TEST_F(MainWindowTest, RunAndResults) {
     MenuAction(Form.get(), main_text::kMenuLastResults)->trigger();
     ASSERT_NE(Form->resultsWindow, nullptr);
     EXPECT_EQ(Form->resultsWindow->resultsTable->rowCount(), 3);
+}
+
+// 点検 from the file menu: the selected drawings are inspected while the progress shows; at
+// the end its window lists them, copies and saves the list.
+TEST_F(MainWindowTest, InspectWindow) {
+    WriteDrawing(Drawings / "a.jww", 420);
+    WriteFile(Drawings / "b.jww", std::string("not a drawing"));
+    WriteFile(Drawings / "c.txt", std::string("text"));
+    Start();
+    ChooseSearchFolder(Home);
+    ClickFolder(Drawings);
+    SelectShownRows(0, 2);
+    Session().InspectJobs = 1;
+    MenuAction(Form.get(), main_text::kMenuInspect)->trigger();
+    EXPECT_TRUE(Form->runProgress->isVisible() && Form->stopButton->isVisible());
+    EXPECT_EQ(Form->runProgress->maximum(), 2);
+    ASSERT_TRUE(WaitFor([&] { return Session().State() == SessionState::Idle && Form->inspectWindow; }));
+    EXPECT_FALSE(Form->runProgress->isVisible());
+    InspectWindow* window = Form->inspectWindow;
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(Status(), ToQString(InspectSummaryText(window->Result())));
+    ASSERT_EQ(window->filesTable->rowCount(), 2);
+    EXPECT_EQ(window->filesTable->item(1, 0)->text(), "b.jww");
+    EXPECT_EQ(window->filesTable->item(0, 3)->text(), ToQString(window->Result().Rows[0].Worst));
+    EXPECT_EQ(window->pensTable->rowCount(), static_cast<int>(window->Result().Pens.size()));
+    EXPECT_GT(window->pensTable->rowCount(), 0);
+
+    window->copyButton->click();
+    EXPECT_EQ(QApplication::clipboard()->text(), ToQString(InspectListText(window->Result().Rows)));
+    Platform.Files.push_back(Temp.Path() / "inspection.csv");
+    window->saveButton->click();
+    EXPECT_EQ(Platform.FileChoices.back().InitialFolder, AsFolder(Drawings));
+    EXPECT_EQ(ReadFile(Temp.Path() / "inspection.csv"), InspectListCsv(window->Result().Rows));
 }
 
 // Closing during a run asks the session: No keeps the window and its run.

@@ -15,6 +15,7 @@
 #include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QString>
+#include <QTreeView>
 
 #include "frontend/path_text.h"
 #include "frontend/scripted_platform.h"

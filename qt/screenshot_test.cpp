@@ -1,7 +1,8 @@
 // Pictures of the windows for a reviewer to look at, written into the build folder
 // (screenshots/): the main window with drawings listed and the preview, its first start, a run
 // with a failed file and its results window, the settings dialog's two pages, Qt's own
-// boxes in Japanese, and a real drawing in the preview before and after a conversion.
+// boxes in Japanese, the 点検 window and the 使用数 column on the examples, and a real drawing
+// in the preview before and after a conversion.
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -15,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include "formats/utf8_path.h"
+#include "qt/inspect_window.h"
 #include "qt/preview_pane.h"
 #include "qt/qt_test_support.h"
 #include "qt/results_window.h"
@@ -103,6 +105,35 @@ TEST_F(ScreenshotTest, MainWindowRunAndResults) {
     RealPlatform().ChooseFolder("検索フォルダの指定", Home);
     grabModal("question.png");
     RealPlatform().ShowMessage({MessageKind::Confirmation, "変換を開始します。よろしいですか？", MessageButtons::YesNo});
+}
+
+// The examples: their 点検 window, and the settings dialog with examples/sxf-delivery.set and
+// the 使用数 of every example.
+TEST_F(ScreenshotTest, InspectWindowAndUsageColumn) {
+    const char* source = std::getenv("TOLVANE_SOURCE_DIR");
+    if (!source) GTEST_SKIP() << "TOLVANE_SOURCE_DIR is not set";
+    fs::create_directories(Drawings);
+    for (const auto& entry : fs::directory_iterator(fs::path(source) / "examples"))
+        if (entry.path().extension() != ".set") fs::copy_file(entry.path(), Drawings / entry.path().filename());
+    Platform.Screens = {QRect(0, 0, 1280, 900)};
+    Start();
+    ChooseSearchFolder(Home);
+    ClickFolder(Drawings);
+    const int files = static_cast<int>(ShownRows().size());
+    ASSERT_GT(files, 0);
+    SelectShownRows(0, files - 1);
+    Form->MnuFileInspectClick();
+    ASSERT_TRUE(WaitFor([&] { return Session().State() == SessionState::Idle && Form->inspectWindow; }));
+    Form->inspectWindow->resize(1000, 620);
+    Save(Form->inspectWindow, "inspect_window.png");
+
+    ASSERT_TRUE(LoadConversionSettings(Settings, std::string(source) + "/examples/sxf-delivery.set").empty());
+    SettingsDialog dialog(Settings, Platform, Form.get());
+    dialog.SetUsageFiles(Session().SelectedDrawings(Session().Order()));
+    dialog.show();
+    ASSERT_TRUE(WaitFor([&] { return !dialog.colorGrid->Text(1, dialog.colorGrid->UsageColumn()).isEmpty(); }));
+    Save(&dialog, "settings_dialog_usage.png");
+    dialog.close();
 }
 
 // A real drawing in the preview before and after the SXF delivery settings of examples/, and

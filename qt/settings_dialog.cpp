@@ -19,6 +19,9 @@ using namespace dialog_text;
 namespace {
 
 constexpr int kRowHeight = 24;
+// The 使用数 column beside each grid; the dialog is wider by both.
+constexpr int kUsageWidth = 56;
+constexpr int kUsageWidths = 2 * kUsageWidth;
 
 QLabel* MakeLabel(QWidget* parent, std::string_view text, QRect geometry, QColor color = {}) {
     auto* label = new QLabel(ToQString(text), parent);
@@ -52,7 +55,7 @@ QLineEdit* MakeRangeInput(QWidget* parent, int x, int y) {
 
 SettingsGrid::SettingsGrid(const std::vector<std::string>& names, std::initializer_list<std::string_view> titles,
                            std::initializer_list<int> columnWidths, QWidget* parent)
-    : QTableWidget(static_cast<int>(names.size()), static_cast<int>(columnWidths.size()), parent) {
+    : QTableWidget(static_cast<int>(names.size()), static_cast<int>(columnWidths.size()) + 1, parent) {
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setMinimumSectionSize(kRowHeight);
@@ -63,9 +66,11 @@ SettingsGrid::SettingsGrid(const std::vector<std::string>& names, std::initializ
     horizontalHeader()->setFixedHeight(kRowHeight);
     QStringList headers;
     for (const std::string_view title : titles) headers << ToQString(title);
+    headers << ToQString(kUsageHeader);
     setHorizontalHeaderLabels(headers);
     int column = 0;
     for (const int width : columnWidths) setColumnWidth(column++, width);
+    setColumnWidth(column, kUsageWidth);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ContiguousSelection);
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
@@ -77,15 +82,23 @@ SettingsGrid::SettingsGrid(const std::vector<std::string>& names, std::initializ
     for (int row = 0; row < rowCount(); ++row) {
         for (int c = 0; c < columnCount(); ++c) {
             auto* item = new QTableWidgetItem(c == 0 ? ToQString(names[static_cast<size_t>(row)]) : QString());
-            item->setFlags(c == 0 ? Qt::ItemIsEnabled | Qt::ItemIsSelectable
-                                  : Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable);
+            const bool fixed = c == 0 || c == UsageColumn();
+            item->setFlags(fixed ? Qt::ItemIsEnabled | Qt::ItemIsSelectable
+                                 : Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable);
             if (c == 0) item->setBackground(fixedBackground);
+            if (c == UsageColumn()) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             setItem(row, c, item);
         }
     }
 }
 
 QString SettingsGrid::Text(int slot, int column) const { return item(slot - 1, column)->text(); }
+
+void SettingsGrid::ShowUsage(int slot, const UsageCell& cell) {
+    item(slot - 1, UsageColumn())->setText(ToQString(cell.Text));
+    const QVariant dimmed = cell.Dimmed ? QVariant(palette().brush(QPalette::Disabled, QPalette::Text)) : QVariant();
+    for (int c = 0; c < columnCount(); ++c) item(slot - 1, c)->setData(Qt::ForegroundRole, dimmed);
+}
 
 void SettingsGrid::SetText(int slot, int column, const std::string& utf8) { item(slot - 1, column)->setText(ToQString(utf8)); }
 
@@ -113,14 +126,18 @@ void SettingsGrid::GoToCell(int slot, int column) {
 }
 
 SettingsDialog::SettingsDialog(ConversionSettings& settings, Platform& platform, QWidget* parent)
-    : QDialog(parent), logic_(settings, platform) {
+    : QDialog(parent),
+      logic_(settings, platform),
+      usageRun_([this](std::function<void()> function) {
+          QMetaObject::invokeMethod(this, std::move(function), Qt::QueuedConnection);
+      }) {
     setObjectName("settingsDialog");
     setWindowTitle(ToQString(kCaption));
     setModal(true);
     setFont(GothicFont(12, false));
-    setFixedSize(656, 526);
+    setFixedSize(656 + kUsageWidths, 526);
     pages = new QTabWidget(this);
-    pages->setGeometry(4, 4, 648, 326);
+    pages->setGeometry(4, 4, 648 + kUsageWidths, 326);
     BuildIndividualPage();
     BuildCombinedPage();
     BuildCommonControls();
@@ -133,11 +150,12 @@ void SettingsDialog::BuildIndividualPage() {
     MakeLabel(page, kColorGridLabel, {8, 4, 200, 16});
     colorGrid = new SettingsGrid(ColorNameTexts(), {kColorGridHeaders[0], kColorGridHeaders[1], kColorGridHeaders[2]},
                                  {140, 106, 72}, page);
-    colorGrid->setGeometry(8, 22, 318 + 2 * colorGrid->frameWidth() + scrollBar, 11 * kRowHeight + 2 * colorGrid->frameWidth());
+    colorGrid->setGeometry(8, 22, 318 + kUsageWidth + 2 * colorGrid->frameWidth() + scrollBar,
+                           11 * kRowHeight + 2 * colorGrid->frameWidth());
     const int right = 8 + colorGrid->width() + 14;
     MakeLabel(page, kLineTypeGridLabel, {right, 4, 200, 16});
     lineTypeGrid = new SettingsGrid(LineTypeNameTexts(), {kLineTypeGridHeaders[0], kLineTypeGridHeaders[1]}, {140, 118}, page);
-    lineTypeGrid->setGeometry(right, 22, 258 + 2 * lineTypeGrid->frameWidth() + scrollBar,
+    lineTypeGrid->setGeometry(right, 22, 258 + kUsageWidth + 2 * lineTypeGrid->frameWidth() + scrollBar,
                               5 * kRowHeight + 2 * lineTypeGrid->frameWidth());
 
     // The line-type row sits under its grid; the colour and width rows act on the colour grid.
@@ -174,11 +192,13 @@ void SettingsDialog::BuildCommonControls() {
         optionBoxes[i] = new QCheckBox(ToQString(kOptions[static_cast<size_t>(i)]), this);
         optionBoxes[i]->setGeometry(8, 384 + i * 17, 436, 17);
     }
-    reasonLabel = MakeLabel(this, {}, {456, 448, 192, 34}, Qt::red);
-    saveButton = MakeButton(this, kSaveButton, {456, 386, 192, 26});
-    openButton = MakeButton(this, kOpenButton, {456, 418, 192, 26});
-    okButton = MakeButton(this, kOkButton, {456, 486, 92, 28});
-    cancelButton = MakeButton(this, kCancelButton, {556, 486, 92, 28});
+    // The buttons keep to the right edge.
+    const int x = 456 + kUsageWidths;
+    reasonLabel = MakeLabel(this, {}, {x, 448, 192, 34}, Qt::red);
+    saveButton = MakeButton(this, kSaveButton, {x, 386, 192, 26});
+    openButton = MakeButton(this, kOpenButton, {x, 418, 192, 26});
+    okButton = MakeButton(this, kOkButton, {x, 486, 92, 28});
+    cancelButton = MakeButton(this, kCancelButton, {x + 100, 486, 92, 28});
     okButton->setDefault(true);
     connect(okButton, &QPushButton::clicked, this, &SettingsDialog::Button3Click);
     connect(cancelButton, &QPushButton::clicked, this, &SettingsDialog::Button4Click);
@@ -192,12 +212,27 @@ void SettingsDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
 }
 
+void SettingsDialog::hideEvent(QHideEvent* event) {
+    usageRun_.Stop();
+    QDialog::hideEvent(event);
+}
+
 void SettingsDialog::FormShow() {
     // An edit left open when the dialog was last closed must not write into the new values.
     colorGrid->CommitEdit();
     lineTypeGrid->CommitEdit();
     reasonLabel->clear();
     ShowValues(logic_.FormShow());
+    // The counts fill in when the worker has read the files; the dialog does not wait.
+    ShowUsage(nullptr);
+    if (!usageFiles_.empty()) usageRun_.Start(usageFiles_, [this](const UsageCounts& counts) { ShowUsage(&counts); });
+}
+
+void SettingsDialog::SetUsageFiles(std::vector<std::filesystem::path> files) { usageFiles_ = std::move(files); }
+
+void SettingsDialog::ShowUsage(const UsageCounts* counts) {
+    for (int s = 1; s <= kColorSlots; ++s) colorGrid->ShowUsage(s, ColorUsageCell(counts, s));
+    for (int s = 1; s <= kLineTypeSlots; ++s) lineTypeGrid->ShowUsage(s, LineTypeUsageCell(counts, s));
 }
 
 DialogValues SettingsDialog::ReadValues() const {

@@ -4,12 +4,15 @@
 #pragma once
 
 #include <array>
+#include <filesystem>
 #include <utility>
+#include <vector>
 
 #include <QDialog>
 #include <QTableWidget>
 
 #include "frontend/settings_dialog.h"
+#include "frontend/usage_counts.h"
 #include "qt/rule_row.h"
 
 class QCheckBox;
@@ -20,14 +23,19 @@ class QTabWidget;
 
 namespace tolvane {
 
-// A grid of the individual page: column 0 holds the names, not editable; the titles are the
-// header. Whole rows are selected, ranges with Shift and the arrow keys. Row s is slot s.
+// A grid of the individual page: column 0 holds the names, then the columns of the titles,
+// then 使用数; the names and the counts are not editable. Whole rows are selected, ranges with
+// Shift and the arrow keys. Row s is slot s.
 class SettingsGrid : public QTableWidget {
     Q_OBJECT
 
 public:
     SettingsGrid(const std::vector<std::string>& names, std::initializer_list<std::string_view> titles,
                  std::initializer_list<int> columnWidths, QWidget* parent);
+
+    int UsageColumn() const { return columnCount() - 1; }
+    // The slot's count, the row dimmed when no selected drawing uses the slot.
+    void ShowUsage(int slot, const UsageCell& cell);
 
     QString Text(int slot, int column) const;
     void SetText(int slot, int column, const std::string& utf8);
@@ -58,6 +66,11 @@ public:
 
     DialogValues ReadValues() const;
     void ShowValues(const DialogValues& values);
+    // The drawings selected in the main window, whose entities the 使用数 column counts each
+    // time the dialog shows; none leaves the column empty.
+    void SetUsageFiles(std::vector<std::filesystem::path> files);
+    // The counts, or an empty column (null).
+    void ShowUsage(const UsageCounts* counts);
 
     QTabWidget* pages;
     SettingsGrid* colorGrid;
@@ -76,6 +89,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void BuildIndividualPage();
@@ -88,6 +102,8 @@ private:
     void SetRangeFrom(QLineEdit* input, SettingsGrid* grid, RangeTarget target);
 
     SettingsDialogLogic logic_;
+    std::vector<std::filesystem::path> usageFiles_;
+    UsageCountRun usageRun_;
 };
 
 }  // namespace tolvane

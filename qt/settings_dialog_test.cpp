@@ -17,9 +17,12 @@
 #include <QPushButton>
 #include <QTabWidget>
 
+#include "formats/jww.h"
 #include "frontend/scripted_platform.h"
 #include "frontend/texts.h"
+#include "qt/qt_test_support.h"
 #include "qt/qt_text.h"
+#include "testsupport/drawing_generator.h"
 #include "testsupport/test_files.h"
 
 namespace tolvane {
@@ -166,6 +169,37 @@ TEST_F(SettingsDialogTest, FileButtons) {
     dialog.saveButton->click();
     EXPECT_TRUE(std::filesystem::exists(temp.Path() / "b.set"));
     EXPECT_EQ(platform.Log, (std::vector<std::string>{"open:保存した設定ファイルを開く", "save:現在の設定を保存"}));
+}
+
+// The 使用数 column is empty without selected drawings; each show counts them on a worker and
+// fills in the frontend's cells when done, the rows that no drawing uses dimmed.
+TEST_F(SettingsDialogTest, UsageColumnFillsInFromAWorker) {
+    testing::TempFolder temp;
+    const std::vector<std::filesystem::path> files = {temp.Path() / "a.jww"};
+    ASSERT_TRUE(WriteJww(files[0], testing::MakeFloorPlan(420), 420, {}));
+    const UsageCounts expected = CountUsage(files);
+    const auto shows = [&](const UsageCounts* counts) {
+        for (int s = 1; s <= kColorSlots; ++s) {
+            const UsageCell cell = ColorUsageCell(counts, s);
+            if (dialog.colorGrid->Text(s, dialog.colorGrid->UsageColumn()) != ToQString(cell.Text)) return false;
+            if (dialog.colorGrid->item(s - 1, 0)->data(Qt::ForegroundRole).isValid() != cell.Dimmed) return false;
+        }
+        for (int s = 1; s <= kLineTypeSlots; ++s) {
+            const UsageCell cell = LineTypeUsageCell(counts, s);
+            if (dialog.lineTypeGrid->Text(s, dialog.lineTypeGrid->UsageColumn()) != ToQString(cell.Text)) return false;
+            if (dialog.lineTypeGrid->item(s - 1, 1)->data(Qt::ForegroundRole).isValid() != cell.Dimmed) return false;
+        }
+        return true;
+    };
+    EXPECT_TRUE(shows(nullptr));
+    dialog.SetUsageFiles(files);
+    dialog.FormShow();
+    EXPECT_TRUE(shows(nullptr));
+    EXPECT_TRUE(testing::WaitFor([&] { return shows(&expected); }));
+    EXPECT_FALSE(dialog.colorGrid->Text(1, dialog.colorGrid->UsageColumn()).isEmpty());
+    dialog.SetUsageFiles({});
+    dialog.FormShow();
+    EXPECT_TRUE(shows(nullptr));
 }
 
 }  // namespace

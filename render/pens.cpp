@@ -88,9 +88,12 @@ std::vector<double> DashesFromBits(uint32_t pattern, uint32_t bits, uint32_t pit
     return dashes;
 }
 
-PenTables::PenTables(const DrawingHeader& header, bool withHeader) : header_(header) {
+PenTables::PenTables(const DrawingHeader& header, bool withHeader) : header_(header), withHeader_(withHeader) {
     if (withHeader) {
         for (int i = 1; i <= 9; ++i) useStandardTable_ |= header.Pens[i].ScreenColor != 0;
+        // The standard pens' printer widths are printer dots (1 to 15), or hundredths of a
+        // millimetre when the drawing is set up so; a width above 15 can only be the latter.
+        for (int i = 1; i <= 9; ++i) printerWidthsInHundredths_ |= header.Pens[i].PrinterWidth > 15;
         for (int i = 1; i <= 256; ++i) useSxfTable_ |= header.SxfPens[i].ScreenColor != 0;
         usePenWidth_ = header.FileVersion >= 351;
     }
@@ -147,6 +150,21 @@ double PenTables::WidthOf(const EntityBase& pen) const {
     if (pen.PenColor >= 1 && pen.PenColor <= 9) dots = header_.Pens[pen.PenColor].ScreenWidth;
     if (dots <= 1 || dots > 100) return kBaseWidth;
     return dots * kMillimetresPerDot;
+}
+
+std::optional<double> PenTables::PrintWidthOf(const EntityBase& pen) const {
+    if (header_.FileVersion >= 351 && pen.PenWidth > 0 && pen.PenWidth <= kMaxPenWidth) return pen.PenWidth / 100.0;
+    if (!withHeader_) return std::nullopt;
+    // The SXF pens give their printer width in 1/100 mm, SXF's unit.
+    if (pen.PenColor >= 101 && pen.PenColor <= 356) {
+        const uint32_t hundredths = header_.SxfPens[pen.PenColor - 100].PrinterWidth;
+        if (hundredths >= 1 && hundredths <= kMaxPenWidth) return hundredths / 100.0;
+        return std::nullopt;
+    }
+    if (pen.PenColor < 1 || pen.PenColor > 9) return std::nullopt;
+    const uint32_t width = header_.Pens[pen.PenColor].PrinterWidth;
+    if (width < 1 || width > kMaxPenWidth) return std::nullopt;
+    return printerWidthsInHundredths_ ? width / 100.0 : width * kMillimetresPerPrinterDot;
 }
 
 double PenTables::PointDiameterOf(uint16_t colorNumber) const {

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "formats/drawing.h"
@@ -25,6 +26,9 @@ Color DefaultColor(uint16_t colorNumber);
 inline constexpr double kMillimetresPerDot = 0.2;
 // The width of a pen that has none: the thinnest line the CAD program prints.
 inline constexpr double kBaseWidth = 0.13;
+// A printer dot, for the printer widths of the standard pens when the drawing gives them in
+// dots: the CAD program prints an n-dot line n dots of the printer wide, taken here at 600 dpi.
+inline constexpr double kMillimetresPerPrinterDot = 25.4 / 600;
 
 class PenTables {
 public:
@@ -35,6 +39,10 @@ public:
     // From PenWidth (1/100 mm) where the version stores it and it is set, else the pen's
     // screen width.
     double WidthOf(const EntityBase& pen) const;
+    // The width a pen prints with, in millimetres: PenWidth where the version stores it and it
+    // is set, else the printer width of the pen's table entry; none where neither says (a
+    // figure file has no tables).
+    std::optional<double> PrintWidthOf(const EntityBase& pen) const;
     double PointDiameterOf(uint16_t colorNumber) const;
     // Index into Patterns() for a line type.
     uint8_t DashOf(uint8_t lineType) const;
@@ -42,6 +50,8 @@ public:
 
 private:
     const DrawingHeader& header_;
+    bool withHeader_ = false;
+    bool printerWidthsInHundredths_ = false;
     bool useStandardTable_ = false;
     bool useSxfTable_ = false;
     bool usePenWidth_ = false;

@@ -38,34 +38,6 @@ size_t Utf8Characters(std::string_view utf8) {
 
 constexpr double kDegrees = 180.0 / std::numbers::pi;
 
-// "^@BM%temp%name,width,height,..." in a drawing, "^@BMname,width,height,..." in a figure file.
-struct ImageReference {
-    std::string Name;
-    double Width = 0, Height = 0;
-};
-
-bool ParseImageReference(const std::string& utf8, ImageReference& image) {
-    std::string_view rest(utf8);
-    if (!rest.starts_with(kImageTextMarker)) return false;
-    rest.remove_prefix(kImageTextMarker.size());
-    if (rest.starts_with("%temp%")) rest.remove_prefix(6);
-    const size_t comma = rest.find(',');
-    image.Name = std::string(rest.substr(0, comma));
-    double* fields[] = {&image.Width, &image.Height};
-    size_t at = comma;
-    for (double* field : fields) {
-        if (at == std::string_view::npos) break;
-        const size_t next = rest.find(',', at + 1);
-        const std::string_view number = rest.substr(at + 1, next == std::string_view::npos ? std::string_view::npos : next - at - 1);
-        double value = 0;
-        // from_chars, unlike strtod, does not follow the locale a front end may set.
-        const auto parsed = std::from_chars(number.data(), number.data() + number.size(), value);
-        if (parsed.ec == std::errc{} && std::isfinite(value) && value > 0 && value < 1e6) *field = value;
-        at = next;
-    }
-    return true;
-}
-
 // Farther from the origin than a thousand kilometres of paper a shape is left out, as one
 // with coordinates that are not numbers is: a single stray coordinate (a drawing can hold
 // 1e308) would otherwise stretch the extent of the whole drawing beyond what a viewer shows.
@@ -420,6 +392,28 @@ SharedText SharedText::Shared(std::string utf8) {
 }
 
 size_t SharedText::Characters() const { return shared_ ? shared_->Characters : Utf8Characters(own_); }
+
+bool ParseImageReference(const std::string& utf8, ImageReference& image) {
+    std::string_view rest(utf8);
+    if (!rest.starts_with(kImageTextMarker)) return false;
+    rest.remove_prefix(kImageTextMarker.size());
+    if (rest.starts_with("%temp%")) rest.remove_prefix(6);
+    const size_t comma = rest.find(',');
+    image.Name = std::string(rest.substr(0, comma));
+    double* fields[] = {&image.Width, &image.Height};
+    size_t at = comma;
+    for (double* field : fields) {
+        if (at == std::string_view::npos) break;
+        const size_t next = rest.find(',', at + 1);
+        const std::string_view number = rest.substr(at + 1, next == std::string_view::npos ? std::string_view::npos : next - at - 1);
+        double value = 0;
+        // from_chars, unlike strtod, does not follow the locale a front end may set.
+        const auto parsed = std::from_chars(number.data(), number.data() + number.size(), value);
+        if (parsed.ec == std::errc{} && std::isfinite(value) && value > 0 && value < 1e6) *field = value;
+        at = next;
+    }
+    return true;
+}
 
 void Bounds::Add(double x, double y) {
     if (Empty) {

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "formats/drawing.h"
 #include "render/display_list.h"
@@ -31,6 +32,14 @@ struct RenderLimits {
     // Shapes and expanded insertions in all; 0: no limit but the bytes.
     size_t MaxItems = 0;
 };
+
+// An image a text refers to: "^@BM%temp%name,width,height,..." in a drawing, "^@BMname,..."
+// in a figure file; the size is that of its frame on paper (millimetres), 0 where not given.
+struct ImageReference {
+    std::string Name;
+    double Width = 0, Height = 0;
+};
+bool ParseImageReference(const std::string& utf8, ImageReference& image);
 
 // A JWS figure file has no layer states or pen tables: everything is drawn, in its own
 // coordinates, with the default pens.

@@ -14,54 +14,35 @@ namespace {
 
 using Gdiplus::REAL;
 
-// Views beyond these scales show nothing useful and run into the limits of GDI+'s floats.
-constexpr double kMinPixelsPerMm = 1e-4;
-constexpr double kMaxPixelsPerMm = 1e4;
 // Texts are laid out in a font of this pixel size and scaled, so that sizes below a pixel
 // and fractions of one keep their proportions.
 constexpr REAL kTextPixels = 100;
 
 Gdiplus::Color ColorOf(render::Color c) { return Gdiplus::Color(255, c.R, c.G, c.B); }
 
-// Strokes in device pixels: a line is never thinner than one pixel, and its dashes keep
-// their length on paper whatever the zoom. GDI+ measures dashes in pen widths.
+Gdiplus::PointF Pixel(PixelPoint point) {
+    return {static_cast<REAL>(point.X), static_cast<REAL>(point.Y)};
+}
+
+std::vector<Gdiplus::PointF> Pixels(const std::vector<PixelPoint>& points) {
+    std::vector<Gdiplus::PointF> pixels;
+    pixels.reserve(points.size());
+    for (const PixelPoint& point : points) pixels.push_back(Pixel(point));
+    return pixels;
+}
+
+// GDI+ measures dashes in pen widths, as DashPixels gives them.
 std::unique_ptr<Gdiplus::Pen> StrokePen(const render::DisplayList& list, const render::DisplayItem& item,
                                         const PaperView& view) {
-    const double width = std::max(1.0, item.Width * view.PixelsPerMm);
-    auto pen = std::make_unique<Gdiplus::Pen>(ColorOf(item.Paint), static_cast<REAL>(width));
+    auto pen = std::make_unique<Gdiplus::Pen>(ColorOf(item.Paint), static_cast<REAL>(StrokePixels(item, view)));
     pen->SetLineCap(Gdiplus::LineCapRound, Gdiplus::LineCapRound, Gdiplus::DashCapRound);
     pen->SetLineJoin(Gdiplus::LineJoinRound);
-    if (item.Dash != 0 && item.Dash < list.DashPatterns.size()) {
-        std::vector<REAL> dashes;
-        for (const double mm : list.DashPatterns[item.Dash])
-            dashes.push_back(static_cast<REAL>(std::max(0.1, mm * view.PixelsPerMm / width)));
-        // Pairs of drawn and left out.
-        if (dashes.size() % 2 == 1) dashes.insert(dashes.end(), dashes.begin(), dashes.end());
-        if (!dashes.empty()) pen->SetDashPattern(dashes.data(), static_cast<INT>(dashes.size()));
+    const std::vector<double> dashes = DashPixels(list, item, view);
+    if (!dashes.empty()) {
+        std::vector<REAL> pattern(dashes.begin(), dashes.end());
+        pen->SetDashPattern(pattern.data(), static_cast<INT>(pattern.size()));
     }
     return pen;
-}
-
-std::vector<Gdiplus::PointF> Pixels(const render::DisplayList& list, uint32_t first, uint32_t count, const PaperView& view) {
-    std::vector<Gdiplus::PointF> points;
-    if (first > list.Points.size() || count > list.Points.size() - first) return points;
-    points.reserve(count);
-    for (uint32_t i = 0; i < count; ++i) points.push_back(view.ToPixels(list.Points[first + i].X, list.Points[first + i].Y));
-    return points;
-}
-
-std::vector<Gdiplus::PointF> ArcPixels(const render::ArcShape& a, const PaperView& view) {
-    const double radius = std::max(std::hypot(a.AxisA.X, a.AxisA.Y), std::hypot(a.AxisB.X, a.AxisB.Y)) * view.PixelsPerMm;
-    // About one segment for every three pixels of the curve.
-    const int steps = std::clamp(static_cast<int>(std::ceil(std::abs(a.Sweep) * radius / 3)), 4, 720);
-    std::vector<Gdiplus::PointF> points;
-    points.reserve(static_cast<size_t>(steps) + 1);
-    for (int i = 0; i <= steps; ++i) {
-        const double t = a.Start + a.Sweep * i / steps;
-        points.push_back(view.ToPixels(a.Center.X + std::cos(t) * a.AxisA.X + std::sin(t) * a.AxisB.X,
-                                       a.Center.Y + std::cos(t) * a.AxisA.Y + std::sin(t) * a.AxisB.Y));
-    }
-    return points;
 }
 
 // The fonts a text asks for, with the CAD program's Japanese font after it; per font the
@@ -120,7 +101,7 @@ void PaintText(Gdiplus::Graphics& graphics, const render::TextShape& text, const
     const REAL ascent = kTextPixels * static_cast<REAL>(family.GetCellAscent(style)) /
                         std::max<REAL>(1, static_cast<REAL>(family.GetEmHeight(style)));
     const Gdiplus::GraphicsState saved = graphics.Save();
-    const Gdiplus::PointF at = view.ToPixels(text.Position.X, text.Position.Y);
+    const Gdiplus::PointF at = Pixel(view.ToPixels(text.Position.X, text.Position.Y));
     graphics.TranslateTransform(at.X, at.Y);
     graphics.RotateTransform(static_cast<REAL>(-text.Angle));
     graphics.ScaleTransform(static_cast<REAL>(scale * stretch), static_cast<REAL>(scale));
@@ -152,29 +133,6 @@ void PaintText(Gdiplus::Graphics& graphics, const render::TextShape& text, const
 
 }  // namespace
 
-PaperView FitView(const render::Bounds& extent, const RECT& area) {
-    render::Bounds box = extent;
-    if (box.Empty) box = {0, 0, 10, 10, false};
-    const double width = std::max(box.MaxX - box.MinX, 1e-3), height = std::max(box.MaxY - box.MinY, 1e-3);
-    const double areaWidth = area.right - area.left, areaHeight = area.bottom - area.top;
-    const double margin = 0.04;
-    PaperView view;
-    view.PixelsPerMm = std::clamp(std::min(areaWidth / width, areaHeight / height) * (1 - 2 * margin), kMinPixelsPerMm,
-                                  kMaxPixelsPerMm);
-    view.OriginX = area.left + areaWidth / 2 - (box.MinX + box.MaxX) / 2 * view.PixelsPerMm;
-    view.OriginY = area.top + areaHeight / 2 + (box.MinY + box.MaxY) / 2 * view.PixelsPerMm;
-    return view;
-}
-
-PaperView ZoomAround(const PaperView& view, double px, double py, double factor) {
-    const render::PaperPoint paper = view.ToPaper(px, py);
-    PaperView zoomed = view;
-    zoomed.PixelsPerMm = std::clamp(view.PixelsPerMm * factor, kMinPixelsPerMm, kMaxPixelsPerMm);
-    zoomed.OriginX = px - paper.X * zoomed.PixelsPerMm;
-    zoomed.OriginY = py + paper.Y * zoomed.PixelsPerMm;
-    return zoomed;
-}
-
 void PaintDisplayList(Gdiplus::Graphics& graphics, const render::DisplayList& list, const PaperView& view) {
     const Gdiplus::GraphicsState saved = graphics.Save();
     graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
@@ -184,13 +142,13 @@ void PaintDisplayList(Gdiplus::Graphics& graphics, const render::DisplayList& li
     for (const render::DisplayItem& item : list.Items) {
         switch (item.Kind) {
             case render::ItemKind::Polyline: {
-                const std::vector<Gdiplus::PointF> points = Pixels(list, item.First, item.Count, view);
+                const std::vector<Gdiplus::PointF> points = Pixels(PointPixels(list, item.First, item.Count, view));
                 if (points.size() < 2) break;
                 graphics.DrawLines(StrokePen(list, item, view).get(), points.data(), static_cast<INT>(points.size()));
                 break;
             }
             case render::ItemKind::Polygon: {
-                const std::vector<Gdiplus::PointF> points = Pixels(list, item.First, item.Count, view);
+                const std::vector<Gdiplus::PointF> points = Pixels(PointPixels(list, item.First, item.Count, view));
                 if (points.size() < 3) break;
                 const Gdiplus::SolidBrush brush(ColorOf(item.Paint));
                 graphics.FillPolygon(&brush, points.data(), static_cast<INT>(points.size()));
@@ -198,15 +156,15 @@ void PaintDisplayList(Gdiplus::Graphics& graphics, const render::DisplayList& li
             }
             case render::ItemKind::Arc: {
                 if (item.First >= list.Arcs.size()) break;
-                const std::vector<Gdiplus::PointF> points = ArcPixels(list.Arcs[item.First], view);
+                const std::vector<Gdiplus::PointF> points = Pixels(ArcPixels(list.Arcs[item.First], view));
                 graphics.DrawLines(StrokePen(list, item, view).get(), points.data(), static_cast<INT>(points.size()));
                 break;
             }
             case render::ItemKind::Dot: {
                 if (item.First >= list.Points.size()) break;
-                const REAL radius = static_cast<REAL>(std::max(1.0, item.Width * view.PixelsPerMm / 2));
+                const REAL radius = static_cast<REAL>(std::max(1.0, StrokePixels(item, view) / 2));
                 const render::PaperPoint& p = list.Points[item.First];
-                const Gdiplus::PointF at = view.ToPixels(p.X, p.Y);
+                const Gdiplus::PointF at = Pixel(view.ToPixels(p.X, p.Y));
                 const Gdiplus::SolidBrush brush(ColorOf(item.Paint));
                 graphics.FillEllipse(&brush, at.X - radius, at.Y - radius, 2 * radius, 2 * radius);
                 break;
@@ -224,7 +182,7 @@ void PaintDisplayList(Gdiplus::Graphics& graphics, const render::DisplayList& li
             case render::ItemKind::ImageFrame: {
                 // The display list names the image but does not carry its bytes: a frame with
                 // the name stands for it.
-                const std::vector<Gdiplus::PointF> frame = Pixels(list, item.First, 4, view);
+                const std::vector<Gdiplus::PointF> frame = Pixels(PointPixels(list, item.First, 4, view));
                 if (frame.size() != 4 || item.Count >= list.Texts.size()) break;
                 render::DisplayItem solid = item;
                 solid.Dash = 0;

@@ -15,6 +15,7 @@
 #include "settings/conversion_settings.h"
 #include "win32/gdiplus_painter.h"
 #include "win32/main_window.h"
+#include "win32/platform.h"
 #include "win32/text.h"
 
 namespace {

@@ -1,7 +1,6 @@
 #include "win32/main_window.h"
 
 #include <algorithm>
-#include <system_error>
 
 #include <commctrl.h>
 #include <windowsx.h>
@@ -9,28 +8,29 @@
 #include "conversion/app_paths.h"
 #include "formats/utf8_path.h"
 #include "frontend/file_list.h"
-#include "settings/profile.h"
-#include "settings/settings_file.h"
-#include "settings/text_encoding.h"
+#include "frontend/path_text.h"
+#include "frontend/texts.h"
 #include "win32/text.h"
 #include "win32/ui_font.h"
 
 namespace tolvane::win32 {
 
 namespace fs = std::filesystem;
+using namespace main_text;
 
 namespace {
 
-constexpr const wchar_t* kTitle = L"Tolvane Ver.1.04";
-constexpr int kSplitter = 3;     // design pixels between the panels
-constexpr int kCommandStrip = 48;
+constexpr int kSplitter = 3;       // design pixels between the panels
+constexpr int kCommandStrip = 48;  // the strip of the filter, the destination and the buttons
+// The preview's share of a first start, and the window's client height then.
+constexpr int kFirstPreviewWidth = 380;
+constexpr int kFirstHeight = 620;
+// The parts of the status bar during a run, beside the status: the file, the progress, 中止.
+constexpr int kRunFileWidth = 260;
+constexpr int kProgressWidth = 150;
+constexpr int kStopWidth = 60;
 
-std::string WithBackslash(std::string folder) {
-    if (!folder.empty() && folder.back() != '\\' && folder.back() != '/') folder += '\\';
-    return folder;
-}
-
-// The work areas of the monitors, in screen coordinates.
+// The work areas of the monitors, in screen coordinates, the primary monitor's first.
 std::vector<ScreenRect> WorkAreas() {
     std::vector<ScreenRect> areas;
     EnumDisplayMonitors(
@@ -39,9 +39,11 @@ std::vector<ScreenRect> WorkAreas() {
             MONITORINFO info{};
             info.cbSize = sizeof info;
             if (GetMonitorInfoW(monitor, &info)) {
+                auto& found = *reinterpret_cast<std::vector<ScreenRect>*>(data);
                 const RECT& work = info.rcWork;
-                reinterpret_cast<std::vector<ScreenRect>*>(data)->push_back(
-                    {work.left, work.top, work.right - work.left, work.bottom - work.top});
+                const ScreenRect area{work.left, work.top, work.right - work.left, work.bottom - work.top};
+                if (info.dwFlags & MONITORINFOF_PRIMARY) found.insert(found.begin(), area);
+                else found.push_back(area);
             }
             return TRUE;
         },
@@ -58,22 +60,37 @@ POINT WorkspaceOffset(const RECT& screenRect) {
     return {info.rcWork.left - info.rcMonitor.left, info.rcWork.top - info.rcMonitor.top};
 }
 
+void AppendItem(HMENU menu, int id, std::string_view text, UINT flags = MF_STRING) {
+    AppendMenuW(menu, flags, static_cast<UINT_PTR>(id), Wide(text).c_str());
+}
+
+void AppendPopup(HMENU menu, HMENU popup, std::string_view text) {
+    AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), Wide(text).c_str());
+}
+
 }  // namespace
 
 ProgramPaths WindowsProgramPaths() {
     ProgramPaths paths;
-    paths.HomeFolder = PathFromUtf8(WithBackslash(Utf8FromPath(HomeFolderPath())));
+    paths.HomeFolder = AsFolder(HomeFolderPath());
     paths.StateFile = WindowStateFilePath();
     paths.ImageFolder = ImageFolderPath();
     return paths;
 }
 
 TForm1::TForm1(ConversionSettings& settings, Platform& platform, ProgramPaths paths)
-    : Settings(settings, platform), settings_(settings), platform_(platform), paths_(std::move(paths)) {
-    state_ = DefaultWindowState(paths_.HomeFolder);
+    // Extracted images of the preview stay apart from those of a conversion run.
+    : Preview(paths.ImageFolder / "preview"),
+      Settings(settings, platform),
+      settings_(settings),
+      platform_(platform),
+      session_(settings, platform, *this, paths, Poster()) {
+    state_ = DefaultWindowState(paths.HomeFolder);
 }
 
 TForm1::~TForm1() {
+    Preview.Session.Stop();
+    Results.reset();
     if (hwnd_) DestroyWindow(hwnd_);
     if (Accelerators) DestroyAcceleratorTable(Accelerators);
     if (font_) DeleteObject(font_);
@@ -82,77 +99,82 @@ TForm1::~TForm1() {
 
 bool TForm1::Create() {
     CreateMenus();
-    if (!CreateAs(L"TolvaneMainWindow", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, kTitle, CW_USEDEFAULT,
-                  CW_USEDEFAULT, 696, 478, nullptr, Menu))
+    if (!CreateAs(L"TolvaneMainWindow", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, Wide(kCaption).c_str(),
+                  CW_USEDEFAULT, CW_USEDEFAULT, state_.MainWidth, state_.MainHeight, nullptr, Menu))
         return false;
     dpi_ = WindowDpi(hwnd_);
     CreateControls();
     ApplyFonts();
     Layout();
     Settings.Create(hwnd_);
-    // The loop takes the window's accelerators. Escape, which stops a folder search or a run,
-    // comes with the session in the next phase; it then must not take Escape from a list that
-    // is dropped down. Until then the menus' mnemonics are the keys.
+    // Escape stops a folder search or a run; the message loop leaves it to a dropped-down list.
+    ACCEL escape{FVIRTKEY, VK_ESCAPE, EscapeKey};
+    Accelerators = CreateAcceleratorTableW(&escape, 1);
     return true;
 }
 
 void TForm1::CreateMenus() {
     Menu = CreateMenu();
     const HMENU file = CreatePopupMenu();
-    AppendMenuW(file, MF_STRING, MnuFileSFolder, L"検索フォルダの指定 (&S)");
+    AppendItem(file, MnuFileSFolder, kMenuSearchFolder);
     const HMENU types = CreatePopupMenu();
-    AppendMenuW(types, MF_STRING, MnuFileType0, L"全てのファイル(*.*) (&0)");
-    AppendMenuW(types, MF_STRING, MnuFileType1, L"(*.jw?) (&1)");
-    AppendMenuW(types, MF_STRING, MnuFileType2, L"(*.jww) (&2)");
-    AppendMenuW(types, MF_STRING, MnuFileType3, L"(*.jws) (&3)");
-    AppendMenuW(file, MF_POPUP, reinterpret_cast<UINT_PTR>(types), L"ファイルの種類 (&T)");
-    AppendMenuW(file, MF_STRING, MnuFileSave, L"保存先フォルダの指定 (&H)");
+    for (size_t index = 0; index < kFilterMenuItems.size(); ++index)
+        AppendItem(types, MnuFileType0 + static_cast<int>(index), kFilterMenuItems[index]);
+    AppendPopup(file, types, kMenuFileType);
+    AppendItem(file, MnuFileSave, kMenuDestination);
     AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(file, MF_STRING, MnuExit, L"終了 (&X)");
-    AppendMenuW(Menu, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"ファイル (&F)");
+    AppendItem(file, MnuExit, kMenuExit);
+    AppendPopup(Menu, file, kMenuFile);
 
     const HMENU set = CreatePopupMenu();
-    AppendMenuW(set, MF_STRING, MnuSetJWW, L"JWW/JWS設定 (&1)");
+    AppendItem(set, MnuSetJWW, kMenuSettingsDialog);
     AppendMenuW(set, MF_SEPARATOR, 0, nullptr);
-    // Saving and opening settings from the menu belong to the session (next phase).
-    AppendMenuW(set, MF_STRING | MF_GRAYED, MnuSetSave, L"現在の設定を保存(&S)...");
-    AppendMenuW(set, MF_STRING | MF_GRAYED, MnuSetOpen, L"保存した設定を開く(&O)...");
-    AppendMenuW(Menu, MF_POPUP, reinterpret_cast<UINT_PTR>(set), L"設定 (&S)");
+    AppendItem(set, MnuSetSave, kMenuSaveSettings);
+    AppendItem(set, MnuSetOpen, kMenuOpenSettings);
+    AppendPopup(Menu, set, kMenuSettings);
 
     const HMENU view = CreatePopupMenu();
-    AppendMenuW(view, MF_STRING | MF_CHECKED, MnuViewPreview, L"プレビュー (&P)");
-    AppendMenuW(Menu, MF_POPUP, reinterpret_cast<UINT_PTR>(view), L"表示 (&V)");
+    AppendItem(view, MnuViewPreview, kMenuPreview, MF_STRING | MF_CHECKED);
+    AppendItem(view, MnuViewResults, kMenuLastResults);
+    AppendPopup(Menu, view, kMenuView);
 }
 
 void TForm1::CreateControls() {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
-    const auto make = [&](const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle, int id) {
-        return CreateWindowExW(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, hwnd_,
+    const auto make = [&](const wchar_t* className, std::string_view text, DWORD style, DWORD exStyle, int id) {
+        return CreateWindowExW(exStyle, className, Wide(text).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, hwnd_,
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
     };
     StatusBar1.Create(hwnd_, StatusBar1Id);
+    // The run's progress and its stop button lie over the status bar while a run goes.
+    ProgressBar1 = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD, 0, 0, 10, 10, hwnd_,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(RunProgressId)), instance, nullptr);
+    StopButton = CreateWindowExW(0, WC_BUTTONW, Wide(kStopButton).c_str(), WS_CHILD | BS_PUSHBUTTON, 0, 0, 10, 10, hwnd_,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(StopButtonId)), instance, nullptr);
     // The search folder: read-only, not a tab stop; a click chooses the folder.
-    Edit1 = make(WC_EDITW, L"", ES_READONLY | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, Edit1Id);
-    SendMessageW(Edit1, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(L"クリックでフォルダを指定"));
+    Edit1 = make(WC_EDITW, {}, ES_READONLY | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, Edit1Id);
+    SendMessageW(Edit1, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(Wide(kSearchFolderPlaceholder).c_str()));
     TreeView1.Create(hwnd_, TreeView1Id);
-    Label1 = make(WC_STATICW, L"ファイルの種類", 0, 0, -1);
-    ComboBox1 = make(WC_COMBOBOXW, L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, ComboBox1Id);
-    for (const wchar_t* item : {L"全てのファイル(*.*)", L"*.JW?", L"*.JWW", L"*.JWS"})
-        SendMessageW(ComboBox1, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
-    Button1 = make(WC_BUTTONW, L"JWW/JWS設定", WS_TABSTOP | BS_PUSHBUTTON, 0, Button1Id);
-    Label2 = make(WC_STATICW, L"保存先フォルダ", 0, 0, -1);
-    Edit2 = make(WC_EDITW, L"", WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, Edit2Id);
-    Button3 = make(WC_BUTTONW, L"参照", WS_TABSTOP | BS_PUSHBUTTON, 0, Button3Id);
-    // The conversion run comes from frontend/ in the next phase; until then the button waits.
-    Button4 = make(WC_BUTTONW, L"変換", WS_TABSTOP | BS_PUSHBUTTON | WS_DISABLED, 0, Button4Id);
+    TreeView1.ItemClicked = [this](HTREEITEM item) { TreeView1Click(item); };
+    Label1 = make(WC_STATICW, kFileTypeLabel, 0, 0, -1);
+    ComboBox1 = make(WC_COMBOBOXW, {}, WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, ComboBox1Id);
+    for (const std::string_view item : kFilterItems)
+        SendMessageW(ComboBox1, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(item).c_str()));
+    Button1 = make(WC_BUTTONW, kSettingsButton, WS_TABSTOP | BS_PUSHBUTTON, 0, Button1Id);
+    Label2 = make(WC_STATICW, kDestinationLabel, 0, 0, -1);
+    Edit2 = make(WC_EDITW, {}, WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, Edit2Id);
+    Button3 = make(WC_BUTTONW, kBrowseButton, WS_TABSTOP | BS_PUSHBUTTON, 0, Button3Id);
+    Button4 = make(WC_BUTTONW, kConvertButton, WS_TABSTOP | BS_PUSHBUTTON, 0, Button4Id);
 
     StringGrid1.Create(hwnd_, StringGrid1Id, true);
     for (int column = 0; column < kFileListColumns; ++column)
         StringGrid1.AddColumn(Wide(kFileListHeaders[static_cast<size_t>(column)]), 64,
                               column == kSizeColumn ? LVCFMT_RIGHT : LVCFMT_LEFT);
-    StringGrid1.CellText = [this](int row, int column) { return CellText(row, column); };
-    // What a header click means, and a sort that keeps the selection, come with the session.
-    StringGrid1.HeaderClicked = [](int) {};
+    StringGrid1.CellText = [this](int place, int column) -> std::wstring {
+        if (place < 0 || static_cast<size_t>(place) >= order_.size()) return {};
+        return Wide(CellText(session_.Rows()[RowAt(place)], column));
+    };
+    StringGrid1.HeaderClicked = [this](int column) { StringGrid1MouseDown(column); };
     Preview.Create(hwnd_, PreviewId);
 }
 
@@ -174,6 +196,7 @@ void TForm1::Layout() {
     GetClientRect(hwnd_, &client);
     const auto s = [this](int pixels) { return Scale(pixels, dpi_); };
     const int status = StatusBar1.Resize();
+    LayoutStatusBar();
     const int bottom = std::max(0, static_cast<int>(client.bottom) - status);
     const int panel = std::clamp(panelWidth_, 0, std::max(0, static_cast<int>(client.right) - s(kSplitter)));
     const int field = s(21);
@@ -194,11 +217,32 @@ void TForm1::Layout() {
     const int width = std::max(0, static_cast<int>(client.right) - left);
     const int height = std::max(0, bottom - top);
     if (previewWidth_ <= 0) previewWidth_ = width * 2 / 5;
-    const int preview = PreviewVisible() ? std::clamp(previewWidth_, 0, std::max(0, width - s(kSplitter))) : 0;
-    const int list = PreviewVisible() ? width - preview - s(kSplitter) : width;
+    const bool preview = PreviewVisible();
+    const int previewWidth = preview ? std::clamp(previewWidth_, 0, std::max(0, width - s(kSplitter))) : 0;
+    const int list = preview ? width - previewWidth - s(kSplitter) : width;
     MoveWindow(StringGrid1.Handle(), left, top, std::max(0, list), height, TRUE);
-    ShowWindow(Preview.Handle(), PreviewVisible() ? SW_SHOWNA : SW_HIDE);
-    if (PreviewVisible()) MoveWindow(Preview.Handle(), left + list + s(kSplitter), top, preview, height, TRUE);
+    ShowWindow(Preview.Handle(), preview ? SW_SHOWNA : SW_HIDE);
+    if (preview) MoveWindow(Preview.Handle(), left + list + s(kSplitter), top, previewWidth, height, TRUE);
+}
+
+void TForm1::LayoutStatusBar() {
+    const bool converting = session_.Run().Running();
+    const auto s = [this](int pixels) { return Scale(pixels, dpi_); };
+    if (!converting) {
+        StatusBar1.SetParts({});
+    } else {
+        StatusBar1.SetParts({s(kRunFileWidth), s(kProgressWidth), s(kStopWidth)});
+        RECT bar{};
+        GetWindowRect(StatusBar1.Handle(), &bar);
+        MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&bar), 2);
+        for (const auto& [window, part] : {std::pair{ProgressBar1, 2}, std::pair{StopButton, 3}}) {
+            RECT rect = StatusBar1.PartRect(part);
+            SetWindowPos(window, HWND_TOP, bar.left + rect.left + 1, bar.top + rect.top + 1, rect.right - rect.left - 2,
+                         rect.bottom - rect.top - 2, SWP_NOACTIVATE);
+        }
+    }
+    ShowWindow(ProgressBar1, converting ? SW_SHOWNA : SW_HIDE);
+    ShowWindow(StopButton, converting ? SW_SHOWNA : SW_HIDE);
 }
 
 int TForm1::SplitterAt(int x, int y) const {
@@ -207,46 +251,48 @@ int TForm1::SplitterAt(int x, int y) const {
     RECT list{};
     GetWindowRect(StringGrid1.Handle(), &list);
     MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&list), 2);
-    if (PreviewVisible() && y >= list.top && x >= list.right && x < list.right + gap) return 2;
+    if (PreviewVisible() && y >= list.top && y < list.bottom && x >= list.right && x < list.right + gap) return 2;
     return 0;
+}
+
+int TForm1::DefaultColumnWidth(int column) const {
+    const auto width = [this](std::string_view text) { return ListView_GetStringWidth(StringGrid1.Handle(), Wide(text).c_str()); };
+    const size_t c = static_cast<size_t>(column);
+    return std::max(width(kFileListWidthSamples[c]), width(kFileListHeaders[c])) + Scale(16, dpi_);
 }
 
 // --- Start and end -------------------------------------------------------------------------
 
 void TForm1::FormShow(int showCommand) {
-    std::error_code ignored;
-    fs::create_directories(paths_.ImageFolder, ignored);
-    state_ = DefaultWindowState(paths_.HomeFolder);
-    const ProfileDocument stateFile = ProfileDocument::Load(Utf8FromPath(paths_.StateFile));
-    ReadWindowState(stateFile, state_);
-    LoadConversionSettings(settings_, stateFile);
-    settings_.LastSettingsFile = Utf8FromPath(state_.LastSettingsFile);
-    SearchFolder = Utf8FromPath(state_.SearchFolder);
-    DestFolder = Utf8FromPath(state_.DestFolder);
-    SetWindowTextUtf8(Edit2, DestFolder);
-    SendMessageW(ComboBox1, CB_SETCURSEL,
-                 state_.FilterIndex >= 0 && state_.FilterIndex < 4 ? static_cast<WPARAM>(state_.FilterIndex) : static_cast<WPARAM>(-1), 0);
-    CheckMenuItem(Menu, MnuViewPreview, MF_BYCOMMAND | (state_.PreviewVisible ? MF_CHECKED : MF_UNCHECKED));
-    panelWidth_ = std::max(0, state_.FolderPanelWidth);
-    for (int column = 0; column < kFileListColumns; ++column) {
-        const size_t c = static_cast<size_t>(column);
-        if (state_.ColumnWidthKept[c])
-            StringGrid1.SetColumnWidth(column, std::max(0, state_.ColumnWidths[c]));
-        else
-            StringGrid1.SetColumnWidth(column, LVSCW_AUTOSIZE_USEHEADER);
-    }
-    RECT dialog{};
-    GetWindowRect(Settings.Handle(), &dialog);
-    const ScreenRect dialogKept = KeepOnScreen(
-        {state_.DialogLeft, state_.DialogTop, dialog.right - dialog.left, dialog.bottom - dialog.top}, WorkAreas());
-    SetWindowPos(Settings.Handle(), nullptr, dialogKept.Left, dialogKept.Top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    ApplyWindowPlacement();
-    ShowWindow(hwnd_, showCommand);
+    state_ = session_.Start();
+    ApplyWindowState(state_);
+    ShowWindow(hwnd_, state_.MainMaximized ? SW_SHOWMAXIMIZED : showCommand);
     Layout();
 }
 
-void TForm1::ApplyWindowPlacement() {
-    const ScreenRect kept = KeepOnScreen({state_.MainLeft, state_.MainTop, state_.MainWidth, state_.MainHeight}, WorkAreas());
+void TForm1::ApplyWindowState(const WindowState& state) {
+    const std::vector<ScreenRect> screens = WorkAreas();
+    panelWidth_ = std::max(0, state.FolderPanelWidth);
+    int columns = 0;
+    for (int column = 0; column < kFileListColumns; ++column) {
+        const size_t c = static_cast<size_t>(column);
+        const int width = state.ColumnWidthKept[c] ? std::max(0, state.ColumnWidths[c]) : DefaultColumnWidth(column);
+        StringGrid1.SetColumnWidth(column, width);
+        columns += width;
+    }
+    CheckMenuItem(Menu, MnuViewPreview, MF_BYCOMMAND | (state.PreviewVisible ? MF_CHECKED : MF_UNCHECKED));
+
+    ScreenRect kept{state.MainLeft, state.MainTop, state.MainWidth, state.MainHeight};
+    if (!state.MainBoundsKept && !screens.empty()) {
+        // Every column of the list and the preview beside it.
+        const int list = columns + GetSystemMetricsForDpi(SM_CXVSCROLL, dpi_) + 2 * GetSystemMetricsForDpi(SM_CXEDGE, dpi_);
+        previewWidth_ = Scale(kFirstPreviewWidth, dpi_);
+        RECT frame = {0, 0, panelWidth_ + list + previewWidth_ + 2 * Scale(kSplitter, dpi_), Scale(kFirstHeight, dpi_)};
+        AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)), TRUE,
+                                 static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)), dpi_);
+        kept = FirstStartFrame(frame.right - frame.left, frame.bottom - frame.top, screens[0]);
+    }
+    kept = KeepOnScreen(kept, screens);
     RECT normal = {kept.Left, kept.Top, kept.Left + kept.Width, kept.Top + kept.Height};
     const POINT offset = WorkspaceOffset(normal);
     OffsetRect(&normal, -offset.x, -offset.y);
@@ -257,6 +303,12 @@ void TForm1::ApplyWindowPlacement() {
     placement.showCmd = SW_HIDE;
     placement.rcNormalPosition = normal;
     SetWindowPlacement(hwnd_, &placement);
+
+    RECT dialog{};
+    GetWindowRect(Settings.Handle(), &dialog);
+    const ScreenRect dialogKept =
+        KeepOnScreen({state.DialogLeft, state.DialogTop, dialog.right - dialog.left, dialog.bottom - dialog.top}, screens);
+    SetWindowPos(Settings.Handle(), nullptr, dialogKept.Left, dialogKept.Top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 WindowState TForm1::CurrentWindowState() const {
@@ -273,6 +325,7 @@ WindowState TForm1::CurrentWindowState() const {
         state.MainWidth = normal.right - normal.left;
         state.MainHeight = normal.bottom - normal.top;
     }
+    state.MainMaximized = IsZoomed(hwnd_) != FALSE;
     RECT dialog{};
     if (GetWindowRect(Settings.Handle(), &dialog)) {
         state.DialogLeft = dialog.left;
@@ -281,100 +334,250 @@ WindowState TForm1::CurrentWindowState() const {
     state.FolderPanelWidth = panelWidth_;
     for (int column = 0; column < kFileListColumns; ++column)
         state.ColumnWidths[static_cast<size_t>(column)] = StringGrid1.ColumnWidth(column);
-    state.SearchFolder = PathFromUtf8(SearchFolder);
-    state.DestFolder = PathFromUtf8(DestFolder);
-    state.LastSettingsFile = PathFromUtf8(settings_.LastSettingsFile);
-    state.FilterIndex = FilterIndex();
     state.PreviewVisible = PreviewVisible();
     return state;
 }
 
-void TForm1::FormClose() {
-    std::error_code ignored;
-    if (fs::is_directory(paths_.ImageFolder, ignored) && fs::is_empty(paths_.ImageFolder, ignored))
-        fs::remove(paths_.ImageFolder, ignored);
-    fs::create_directories(paths_.StateFile.parent_path(), ignored);
-    // A state file that exists but cannot be read is left alone rather than replaced.
-    std::optional<ProfileDocument> file = ProfileDocument::LoadForUpdate(Utf8FromPath(paths_.StateFile));
-    if (!file) return;
-    WriteWindowState(*file, CurrentWindowState());
-    SaveConversionSettings(settings_, *file);
-    file->Save(Utf8FromPath(paths_.StateFile));
+// --- What the session shows ----------------------------------------------------------------
+
+void TForm1::ShowStatus() {
+    StatusBar1.SetText(Wide(session_.Status()));
+    StatusBar1.SetTip(session_.StatusIsSummary() ? Wide(kOpenDestinationTip) : std::wstring());
+    // A listing keeps this thread busy; the text shows before it starts.
+    UpdateWindow(StatusBar1.Handle());
 }
 
-// --- File list -----------------------------------------------------------------------------
+void TForm1::ShowFields() {
+    SetWindowTextUtf8(Edit1, session_.SearchFolderChosen() ? FolderText(session_.SearchFolder()) : std::string());
+    SetWindowTextUtf8(Edit2, FolderText(session_.DestFolder()));
+    const int filter = session_.FilterIndex();
+    const int count = static_cast<int>(SendMessageW(ComboBox1, CB_GETCOUNT, 0, 0));
+    SendMessageW(ComboBox1, CB_SETCURSEL, filter >= 0 && filter < count ? static_cast<WPARAM>(filter) : static_cast<WPARAM>(-1), 0);
+}
 
-int TForm1::FilterIndex() const { return static_cast<int>(SendMessageW(ComboBox1, CB_GETCURSEL, 0, 0)); }
-
-std::wstring TForm1::CellText(int row, int column) const {
-    if (row < 0 || static_cast<size_t>(row) >= FileRows.size()) return {};
-    const FileListRow& file = FileRows[static_cast<size_t>(row)];
-    switch (column) {
-        case 0: return Wide(file.Name);
-        case 1: return std::to_wstring(file.Size);
-        case 2: return Wide(file.Kind);
-        case 3: return Wide(file.Version);
-        case 4: return Wide(ArchiveStringToUtf8(file.Memo));
-        case 5: return Wide(file.Modified);
-        case 6: return Wide(file.Attributes);
-        default: return {};
+void TForm1::ShowTree() {
+    const FolderTree& tree = session_.Tree();
+    SendMessageW(TreeView1.Handle(), WM_SETREDRAW, FALSE, 0);
+    TreeView1.Clear();
+    items_.assign(tree.Nodes.size(), nullptr);
+    // Depth first, the children of each node in the session's order.
+    std::vector<std::pair<int, HTREEITEM>> pending;
+    if (!tree.Empty()) pending.emplace_back(0, nullptr);
+    while (!pending.empty()) {
+        const auto [node, parent] = pending.back();
+        pending.pop_back();
+        const HTREEITEM item = TreeView1.Add(parent, Wide(tree.TextOf(node)), node);
+        items_[static_cast<size_t>(node)] = item;
+        const std::vector<int>& children = tree.Nodes[static_cast<size_t>(node)].Children;
+        for (auto child = children.rbegin(); child != children.rend(); ++child) pending.emplace_back(*child, item);
     }
+    if (!tree.Empty()) TreeView1.Expand(items_[0]);
+    SendMessageW(TreeView1.Handle(), WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(TreeView1.Handle(), nullptr, TRUE);
 }
 
-void TForm1::FillFileList(const std::string& folder) {
-    ListFolder = folder;
-    Preview.Clear();
-    // The Escape key and the status line of a listing come with the session.
-    FileListing listing = ListFolderFiles(PathFromUtf8(folder), FilterIndex(), [] { return false; });
-    FileRows = std::move(listing.Rows);
-    StringGrid1.SetRowCount(static_cast<int>(FileRows.size()));
-    if (!FileRows.empty()) {
+HTREEITEM TForm1::ItemOf(int node) const {
+    return node >= 0 && static_cast<size_t>(node) < items_.size() ? items_[static_cast<size_t>(node)] : nullptr;
+}
+
+void TForm1::ShowListedNode() {
+    TreeView1.Select(ItemOf(session_.ListNode()));
+}
+
+void TForm1::ShowList() {
+    order_ = session_.Order();
+    ListView_SetItemState(StringGrid1.Handle(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    StringGrid1.SetRowCount(static_cast<int>(order_.size()));
+    if (!order_.empty()) {
         StringGrid1.SetFocusedRow(0);
         StringGrid1.Select(0, true);
+        ListView_SetSelectionMark(StringGrid1.Handle(), 0);
+        StringGrid1.EnsureVisible(0);
     }
+    InvalidateRect(StringGrid1.Handle(), nullptr, FALSE);
+    StringGrid1SelectCell();
+}
+
+// The selection and the cursor stay with their files, wherever the new order puts them.
+void TForm1::ShowOrder() {
+    std::vector<size_t> selected;
+    for (const int place : StringGrid1.SelectedRows()) selected.push_back(RowAt(place));
+    ShowPlaces(selected, CurrentRow());
+}
+
+void TForm1::ShowPlaces(const std::vector<size_t>& selectedRows, std::optional<size_t> focusedRow) {
+    order_ = session_.Order();
+    std::vector<int> placeOf(order_.size());
+    for (size_t place = 0; place < order_.size(); ++place) placeOf[order_[place]] = static_cast<int>(place);
+    reordering_ = true;
+    ListView_SetItemState(StringGrid1.Handle(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    for (const size_t row : selectedRows)
+        if (row < placeOf.size()) StringGrid1.Select(placeOf[row], true);
+    if (focusedRow && *focusedRow < placeOf.size()) {
+        StringGrid1.SetFocusedRow(placeOf[*focusedRow]);
+        ListView_SetSelectionMark(StringGrid1.Handle(), placeOf[*focusedRow]);
+        StringGrid1.EnsureVisible(placeOf[*focusedRow]);
+    }
+    reordering_ = false;
     InvalidateRect(StringGrid1.Handle(), nullptr, FALSE);
 }
 
-void TForm1::SelectFileType(int index) {
-    SendMessageW(ComboBox1, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    if (!ListFolder.empty()) FillFileList(ListFolder);
+void TForm1::ShowState() {
+    const bool converting = session_.Run().Running();
+    EnableWindow(TreeView1.Handle(), session_.State() != SessionState::Searching);
+    EnableWindow(ComboBox1, !converting);
+    LayoutStatusBar();
+    const RunProgress& progress = session_.Progress();
+    SendMessageW(ProgressBar1, PBM_SETRANGE32, 0, static_cast<LPARAM>(progress.Total));
+    SendMessageW(ProgressBar1, PBM_SETPOS, progress.Done, 0);
+    StatusBar1.SetText(converting ? Wide(progress.FileText) : std::wstring(), 1);
+    StatusBar1.SetTip(converting ? Wide(progress.FileDetail) : std::wstring(), 1);
+    EnableWindow(StopButton, !session_.Stopping());
 }
 
-// --- Commands ------------------------------------------------------------------------------
-
-// Until the folder search comes from frontend/, the tree holds the chosen folder alone and
-// the list shows its files.
-void TForm1::MnuFileSFolderClick() {
-    const std::optional<fs::path> chosen = platform_.ChooseFolder(hwnd_, L"検索フォルダの指定", PathFromUtf8(SearchFolder));
-    if (!chosen) return;
-    SearchFolder = WithBackslash(Utf8FromPath(*chosen));
-    SetWindowTextUtf8(Edit1, SearchFolder);
-    TreeView1.Clear();
-    TreeView1.Select(TreeView1.Add(nullptr, Wide(SearchFolder)));
-    FillFileList(SearchFolder);
+void TForm1::ShowResults() {
+    Results = std::make_unique<ResultsWindow>(platform_, *session_.LastResults(), [this] { session_.OpenDestinationFolder(); });
+    Results->Create(hwnd_);
 }
 
-void TForm1::Button1Click() { Settings.ShowModal(); }
-
-void TForm1::Button3Click() {
-    const std::optional<fs::path> chosen = platform_.ChooseFolder(hwnd_, L"保存先フォルダの指定", PathFromUtf8(DestFolder));
-    if (!chosen) return;
-    DestFolder = WithBackslash(Utf8FromPath(*chosen));
-    SetWindowTextUtf8(Edit2, DestFolder);
+void TForm1::Close() {
+    PostMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
 
-void TForm1::MnuExitClick() {
-    if (platform_.ShowMessage(hwnd_, MessageKind::Confirmation, L"終了します。よろしいですか？", MessageButtons::YesNo) ==
-        MessageAnswer::Yes)
-        PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+// --- Handlers ------------------------------------------------------------------------------
+
+int TForm1::SelectedNode() const {
+    const HTREEITEM selected = TreeView1.Selected();
+    return selected ? static_cast<int>(TreeView1.Data(selected)) : -1;
+}
+
+std::optional<size_t> TForm1::CurrentRow() const {
+    const int place = StringGrid1.FocusedRow();
+    if (place < 0 || static_cast<size_t>(place) >= order_.size()) return std::nullopt;
+    return RowAt(place);
+}
+
+void TForm1::MnuFileSFolderClick() { session_.MnuFileSFolderClick(); }
+void TForm1::ComboBox1Change() {
+    session_.ComboBox1Change(static_cast<int>(SendMessageW(ComboBox1, CB_GETCURSEL, 0, 0)), SelectedNode());
+}
+void TForm1::MnuFileTypeClick(int index) { session_.MnuFileTypeClick(index, SelectedNode()); }
+void TForm1::StringGrid1MouseDown(int column) { session_.StringGrid1MouseDown(column); }
+void TForm1::StringGrid1DblClick() { session_.StringGrid1DblClick(CurrentRow()); }
+void TForm1::MnuExitClick() { session_.MnuExitClick(); }
+void TForm1::Button3Click() { session_.Button3Click(); }
+void TForm1::MnuSetSaveClick() { session_.MnuSetSaveClick(); }
+void TForm1::MnuViewResultsClick() { session_.ShowLastResults(); }
+
+void TForm1::TreeView1Click(HTREEITEM item) {
+    // The highlight moves only when the session takes the click.
+    if (session_.TreeView1Click(static_cast<int>(TreeView1.Data(item)))) TreeView1.Select(item);
+}
+
+void TForm1::StringGrid1SelectCell() {
+    cursorRow_ = CurrentRow();
+    if (!session_.ListReady() || !PreviewVisible()) return;
+    const std::optional<size_t> row = cursorRow_;
+    if (row) Preview.Session.Show(session_.FileOf(*row), settings_);
+    else Preview.Session.Clear();
+}
+
+void TForm1::Button1Click() {
+    if (!session_.Button1Click()) return;
+    Settings.ShowModal();
+    // The after view follows the settings just chosen.
+    StringGrid1SelectCell();
+}
+
+void TForm1::Button4Click() {
+    // After a header sort the selected files may lie apart; they go in the order shown.
+    std::vector<size_t> selected;
+    for (const int place : StringGrid1.SelectedRows()) selected.push_back(RowAt(place));
+    if (selected.empty() && CurrentRow()) selected.push_back(*CurrentRow());
+    session_.Button4Click(selected);
+}
+
+void TForm1::MnuSetOpenClick() {
+    if (session_.MnuSetOpenClick()) StringGrid1SelectCell();
 }
 
 void TForm1::MnuViewPreviewClick() {
     CheckMenuItem(Menu, MnuViewPreview, MF_BYCOMMAND | (PreviewVisible() ? MF_UNCHECKED : MF_CHECKED));
     Layout();
+    StringGrid1SelectCell();
+}
+
+// --- Messages ------------------------------------------------------------------------------
+
+bool TForm1::OnNotify(const NMHDR& header, LRESULT& result) {
+    if (StringGrid1.HandleNotify(header, result)) return true;
+    if (header.hwndFrom == StringGrid1.Handle() && (header.code == LVN_ITEMCHANGED || header.code == LVN_ODSTATECHANGED)) {
+        // The preview follows the cursor to another file; a sort moves the cursor with its file.
+        if (!reordering_ && CurrentRow() != cursorRow_) StringGrid1SelectCell();
+        return true;
+    }
+    if (header.hwndFrom == StringGrid1.Handle() && header.code == NM_DBLCLK) {
+        StringGrid1DblClick();
+        return true;
+    }
+    if (header.hwndFrom == StatusBar1.Handle() && header.code == NM_CLICK) {
+        session_.StatusClick();
+        return true;
+    }
+    return false;
+}
+
+bool TForm1::OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    result = 0;
+    switch (message) {
+        case WM_SETCURSOR:
+            if (LOWORD(lParam) == HTCLIENT && reinterpret_cast<HWND>(wParam) == hwnd_) {
+                POINT at{};
+                GetCursorPos(&at);
+                ScreenToClient(hwnd_, &at);
+                if (SplitterAt(at.x, at.y)) {
+                    SetCursor(LoadCursorW(nullptr, IDC_SIZEWE));
+                    result = TRUE;
+                    return true;
+                }
+            }
+            return false;
+        case WM_LBUTTONDOWN:
+            dragging_ = SplitterAt(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+            if (dragging_) SetCapture(hwnd_);
+            return true;
+        case WM_MOUSEMOVE:
+            if (dragging_) {
+                RECT client{};
+                GetClientRect(hwnd_, &client);
+                const int x = GET_X_LPARAM(lParam);
+                const int least = Scale(20, dpi_), leastList = Scale(120, dpi_), leastPreview = Scale(80, dpi_);
+                if (dragging_ == 1)
+                    panelWidth_ = std::clamp(x, least, std::max(least, static_cast<int>(client.right) - Scale(200, dpi_)));
+                else
+                    previewWidth_ = std::clamp(static_cast<int>(client.right) - x - Scale(kSplitter, dpi_), leastPreview,
+                                               std::max(leastPreview, static_cast<int>(client.right) - panelWidth_ - leastList));
+                Layout();
+            }
+            return true;
+        case WM_LBUTTONUP:
+            if (dragging_) ReleaseCapture();
+            return true;
+        case WM_CAPTURECHANGED: dragging_ = 0; return true;
+        case WM_DPICHANGED: {
+            dpi_ = HIWORD(wParam);
+            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+            ApplyFonts();
+            SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                         suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+            return true;
+        }
+        default: return false;
+    }
 }
 
 LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
     switch (message) {
         case WM_COMMAND: {
             const int id = LOWORD(wParam);
@@ -384,15 +587,21 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 case MnuFileType0:
                 case MnuFileType1:
                 case MnuFileType2:
-                case MnuFileType3: SelectFileType(id - MnuFileType0); return 0;
+                case MnuFileType3: MnuFileTypeClick(id - MnuFileType0); return 0;
                 case MnuFileSave:
                 case Button3Id: Button3Click(); return 0;
                 case MnuExit: MnuExitClick(); return 0;
                 case MnuSetJWW:
                 case Button1Id: Button1Click(); return 0;
+                case MnuSetSave: MnuSetSaveClick(); return 0;
+                case MnuSetOpen: MnuSetOpenClick(); return 0;
                 case MnuViewPreview: MnuViewPreviewClick(); return 0;
+                case MnuViewResults: MnuViewResultsClick(); return 0;
+                case Button4Id: Button4Click(); return 0;
+                case StopButtonId: session_.StopButtonClick(); return 0;
+                case EscapeKey: session_.EscapePressed(); return 0;
                 case ComboBox1Id:
-                    if (code == CBN_SELCHANGE && !ListFolder.empty()) FillFileList(ListFolder);
+                    if (code == CBN_SELCHANGE) ComboBox1Change();
                     return 0;
                 case Edit1Id:
                     if (code == EN_SETFOCUS) {
@@ -404,69 +613,27 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             break;
         }
-        case WM_NOTIFY: {
-            const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
-            LRESULT result = 0;
-            if (StringGrid1.HandleNotify(header, result)) return result;
-            if (header.hwndFrom == TreeView1.Handle() && header.code == NM_CLICK && !SearchFolder.empty() &&
-                TreeView1.Root()) {
-                FillFileList(SearchFolder);
-                return 0;
-            }
+        case WM_NOTIFY:
+            if (OnNotify(*reinterpret_cast<const NMHDR*>(lParam), result)) return result;
             break;
-        }
         case WM_SIZE: Layout(); return 0;
-        case WM_SETCURSOR:
-            if (LOWORD(lParam) == HTCLIENT && reinterpret_cast<HWND>(wParam) == hwnd_) {
-                POINT at{};
-                GetCursorPos(&at);
-                ScreenToClient(hwnd_, &at);
-                if (SplitterAt(at.x, at.y)) {
-                    SetCursor(LoadCursorW(nullptr, IDC_SIZEWE));
-                    return TRUE;
-                }
-            }
-            break;
-        case WM_LBUTTONDOWN:
-            dragging_ = SplitterAt(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
-            if (dragging_) SetCapture(hwnd_);
-            return 0;
-        case WM_MOUSEMOVE:
-            if (dragging_) {
-                RECT client{};
-                GetClientRect(hwnd_, &client);
-                const int x = GET_X_LPARAM(lParam);
-                if (dragging_ == 1)
-                    panelWidth_ = std::clamp(x, Scale(20, dpi_), std::max(Scale(20, dpi_), static_cast<int>(client.right) - Scale(200, dpi_)));
-                else
-                    previewWidth_ = std::clamp(static_cast<int>(client.right) - x - Scale(kSplitter, dpi_), Scale(80, dpi_),
-                                               std::max(Scale(80, dpi_), static_cast<int>(client.right) - panelWidth_ - Scale(120, dpi_)));
-                Layout();
-            }
-            return 0;
-        case WM_LBUTTONUP:
-            if (dragging_) ReleaseCapture();
-            return 0;
-        case WM_CAPTURECHANGED: dragging_ = 0; return 0;
-        case WM_DPICHANGED: {
-            dpi_ = HIWORD(wParam);
-            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-            ApplyFonts();
-            SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                         suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-            return 0;
-        }
         case WM_CLOSE:
-            if (!closed_) {
-                closed_ = true;
-                FormClose();
+            // During a run the session asks whether to stop, and closes the window at its end.
+            if (!session_.CanClose()) return 0;
+            if (!ended_) {
+                ended_ = true;
+                Preview.Session.Stop();
+                session_.End(CurrentWindowState());
             }
+            Results.reset();
             DestroyWindow(hwnd_);
             return 0;
         case WM_DESTROY:
             if (QuitOnDestroy) PostQuitMessage(0);
             return 0;
-        default: break;
+        default:
+            if (OnWindowMessage(message, wParam, lParam, result)) return result;
+            break;
     }
     return Default(message, wParam, lParam);
 }

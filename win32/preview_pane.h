@@ -1,17 +1,13 @@
-// The preview beside the file list: three views of the file under the list's cursor (before,
-// after the current settings, only the changes), painted with GDI+, and a legend of the colour
-// numbers in use.
-//
-// This phase has the controls and the painting. Which file to read, the worker that reads and
-// converts it, "newest request wins", and the legend's rows come from frontend/ in the next
-// phase; until then Show takes finished display lists, and the legend stays empty.
+// The preview beside the file list: the file under the list's cursor before and after a
+// conversion with the current settings, or only what changes, painted with GDI+, with a
+// legend of the colour numbers in use. The drawing is made by the frontend's PreviewSession
+// on its worker; the pane shows what the session holds.
 #pragma once
 
-#include <array>
-#include <memory>
-#include <string>
+#include <filesystem>
+#include <vector>
 
-#include "render/display_list.h"
+#include "frontend/preview.h"
 #include "win32/gdiplus_painter.h"
 #include "win32/list_view.h"
 #include "win32/window.h"
@@ -21,13 +17,11 @@ namespace tolvane::win32 {
 // The drawing area: the wheel zooms around the pointer, dragging pans, a double click fits.
 class PreviewCanvas : public Window {
 public:
+    explicit PreviewCanvas(const PreviewSession& session) : session_(session) {}
     bool Create(HWND parent, int id);
-    // The list stays owned by the pane; nullptr shows the message instead.
-    void SetList(const render::DisplayList* list, bool fitAnew);
-    void SetMessage(const std::wstring& text);
-    const std::wstring& Message() const { return message_; }
     const PaperView& View() const { return view_; }
-    void Fit();
+    // Fits the drawing at the next paint.
+    void FitAnew();
     // Paints into any device context of the canvas's size (the screen, a screenshot).
     void PaintTo(HDC dc);
 
@@ -35,8 +29,7 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    const render::DisplayList* list_ = nullptr;
-    std::wstring message_;
+    const PreviewSession& session_;
     PaperView view_;
     bool fitted_ = false;
     bool dragging_ = false;
@@ -46,28 +39,27 @@ private:
 
 class PreviewPane : public Window {
 public:
-    enum View { Before = 0, After = 1, ChangesOnly = 2 };
+    // Embedded images are extracted into imageFolder while a file is read.
+    explicit PreviewPane(std::filesystem::path imageFolder);
 
     bool Create(HWND parent, int id);
     void Layout(UINT dpi);
+    // The view tab: before, after, only the changes.
+    void SetView(render::View view);
 
-    // The three lists of one file, in the order of View.
-    void Show(std::shared_ptr<const std::array<render::DisplayList, 3>> lists);
-    void Clear();
-    void SetView(View view);
-    View CurrentView() const;
-
+    PreviewSession Session;
     HWND Tabs = nullptr;
-    PreviewCanvas Canvas;
+    PreviewCanvas Canvas{Session};
     ListView Legend;
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    void ShowCurrentView(bool fitAnew);
+    void Changed();
+    bool LegendCustomDraw(NMLVCUSTOMDRAW& draw, LRESULT& result) const;
 
-    std::shared_ptr<const std::array<render::DisplayList, 3>> lists_;
+    std::vector<LegendRow> legend_;
 };
 
 }  // namespace tolvane::win32

@@ -20,6 +20,17 @@ void PumpMessages() {
     }
 }
 
+bool PumpUntil(const std::function<bool()>& done, int seconds) {
+    const DWORD deadline = GetTickCount() + static_cast<DWORD>(seconds) * 1000;
+    while (!done()) {
+        if (static_cast<LONG>(GetTickCount() - deadline) > 0) return false;
+        // Work posted by a worker arrives as a message; a short wait lets it come.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        PumpMessages();
+    }
+    return true;
+}
+
 std::filesystem::path ExamplesFolder() {
     const char* source = std::getenv("TOLVANE_SOURCE_DIR");
     return std::filesystem::path(source ? source : ".") / "examples";

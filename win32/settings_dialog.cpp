@@ -5,12 +5,13 @@
 #include <commctrl.h>
 #include <imm.h>
 
-#include "formats/utf8_path.h"
-#include "settings/text_encoding.h"
+#include "frontend/texts.h"
 #include "win32/text.h"
 #include "win32/ui_font.h"
 
 namespace tolvane::win32 {
+
+using namespace dialog_text;
 
 namespace {
 
@@ -38,26 +39,15 @@ constexpr int kRowHeight = 24;
 constexpr int kTargetLength = 6;
 
 const std::vector<std::wstring>& Names(bool colors) {
-    static const auto convert = [](const std::vector<std::string>& shiftJis) {
+    static const auto convert = [](const std::vector<std::string>& utf8) {
         std::vector<std::wstring> names;
-        for (const std::string& name : shiftJis) names.push_back(Wide(ShiftJisToUtf8(name)));
+        for (const std::string& name : utf8) names.push_back(Wide(name));
         return names;
     };
-    static const std::vector<std::wstring> colorNames = convert(ColorNames());
-    static const std::vector<std::wstring> lineTypeNames = convert(LineTypeNames());
+    static const std::vector<std::wstring> colorNames = convert(ColorNameTexts());
+    static const std::vector<std::wstring> lineTypeNames = convert(LineTypeNameTexts());
     return colors ? colorNames : lineTypeNames;
 }
-
-const wchar_t* const kOptionCaptions[kOptionCount] = {
-    L"文字設定の線色番号も変更する　（※SXF対応線色指定時は変更しません）",
-    L"寸法設定の線色番号も変更する　（※SXF対応線色指定時は変更しません）",
-    L"線色指定のソリッド図形の線色番号を変更する",
-    L"寸法図形の線色番号・線幅を変更する",
-    L"ブロック図形の線色番号・線幅を変更する",
-    L"寸法図形の線種番号を変更する",
-    L"ブロック図形の線種番号を変更する",
-    L"既に指定されている線幅を変更する",
-};
 
 RECT Box(int x, int y, int width, int height) { return {x, y, x + width, y + height}; }
 
@@ -77,7 +67,7 @@ void NumbersOnlyInput(HWND edit) {
 
 }  // namespace
 
-TForm3::TForm3(ConversionSettings& settings, Platform& platform) : settings_(settings), platform_(platform) {}
+TForm3::TForm3(ConversionSettings& settings, Platform& platform) : logic_(settings, platform) {}
 
 TForm3::~TForm3() {
     if (hwnd_) DestroyWindow(hwnd_);
@@ -86,8 +76,8 @@ TForm3::~TForm3() {
     if (rowHeight_) ImageList_Destroy(rowHeight_);
 }
 
-HWND TForm3::Make(const wchar_t* className, const wchar_t* text, DWORD style, int id, RECT design, int page) {
-    const HWND window = CreateWindowExW(0, className, text, WS_CHILD | style, 0, 0, 0, 0, hwnd_,
+HWND TForm3::Make(const wchar_t* className, std::string_view text, DWORD style, int id, RECT design, int page) {
+    const HWND window = CreateWindowExW(0, className, Wide(text).c_str(), WS_CHILD | style, 0, 0, 0, 0, hwnd_,
                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     placed_.push_back({window, design, page});
     return window;
@@ -96,16 +86,16 @@ HWND TForm3::Make(const wchar_t* className, const wchar_t* text, DWORD style, in
 bool TForm3::Create(HWND owner) {
     owner_ = owner;
     if (!CreateAs(L"TolvaneSettingsDialog", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
-                  WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, L"JWW/JWS設定", CW_USEDEFAULT, CW_USEDEFAULT, 100, 100,
+                  WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, Wide(kCaption).c_str(), CW_USEDEFAULT, CW_USEDEFAULT, 100, 100,
                   owner, nullptr))
         return false;
     SetWindowLongPtrW(hwnd_, GWLP_ID, 0);
-    PageControl1 = Make(WC_TABCONTROLW, L"", WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS, kPages, Box(4, 4, 648, 326), -1);
-    const wchar_t* const pages[] = {L"線色線種・個別変換(&1)", L"線色線種・組合せ変換(&2)"};
+    PageControl1 = Make(WC_TABCONTROLW, {}, WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS, kPages, Box(4, 4, 648, 326), -1);
     for (int index = 0; index < 2; ++index) {
+        std::wstring caption = Wide(index == 0 ? kIndividualPage : kCombinedPage);
         TCITEMW item{};
         item.mask = TCIF_TEXT;
-        item.pszText = const_cast<wchar_t*>(pages[index]);
+        item.pszText = caption.data();
         SendMessageW(PageControl1, TCM_INSERTITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
     }
     CreateIndividualPage();
@@ -117,7 +107,7 @@ bool TForm3::Create(HWND owner) {
 }
 
 void TForm3::CreateIndividualPage() {
-    Make(WC_STATICW, L"線色・線幅設定", WS_VISIBLE, -1, Box(8, 4, 200, 16), 0);
+    Make(WC_STATICW, kColorGridLabel, WS_VISIBLE, -1, Box(8, 4, 200, 16), 0);
     StringGrid1.Create(hwnd_, kGrid1, true, LVS_NOSORTHEADER);
     StringGrid2.Create(hwnd_, kGrid2, true, LVS_NOSORTHEADER);
     // Rows are 24 pixels high as in the original grid: a list view takes its row height from
@@ -125,14 +115,12 @@ void TForm3::CreateIndividualPage() {
     const int grid1Width = 318 + 4 + GetSystemMetrics(SM_CXVSCROLL);
     placed_.push_back({StringGrid1.Handle(), Box(8, 22, grid1Width, 11 * kRowHeight + 4), 0});
     const int right = 8 + grid1Width + 14;
-    Make(WC_STATICW, L"線種設定", WS_VISIBLE, -1, Box(right, 4, 200, 16), 0);
+    Make(WC_STATICW, kLineTypeGridLabel, WS_VISIBLE, -1, Box(right, 4, 200, 16), 0);
     placed_.push_back({StringGrid2.Handle(), Box(right, 22, 258 + 4 + GetSystemMetrics(SM_CXVSCROLL), 5 * kRowHeight + 4), 0});
 
-    StringGrid1.AddColumn(L"変換前", 140);
-    StringGrid1.AddColumn(L"変換後線色番号", 106);
-    StringGrid1.AddColumn(L"線幅", 72);
-    StringGrid2.AddColumn(L"変換前", 140);
-    StringGrid2.AddColumn(L"変換後線種番号", 118);
+    // The widths are set for the DPI in Layout.
+    for (const std::string_view header : kColorGridHeaders) StringGrid1.AddColumn(Wide(header), 64);
+    for (const std::string_view header : kLineTypeGridHeaders) StringGrid2.AddColumn(Wide(header), 64);
     StringGrid1.SetRowCount(kColorSlots);
     StringGrid2.SetRowCount(kLineTypeSlots);
     StringGrid1.CellText = [this](int row, int column) { return CellText(1, row, column); };
@@ -148,61 +136,60 @@ void TForm3::CreateIndividualPage() {
                        });
 
     // The line-type row sits under its grid; the colour and width rows act on the colour grid.
-    const auto rangeRow = [&](const wchar_t* text, int inputId, int buttonId, int y, HWND& input, HWND& button) {
+    const auto rangeRow = [&](std::string_view text, int inputId, int buttonId, int y, HWND& input, HWND& button) {
         Make(WC_STATICW, text, WS_VISIBLE, -1, Box(right, y + 3, 124, 16), 0);
-        input = Make(WC_EDITW, L"", WS_VISIBLE | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, inputId,
+        input = Make(WC_EDITW, {}, WS_VISIBLE | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, inputId,
                      Box(right + 124, y, 52, 22), 0);
         NumbersOnlyInput(input);
-        Make(WC_STATICW, L"にする", WS_VISIBLE, -1, Box(right + 180, y + 3, 40, 16), 0);
-        button = Make(WC_BUTTONW, L"設定", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, buttonId, Box(right + 222, y - 1, 56, 24), 0);
+        Make(WC_STATICW, kRangeAfter, WS_VISIBLE, -1, Box(right + 180, y + 3, 40, 16), 0);
+        button = Make(WC_BUTTONW, kRangeButton, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, buttonId, Box(right + 222, y - 1, 56, 24), 0);
     };
-    rangeRow(L"◆範囲選択した線種を", kEdit2, kButton2, 156, Edit2, Button2);
-    rangeRow(L"◆範囲選択した線色を", kEdit1, kButton1, 190, Edit1, Button1);
-    rangeRow(L"◆範囲選択した線幅を", kEdit3, kButton5, 218, Edit3, Button5);
-    Make(WC_STATICW, L"※範囲選択は、[Shift]＋[↑][↓]で行う事が出来ます。[Shift]＋マウス選択は出来ませんので注意。",
-         WS_VISIBLE, -1, Box(right, 250, 278, 40), 0);
+    rangeRow(kRangeLineType, kEdit2, kButton2, 156, Edit2, Button2);
+    rangeRow(kRangeColor, kEdit1, kButton1, 190, Edit1, Button1);
+    rangeRow(kRangeWidth, kEdit3, kButton5, 218, Edit3, Button5);
+    Make(WC_STATICW, kRangeHint, WS_VISIBLE, -1, Box(right, 250, 278, 40), 0);
 }
 
 void TForm3::CreateCombinedPage() {
-    Make(WC_STATICW, L"変換元　　　　線色　　　　　　　　　　　　線種", WS_VISIBLE, -1, Box(12, 2, 370, 16), 1);
-    Make(WC_STATICW, L"変換先　線色番号　　線種番号　　　線幅", WS_VISIBLE, -1, Box(374, 2, 260, 16), 1);
+    Make(WC_STATICW, kRuleSourceHeading, WS_VISIBLE, -1, Box(12, 2, 370, 16), 1);
+    Make(WC_STATICW, kRuleTargetHeading, WS_VISIBLE, -1, Box(374, 2, 260, 16), 1);
     for (int r = 0; r < kRuleCount; ++r) {
         const int x = 8, y = 20 + r * 24;
         const int id = kRuleFirst + 10 * r;
         TFram& row = Fram[static_cast<size_t>(r)];
-        row.CheckBox1 = Make(WC_BUTTONW, L"", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, id, Box(x + 4, y + 3, 18, 18), 1);
-        row.CB1 = Make(WC_COMBOBOXW, L"", WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, id + 1,
+        row.CheckBox1 = Make(WC_BUTTONW, {}, WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, id, Box(x + 4, y + 3, 18, 18), 1);
+        row.CB1 = Make(WC_COMBOBOXW, {}, WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, id + 1,
                        Box(x + 26, y + 1, 184, 300), 1);
-        row.CB2 = Make(WC_COMBOBOXW, L"", WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, id + 2,
+        row.CB2 = Make(WC_COMBOBOXW, {}, WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, id + 2,
                        Box(x + 214, y + 1, 164, 300), 1);
-        row.Label1 = Make(WC_STATICW, L"→", WS_VISIBLE | SS_CENTER, -1, Box(x + 382, y + 3, 24, 18), 1);
-        row.Edit1 = Make(WC_EDITW, L"", WS_VISIBLE | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, id + 3, Box(x + 408, y + 1, 60, 22), 1);
-        row.Edit2 = Make(WC_EDITW, L"", WS_VISIBLE | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, id + 4, Box(x + 476, y + 1, 60, 22), 1);
-        row.Edit3 = Make(WC_EDITW, L"", WS_VISIBLE | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, id + 5, Box(x + 544, y + 1, 60, 22), 1);
+        row.Label1 = Make(WC_STATICW, kRuleArrow, WS_VISIBLE | SS_CENTER, -1, Box(x + 382, y + 3, 24, 18), 1);
+        row.Edit1 = Make(WC_EDITW, {}, WS_VISIBLE | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, id + 3, Box(x + 408, y + 1, 60, 22), 1);
+        row.Edit2 = Make(WC_EDITW, {}, WS_VISIBLE | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, id + 4, Box(x + 476, y + 1, 60, 22), 1);
+        row.Edit3 = Make(WC_EDITW, {}, WS_VISIBLE | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, id + 5, Box(x + 544, y + 1, 60, 22), 1);
         for (HWND edit : {row.Edit1, row.Edit2, row.Edit3}) NumbersOnlyInput(edit);
+        FillRuleLists(r);
         ResetRuleRow(r);
     }
-    Make(WC_STATICW, L"指定した変換元の線色及び線種の線・円弧データを　変換先線色・線種・線幅に変更します。", WS_VISIBLE,
+    Make(WC_STATICW, kRuleNote1, WS_VISIBLE,
          -1, Box(12, 264, 620, 16), 1);
-    Make(WC_STATICW, L"設定、点・文字・寸法図形・ソリッド図形は変更しません。ブロック図形は下記チェックに依存します。",
-         WS_VISIBLE, -1, Box(12, 280, 620, 16), 1);
+    Make(WC_STATICW, kRuleNote2, WS_VISIBLE, -1, Box(12, 280, 620, 16), 1);
 }
 
 void TForm3::CreateCommonControls() {
-    Make(WC_STATICW, L"※線色番号は、0:無変換、1～9、101(SXF-1)～356(SXF-256)　で入力して下さい。", WS_VISIBLE, kHint,
+    Make(WC_STATICW, kColorHint, WS_VISIBLE, kHint,
          Box(8, 334, 640, 15), -1);
-    Make(WC_STATICW, L"※線種番号は、0:無変換、1～9、11～19、31(SXF-1)～62(SXF-32)　で入力して下さい。", WS_VISIBLE, kHint,
+    Make(WC_STATICW, kLineTypeHint, WS_VISIBLE, kHint,
          Box(8, 349, 640, 15), -1);
-    Make(WC_STATICW, L"※線幅は、-1:無変換、0:基本幅、1～30000[1/100mm単位]の整数値　で入力して下さい。", WS_VISIBLE, kHint,
+    Make(WC_STATICW, kWidthHint, WS_VISIBLE, kHint,
          Box(8, 364, 640, 15), -1);
     for (int i = 0; i < kOptionCount; ++i)
-        CheckBox[static_cast<size_t>(i)] = Make(WC_BUTTONW, kOptionCaptions[i], WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX,
+        CheckBox[static_cast<size_t>(i)] = Make(WC_BUTTONW, kOptions[static_cast<size_t>(i)], WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX,
                                                 kCheckBoxFirst + i, Box(8, 384 + i * 17, 436, 17), -1);
-    Button6 = Make(WC_BUTTONW, L"現在の設定を保存(&S)", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kButton6, Box(456, 386, 192, 26), -1);
-    Button7 = Make(WC_BUTTONW, L"保存した設定を開く(&O)", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kButton7, Box(456, 418, 192, 26), -1);
-    Label18 = Make(WC_STATICW, L"", WS_VISIBLE, kLabel18, Box(456, 448, 192, 34), -1);
-    Button3 = Make(WC_BUTTONW, L"ＯＫ (&Y)", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, Box(456, 486, 92, 28), -1);
-    Button4 = Make(WC_BUTTONW, L"キャンセル (&N)", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, Box(556, 486, 92, 28), -1);
+    Button6 = Make(WC_BUTTONW, kSaveButton, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kButton6, Box(456, 386, 192, 26), -1);
+    Button7 = Make(WC_BUTTONW, kOpenButton, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kButton7, Box(456, 418, 192, 26), -1);
+    Label18 = Make(WC_STATICW, {}, WS_VISIBLE | SS_NOPREFIX, kLabel18, Box(456, 448, 192, 34), -1);
+    Button3 = Make(WC_BUTTONW, kOkButton, WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, Box(456, 486, 92, 28), -1);
+    Button4 = Make(WC_BUTTONW, kCancelButton, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, Box(556, 486, 92, 28), -1);
 }
 
 void TForm3::Layout(UINT dpi) {
@@ -288,12 +275,18 @@ void TForm3::CommitEdits() {
     Grid2Editor.Commit();
 }
 
-void TForm3::ResetRuleRow(int row) {
+// The name lists never change: they are filled once, when the row is made.
+void TForm3::FillRuleLists(int row) {
     TFram& rule = Fram[static_cast<size_t>(row)];
     for (const auto& [list, colors] : {std::pair{rule.CB1, true}, std::pair{rule.CB2, false}}) {
-        SendMessageW(list, CB_RESETCONTENT, 0, 0);
-        for (const std::wstring& name : Names(colors)) SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+        const std::vector<std::wstring>& names = Names(colors);
+        SendMessageW(list, CB_INITSTORAGE, names.size(), static_cast<LPARAM>(names.size() * 16 * sizeof(wchar_t)));
+        for (const std::wstring& name : names) SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
     }
+}
+
+void TForm3::ResetRuleRow(int row) {
+    TFram& rule = Fram[static_cast<size_t>(row)];
     const RuleRowValues none;
     SetChecked(rule.CheckBox1, none.Enabled);
     SelectPosition(rule.CB1, none.SourceColorIndex);
@@ -309,7 +302,7 @@ void TForm3::FormShow() {
     Grid2Editor.Cancel();
     SetWindowTextW(Label18, L"");
     for (int r = 0; r < kRuleCount; ++r) ResetRuleRow(r);
-    ShowValues(DialogValuesOf(settings_));
+    ShowValues(logic_.FormShow());
 }
 
 DialogValues TForm3::ReadValues() const {
@@ -362,29 +355,15 @@ std::pair<int, int> TForm3::SelectedRows(const ListView& grid) const {
     return {rows.front() + 1, rows.back() + 1};
 }
 
-void TForm3::SetRangeFrom(HWND input, ListView& grid, RangeTarget target) {
+DialogValues TForm3::CommitAndRead() {
     CommitEdits();
-    DialogValues values = ReadValues();
-    std::string text = WindowTextUtf8(input);
-    const auto [top, bottom] = SelectedRows(grid);
-    if (!SetRange(values, target, text, top, bottom)) {
-        platform_.Beep();
-        SetWindowTextUtf8(Label18, RangeReason(target));
-        SetFocus(input);
-        return;
-    }
-    SetWindowTextW(Label18, L"");
-    SetWindowTextUtf8(input, text);
-    ShowTables(values);
+    return ReadValues();
 }
 
-void TForm3::Button1Click() { SetRangeFrom(Edit1, StringGrid1, RangeTarget::Color); }
-void TForm3::Button5Click() { SetRangeFrom(Edit3, StringGrid1, RangeTarget::Width); }
-void TForm3::Button2Click() { SetRangeFrom(Edit2, StringGrid2, RangeTarget::LineType); }
-
-void TForm3::ShowBadValue(const BadValue& bad) {
-    platform_.Beep();
-    SetWindowTextUtf8(Label18, BadValueReason(bad));
+void TForm3::ShowStep(const DialogStep& step) {
+    SetWindowTextUtf8(Label18, step.Reason);
+    if (!step.Bad) return;
+    const BadValue& bad = *step.Bad;
     SetPage(bad.Page());
     switch (bad.Where) {
         case BadValue::Place::ColorGrid:
@@ -401,62 +380,44 @@ void TForm3::ShowBadValue(const BadValue& bad) {
     }
 }
 
-void TForm3::Button3Click() {
-    CommitEdits();
-    DialogValues values = ReadValues();
-    const std::optional<BadValue> bad = ConfirmDialog(values, settings_);
-    ShowTables(values);
-    if (bad) {
-        ShowBadValue(*bad);
+void TForm3::SetRangeFrom(HWND input, ListView& grid, RangeTarget target) {
+    DialogValues values = CommitAndRead();
+    std::string text = WindowTextUtf8(input);
+    const auto [top, bottom] = SelectedRows(grid);
+    const DialogStep step = logic_.SetRangeClick(values, target, text, top, bottom);
+    ShowStep(step);
+    if (step.Refused) {
+        SetFocus(input);
         return;
     }
-    const std::string message = VersionRaiseMessage(settings_.VersionRaise);
-    if (!message.empty()) platform_.ShowMessage(hwnd_, MessageKind::Information, Wide(message), MessageButtons::Ok);
-    Close(true);
+    SetWindowTextUtf8(input, text);
+    ShowTables(values);
+}
+
+void TForm3::Button1Click() { SetRangeFrom(Edit1, StringGrid1, RangeTarget::Color); }
+void TForm3::Button5Click() { SetRangeFrom(Edit3, StringGrid1, RangeTarget::Width); }
+void TForm3::Button2Click() { SetRangeFrom(Edit2, StringGrid2, RangeTarget::LineType); }
+
+void TForm3::Button3Click() {
+    DialogValues values = CommitAndRead();
+    const DialogStep step = logic_.Button3Click(values);
+    ShowTables(values);
+    ShowStep(step);
+    if (!step.Refused) Close(true);
 }
 
 void TForm3::Button4Click() { Close(false); }
 
-FileChoice TForm3::SettingsFileChoice(const wchar_t* title) const {
-    const std::filesystem::path last = PathFromUtf8(settings_.LastSettingsFile);
-    return {title, last.parent_path(), last.filename().wstring(), L"設定ファイル(*.set)", L"*.set", L"set"};
-}
-
 void TForm3::Button6Click() {
-    CommitEdits();
-    DialogValues values = ReadValues();
-    std::optional<BadValue> bad = CheckTables(values);
+    DialogValues values = CommitAndRead();
+    const DialogStep step = logic_.Button6Click(values);
     ShowTables(values);
-    if (!bad) bad = CheckRules(values);
-    if (bad) {
-        ShowBadValue(*bad);
-        return;
-    }
-    const std::optional<std::filesystem::path> file = platform_.ChooseSaveFile(hwnd_, SettingsFileChoice(L"現在の設定を保存"));
-    if (!file) return;
-    settings_.LastSettingsFile = Utf8FromPath(*file);
-    if (!SaveDialogSettings(values, settings_.LastSettingsFile)) {
-        platform_.Beep();
-        platform_.ShowMessage(hwnd_, MessageKind::Error, L"設定ファイルを保存できませんでした。\n" + file->wstring(),
-                              MessageButtons::Ok);
-    }
+    ShowStep(step);
 }
 
 void TForm3::Button7Click() {
-    const std::optional<std::filesystem::path> file =
-        platform_.ChooseOpenFile(hwnd_, SettingsFileChoice(L"保存した設定ファイルを開く"));
-    if (!file) return;
-    CommitEdits();
-    DialogValues values = ReadValues();
-    // A file that cannot be read leaves the last settings file as it was.
-    if (!LoadSettingsIntoDialog(values, *file)) {
-        platform_.Beep();
-        platform_.ShowMessage(hwnd_, MessageKind::Error, L"設定ファイルを読み込めませんでした。\n" + file->wstring(),
-                              MessageButtons::Ok);
-        return;
-    }
-    settings_.LastSettingsFile = Utf8FromPath(*file);
-    ShowValues(values);
+    DialogValues values = CommitAndRead();
+    if (logic_.Button7Click(values)) ShowValues(values);
 }
 
 LRESULT TForm3::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -1,18 +1,17 @@
 // The settings dialog: edits copies of the conversion settings in its controls and stores them
-// back only on OK. Its handlers read the controls into DialogValues, call the plain functions
-// of frontend/dialog_values.h and show the outcome; beeps, message boxes and file choices go
-// through the Platform. The two tables are virtual list views over the dialog's cell texts,
-// edited in place.
+// back only on OK. Its handlers read the controls into DialogValues, hand them to the
+// frontend's SettingsDialogLogic and show what comes back. The two tables are virtual list
+// views over the dialog's cell texts, edited in place.
 #pragma once
 
 #include <array>
+#include <string_view>
 #include <utility>
 #include <vector>
 
-#include "frontend/dialog_values.h"
+#include "frontend/settings_dialog.h"
 #include "win32/grid_edit.h"
 #include "win32/list_view.h"
-#include "win32/platform.h"
 #include "win32/window.h"
 
 namespace tolvane::win32 {
@@ -36,7 +35,7 @@ public:
     void Button4Click();  // Cancel
     void Button6Click();  // save the controls to a settings file
     void Button7Click();  // fill the controls from a settings file
-    // Fills the two name lists of a rule row and shows a rule that changes nothing.
+    // Shows a rule that changes nothing in a rule row.
     void ResetRuleRow(int row);
 
     DialogValues ReadValues() const;
@@ -82,22 +81,22 @@ private:
         int Page;     // -1: below the pages
     };
 
-    HWND Make(const wchar_t* className, const wchar_t* text, DWORD style, int id, RECT design, int page);
+    HWND Make(const wchar_t* className, std::string_view text, DWORD style, int id, RECT design, int page);
     void CreateIndividualPage();
     void CreateCombinedPage();
     void CreateCommonControls();
+    void FillRuleLists(int row);
     void Layout(UINT dpi);
     void ShowPageControls();
     void CommitEdits();
     void SetRangeFrom(HWND input, ListView& grid, RangeTarget target);
     std::pair<int, int> SelectedRows(const ListView& grid) const;
-    void ShowBadValue(const BadValue& bad);
-    FileChoice SettingsFileChoice(const wchar_t* title) const;
+    DialogValues CommitAndRead();
+    void ShowStep(const DialogStep& step);
     void Close(bool accepted);
     std::wstring CellText(int grid, int row, int column) const;
 
-    ConversionSettings& settings_;
-    Platform& platform_;
+    SettingsDialogLogic logic_;
     HWND owner_ = nullptr;
     std::vector<Placed> placed_;
     DialogValues cells_;  // what the grids show

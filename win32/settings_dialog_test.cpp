@@ -1,11 +1,13 @@
-// The settings dialog driven through its messages: cells edited in place, OK, the keyboard.
-// The checks themselves are tested in frontend/; here the wiring.
+// The settings dialog driven through its messages: the range buttons, the rule rows, the cell
+// editor's keys, the file choosers, Enter and Escape. The checks themselves are tested in
+// frontend/; a cell refused and mended on OK is in the main window's test.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <commctrl.h>
 
 #include "formats/utf8_path.h"
+#include "frontend/texts.h"
 #include "settings/settings_file.h"
 #include "testsupport/test_files.h"
 #include "win32/gui_test_support.h"
@@ -47,32 +49,6 @@ protected:
     ScriptedPlatform platform;
     TForm3 dialog{settings, platform};
 };
-
-TEST_F(Win32SettingsDialog, EditedCellsAreCheckedThenStoredOnOk) {
-    // Grid row 3 (list row 2) gets SXF colour 5; grid row 7 a width above the range.
-    TypeIntoCell(dialog.StringGrid1, dialog.Grid1Editor, 2, 1, L"105");
-    TypeIntoCell(dialog.StringGrid1, dialog.Grid1Editor, 6, 2, L"30001");
-    EXPECT_EQ(dialog.StringGrid1.Text(2, 1), L"105");
-    EXPECT_EQ(dialog.StringGrid1.Text(6, 2), L"30001");
-    testing::SaveScreenshot(dialog.Handle(), "settings_dialog");
-
-    Click(dialog, dialog.Button3);
-    EXPECT_EQ(platform.Beeps, 1);
-    EXPECT_TRUE(IsWindowVisible(dialog.Handle()));
-    EXPECT_EQ(WindowText(dialog.Label18), Wide(BadValueReason({BadValue::Place::ColorGrid, 7, 2})));
-    EXPECT_EQ(dialog.Grid1Editor.CurrentRow(), 6);
-    EXPECT_EQ(dialog.Grid1Editor.CurrentColumn(), 2);
-    EXPECT_EQ(settings.ColorTable[3], 0);  // nothing stored while a cell is refused
-
-    TypeIntoCell(dialog.StringGrid1, dialog.Grid1Editor, 6, 2, L"25");
-    Click(dialog, dialog.Button3);
-    EXPECT_FALSE(IsWindowVisible(dialog.Handle()));
-    EXPECT_TRUE(dialog.Accepted());
-    EXPECT_EQ(settings.ColorTable[3], 105);
-    EXPECT_EQ(settings.WidthTable[7], 25);
-    ASSERT_EQ(platform.Messages.size(), 1u);
-    EXPECT_EQ(platform.Messages[0].Text, Wide(VersionRaiseMessage(VersionRaiseLevel::To420)));
-}
 
 TEST_F(Win32SettingsDialog, RuleRowsRangeButtonsAndPages) {
     // A refused range value beeps and names the range; an accepted one fills the selected rows.
@@ -133,7 +109,7 @@ TEST_F(Win32SettingsDialog, SaveAndOpenThroughTheFileChoosers) {
     platform.Files.push_back(file);
     Click(dialog, dialog.Button6);
     ASSERT_EQ(platform.FileChoices.size(), 1u);
-    EXPECT_EQ(platform.FileChoices[0].Title, L"現在の設定を保存");
+    EXPECT_EQ(platform.FileChoices[0].Title, dialog_text::kSaveTitle);
     EXPECT_EQ(settings.LastSettingsFile, Utf8FromPath(file));
     EXPECT_EQ(settings.WidthTable[1], -1);  // saving stores nothing else
     ConversionSettings saved;

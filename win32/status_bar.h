@@ -1,8 +1,10 @@
-// The status bar: one text for every status message, as a thin wrapper.
+// The status bar, as a thin wrapper: one part for every status message, or several parts
+// side by side (the status, then what a run is doing).
 #pragma once
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <windows.h>
 
@@ -12,13 +14,19 @@ class StatusBar {
 public:
     bool Create(HWND parent, int id);
     HWND Handle() const { return hwnd_; }
-    void SetText(std::wstring_view text);
-    std::wstring Text() const;
+    // The parts by their widths in pixels; the first takes what the others leave.
+    void SetParts(const std::vector<int>& fixedWidths);
+    void SetText(std::wstring_view text, int part = 0);
+    std::wstring Text(int part = 0) const;
+    // The tip shown when the pointer rests on a part.
+    void SetTip(std::wstring_view text, int part = 0);
+    RECT PartRect(int part) const;
     // Follows the parent's new size; answers the bar's height.
     int Resize();
 
 private:
     HWND hwnd_ = nullptr;
+    std::vector<int> widths_;
 };
 
 }  // namespace tolvane::win32

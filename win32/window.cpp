@@ -1,5 +1,7 @@
 #include "win32/window.h"
 
+#include <commctrl.h>
+
 #include "win32/post.h"
 #include "win32/resource_ids.h"
 
@@ -30,6 +32,7 @@ bool RegisterOnce(const wchar_t* className) {
 }  // namespace
 
 Window::~Window() {
+    postTarget_->store(nullptr);
     if (hwnd_) {
         SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
         DestroyWindow(hwnd_);
@@ -45,6 +48,7 @@ bool Window::CreateAs(const wchar_t* className, DWORD style, DWORD exStyle, cons
                                   GetModuleHandleW(nullptr), nullptr);
     if (!window) return false;
     hwnd_ = window;
+    postTarget_->store(window);
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Window::Procedure));
     // The messages of creation went to the default procedure; a size message brings the
@@ -53,6 +57,12 @@ bool Window::CreateAs(const wchar_t* className, DWORD style, DWORD exStyle, cons
     GetClientRect(window, &client);
     SendMessageW(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
     return true;
+}
+
+Post Window::Poster() const {
+    return [target = postTarget_](std::function<void()> work) {
+        if (const HWND window = target->load()) PostTo(window)(std::move(work));
+    };
 }
 
 LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) { return Default(message, wParam, lParam); }
@@ -64,6 +74,7 @@ LRESULT CALLBACK Window::Procedure(HWND window, UINT message, WPARAM wParam, LPA
         return 0;
     }
     if (message == WM_NCDESTROY) {
+        if (self) self->postTarget_->store(nullptr);
         DropPosted(window);
         if (self) {
             self->hwnd_ = nullptr;
@@ -77,9 +88,19 @@ LRESULT CALLBACK Window::Procedure(HWND window, UINT message, WPARAM wParam, LPA
 
 namespace {
 
+// A drop-down list that is open takes its own keys (Escape closes it).
+bool DroppedDown(HWND window) {
+    wchar_t name[16] = {};
+    return GetClassNameW(window, name, 16) && lstrcmpiW(name, WC_COMBOBOXW) == 0 &&
+           SendMessageW(window, CB_GETDROPPEDSTATE, 0, 0) != 0;
+}
+
 void Dispatch(MSG& message, HWND mainWindow, HACCEL accelerators) {
-    if (accelerators && mainWindow && TranslateAcceleratorW(mainWindow, accelerators, &message)) return;
     const HWND top = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+    // The main window's keys act in the main window only, not in a dialog or a list it owns.
+    if (accelerators && mainWindow && top == mainWindow && !DroppedDown(message.hwnd) &&
+        TranslateAcceleratorW(mainWindow, accelerators, &message))
+        return;
     if (top && IsDialogMessageW(top, &message)) return;
     TranslateMessage(&message);
     DispatchMessageW(&message);

@@ -3,7 +3,12 @@
 // of a modal window, with accelerators and dialog navigation (Tab, Enter, Escape).
 #pragma once
 
+#include <atomic>
+#include <memory>
+
 #include <windows.h>
+
+#include "frontend/platform.h"
 
 namespace tolvane::win32 {
 
@@ -15,6 +20,9 @@ public:
     virtual ~Window();
 
     HWND Handle() const { return hwnd_; }
+    // A post function for workers: the work runs on this window's thread, after the messages
+    // already waiting; once the window is gone it is dropped.
+    Post Poster() const;
 
 protected:
     // Registers the class on first use (double clicks, the program's icon, the dialog colour)
@@ -27,6 +35,9 @@ protected:
     HWND hwnd_ = nullptr;
 
 private:
+    // The window a worker posts to, shared with the post functions that outlive this object.
+    std::shared_ptr<std::atomic<HWND>> postTarget_ = std::make_shared<std::atomic<HWND>>(nullptr);
+
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 };
 
