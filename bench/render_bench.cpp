@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <iostream>
 #include <streambuf>
+#include <unordered_set>
 
 #include "formats/jww.h"
 #include "render/render.h"
@@ -39,7 +40,9 @@ size_t ListBytes(const render::DisplayList& list) {
     size_t bytes = list.Items.capacity() * sizeof(render::DisplayItem) +
                    list.Points.capacity() * sizeof(render::PaperPoint) + list.Arcs.capacity() * sizeof(render::ArcShape) +
                    list.Texts.capacity() * sizeof(render::TextShape);
-    for (const render::TextShape& t : list.Texts) bytes += t.Text.capacity();
+    std::unordered_set<const void*> shared;
+    for (const render::TextShape& t : list.Texts)
+        if (t.Text.Identity() == nullptr || shared.insert(t.Text.Identity()).second) bytes += t.Text.size();
     return bytes;
 }
 

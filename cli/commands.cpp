@@ -4,7 +4,6 @@
 #include <array>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <utility>
 
@@ -59,7 +58,7 @@ const char* KindName(Kind kind) {
 
 size_t BlockMembers(const DrawingData& d) {
     size_t n = 0;
-    for (const BlockDefinition& b : d.BlockDefinitions) n += b.EntityOrder.size();
+    for (const BlockDefinition& b : d.BlockDefinitions) n += b.Members().EntityOrder.size();
     return n;
 }
 
@@ -119,11 +118,6 @@ void ReportUnreadable(const std::string& file, const std::string& error, bool js
 
 bool Stopped(const std::atomic<bool>* stop) { return stop && stop->load(); }
 
-std::string ReadWholeFile(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 }  // namespace
 
 int RunInfo(const std::vector<std::string>& files, bool json, std::ostream& out, std::ostream& err,
@@ -182,11 +176,16 @@ int RunCheck(const std::vector<std::string>& files, bool json, std::ostream& out
     for (const std::string& file : files) {
         if (Stopped(stop)) return kStoppedExitStatus;
         Decoded d = Decode(PathFromUtf8(file), drawing, images.Path());
-        MemorySink written;
+        std::optional<uint64_t> difference;
+        uint64_t originalSize = 0, writtenSize = 0;
         if (d.Ok) {
             try {
+                ComparingSink written(PathFromUtf8(file));
                 if (d.FileKind == Kind::Jws) WriteJwsTo(written, drawing, drawing.Header.FileVersion);
                 else WriteJwwTo(written, drawing, drawing.Header.FileVersion, images.Path());
+                difference = written.FirstDifference();
+                originalSize = written.FileSize();
+                writtenSize = written.Written();
             } catch (const std::exception& e) {
                 d.Ok = false;
                 d.Error = std::string("cannot be written again: ") + e.what();
@@ -199,25 +198,20 @@ int RunCheck(const std::vector<std::string>& files, bool json, std::ostream& out
             ReportUnreadable(file, d.Error, json, out, err);
             continue;
         }
-        const std::string original = ReadWholeFile(PathFromUtf8(file));
-        const auto& bytes = written.bytes;
-        const auto mismatch = std::mismatch(original.begin(), original.end(), bytes.begin(), bytes.end(),
-                                            [](char a, uint8_t b) { return static_cast<uint8_t>(a) == b; });
-        const bool identical = original.size() == bytes.size() && mismatch.first == original.end();
-        const auto firstDifference = static_cast<uint64_t>(mismatch.first - original.begin());
+        const bool identical = !difference;
         if (!identical) status = 1;
         if (json) {
             Json j;
             SetName(j, "file", file);
             j["ok"] = true;
             j["identical"] = identical;
-            if (!identical) j["firstDifference"] = firstDifference;
+            if (!identical) j["firstDifference"] = *difference;
             out << Dump(j) << '\n';
         } else if (identical) {
-            out << file << ": identical when written again (" << original.size() << " bytes)\n";
+            out << file << ": identical when written again (" << originalSize << " bytes)\n";
         } else {
-            out << file << ": differs when written again, first at byte " << firstDifference << " (" << original.size()
-                << " bytes read, " << bytes.size() << " written)\n";
+            out << file << ": differs when written again, first at byte " << *difference << " (" << originalSize
+                << " bytes read, " << writtenSize << " written)\n";
         }
     }
     return Stopped(stop) ? kStoppedExitStatus : status;
@@ -257,6 +251,11 @@ int RunRender(const RenderCommand& command, std::ostream& out, std::ostream& err
     // The drawing is not needed afterwards: converted in place, without a copy.
     const render::DisplayList list = render::RenderView(std::move(drawing), format, settings, view);
     drawing.Release();
+    // The limits grow with the file, so that a small file cannot ask for gigabytes of shapes.
+    if (list.ItemLimitReached) {
+        err << "tolvane-cli: " << command.File << ": the drawing expands beyond " << list.Items.size() << " shapes\n";
+        return 1;
+    }
 
     if (Stopped(stop)) return kStoppedExitStatus;
     // Whole or not at all: a file already at the output stays until the new one is complete.
@@ -268,8 +267,6 @@ int RunRender(const RenderCommand& command, std::ostream& out, std::ostream& err
     if (list.SkippedInsertions > 0)
         err << "tolvane-cli: warning: " << command.File << ": " << list.SkippedInsertions
             << " block insertions not drawn (undefined, cyclic or nested too deep)\n";
-    if (list.ItemLimitReached)
-        err << "tolvane-cli: warning: " << command.File << ": the blocks would draw more shapes than the limit; the rest is left out\n";
     out << command.File << ": " << list.Items.size() << " shapes written to " << command.Output << '\n';
     return 0;
 }

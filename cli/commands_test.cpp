@@ -416,5 +416,33 @@ TEST_F(CliTest, ListCapsThePadding) {
     for (const size_t row : {0, 2, 3}) EXPECT_LT(lines[row].size(), 250u) << lines[row];
 }
 
+// Blocks that expand beyond what the file's size allows stop the command with an error, and
+// no SVG is written.
+TEST_F(CliTest, RenderRefusesADrawingThatExpandsBeyondItsLimit) {
+    DrawingData d = testing::MakeFloorPlan(600);
+    const BlockInsertRecord shown = d.BlockInserts.front();
+    auto insert = [&](EntityLists& lists, uint32_t block, double x) {
+        BlockInsertRecord r = shown;
+        r.BlockNumber = block, r.X = x, r.Y = 0, r.ScaleX = r.ScaleY = 1, r.Angle = 0;
+        lists.EntityOrder.push_back({uint32_t(EntityKind::BlockInsert), uint32_t(lists.BlockInserts.size())});
+        lists.BlockInserts.push_back(r);
+    };
+    for (uint32_t n = 100; n < 112; ++n) {
+        BlockDefinition& definition = d.BlockDefinitions.emplace_back();
+        definition.Number = n;
+        EntityLists& members = definition.Members();
+        members.EntityOrder.push_back({uint32_t(EntityKind::Line), 0});
+        members.Lines.push_back(d.Lines.front());
+        for (int i = 0; i < 10; ++i) insert(members, n + 1, i);
+    }
+    insert(d, 100, 0);
+    ASSERT_TRUE(WriteJww(Path("nested.jww"), d, 600, images_.Path()));
+    std::ostringstream out, err;
+    const RenderCommand command{Path("nested.jww").string(), std::nullopt, false, Path("nested.svg").string()};
+    EXPECT_EQ(RunRender(command, out, err), 1);
+    EXPECT_NE(err.str().find("nested.jww: the drawing expands beyond "), std::string::npos) << err.str();
+    EXPECT_FALSE(fs::exists(Path("nested.svg")));
+}
+
 }  // namespace
 }  // namespace tolvane::cli

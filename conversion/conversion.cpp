@@ -22,38 +22,51 @@ struct Pen {
     uint16_t Width;
 };
 
-void AddPens(std::vector<Pen>& pens, const EntityLists& lists) {
-    auto add = [&](const EntityBase& b) { pens.push_back({b.PenStyle, b.PenColor, b.PenWidth}); };
-    for (const LineRecord& r : lists.Lines) add(r);
-    for (const ArcRecord& r : lists.Arcs) add(r);
-    for (const PointRecord& r : lists.Points) add(r);
-    for (const TextRecord& r : lists.Texts) add(r);
+// The pens that the rules may change, in a fixed order, so that a snapshot taken before the
+// rules and the drawing after them compare entry by entry.
+template <class Visit>
+void ForEachPen(const EntityLists& lists, Visit&& visit) {
+    for (const LineRecord& r : lists.Lines) visit(r);
+    for (const ArcRecord& r : lists.Arcs) visit(r);
+    for (const PointRecord& r : lists.Points) visit(r);
+    for (const TextRecord& r : lists.Texts) visit(r);
     for (const DimensionRecord& r : lists.Dimensions) {
         for (const EntityBase* b : {static_cast<const EntityBase*>(&r.DimensionLine),
                                     static_cast<const EntityBase*>(&r.DimensionText),
                                     static_cast<const EntityBase*>(&r.AuxLine1), static_cast<const EntityBase*>(&r.AuxLine2),
                                     static_cast<const EntityBase*>(&r.Point1), static_cast<const EntityBase*>(&r.Point2),
                                     static_cast<const EntityBase*>(&r.AuxPoint1), static_cast<const EntityBase*>(&r.AuxPoint2)})
-            add(*b);
+            visit(*b);
     }
-    for (const SolidRecord& r : lists.Solids) add(r);
+    for (const SolidRecord& r : lists.Solids) visit(r);
 }
 
-// The pens that the rules may change, in a fixed order, so that two snapshots of one drawing
-// compare entry by entry.
+template <class Visit>
+void ForEachPen(const DrawingData& drawing, Visit&& visit) {
+    ForEachPen(static_cast<const EntityLists&>(drawing), visit);
+    for (const BlockDefinition& definition : drawing.BlockDefinitions)
+        if (definition.HasMembers()) ForEachPen(definition.Members(), visit);
+}
+
+// Counted first, so that the snapshot is made at its size in one piece.
 std::vector<Pen> PenSnapshot(const DrawingData& drawing) {
+    size_t count = 0;
+    ForEachPen(drawing, [&](const EntityBase&) { ++count; });
     std::vector<Pen> pens;
-    AddPens(pens, drawing);
-    for (const BlockDefinition& definition : drawing.BlockDefinitions) AddPens(pens, definition);
+    pens.reserve(count);
+    ForEachPen(drawing, [&](const EntityBase& b) { pens.push_back({b.PenStyle, b.PenColor, b.PenWidth}); });
     return pens;
 }
 
-void CountChanges(const std::vector<Pen>& before, const std::vector<Pen>& after, ConversionResult& result) {
-    for (size_t i = 0; i < before.size() && i < after.size(); ++i) {
-        if (before[i].Color != after[i].Color) ++result.ChangedColors;
-        if (before[i].Style != after[i].Style) ++result.ChangedLineTypes;
-        if (before[i].Width != after[i].Width) ++result.ChangedWidths;
-    }
+void CountChanges(const std::vector<Pen>& before, const DrawingData& after, ConversionResult& result) {
+    size_t i = 0;
+    ForEachPen(after, [&](const EntityBase& b) {
+        if (i >= before.size()) return;
+        if (before[i].Color != b.PenColor) ++result.ChangedColors;
+        if (before[i].Style != b.PenStyle) ++result.ChangedLineTypes;
+        if (before[i].Width != b.PenWidth) ++result.ChangedWidths;
+        ++i;
+    });
 }
 
 ConversionResult ConvertFile(ConversionContext& context, const fs::path& source, const fs::path& destination,
@@ -83,7 +96,7 @@ ConversionResult ConvertFile(ConversionContext& context, const fs::path& source,
     const std::vector<Pen> before = PenSnapshot(drawing);
     if (combined) ApplyRules(context.Settings, drawing);
     else ApplyTables(context.Settings, drawing, format == Format::Jww);
-    CountChanges(before, PenSnapshot(drawing), result);
+    CountChanges(before, drawing, result);
 
     if (context.DryRun) {
         const ReplaceResult planned = PlanReplacement(destination, context.Backups);

@@ -112,7 +112,7 @@ PenDifferences DifferingPens(const DrawingData& before, const DrawingData& after
     };
     lists(before, after);
     for (size_t i = 0; i < before.BlockDefinitions.size() && i < after.BlockDefinitions.size(); ++i)
-        lists(before.BlockDefinitions[i], after.BlockDefinitions[i]);
+        lists(before.BlockDefinitions[i].Members(), after.BlockDefinitions[i].Members());
     return d;
 }
 

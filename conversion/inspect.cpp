@@ -122,7 +122,7 @@ DrawingInspection InspectDrawing(const DrawingData& drawing, DrawingFileKind kin
     inspection.Layers = LayersOf(drawing, kind);
     PenCounter pens;
     pens.AddAll(drawing, false);
-    for (const BlockDefinition& block : drawing.BlockDefinitions) pens.AddAll(block, true);
+    for (const BlockDefinition& block : drawing.BlockDefinitions) pens.AddAll(block.Members(), true);
     inspection.Pens = pens.Uses();
     if (kind == DrawingFileKind::Jww) {
         inspection.HasHeaderColors = true;

@@ -70,7 +70,7 @@ TEST(Inspect, CountsThePensAndLayersOfTheModel) {
         Pens pens, seenPens;
         Layers layers, seenLayers;
         CountByOrder(d, false, pens, layers);
-        for (const BlockDefinition& b : d.BlockDefinitions) CountByOrder(b, true, pens, layers);
+        for (const BlockDefinition& b : d.BlockDefinitions) CountByOrder(b.Members(), true, pens, layers);
         for (const PenUse& u : inspection.Drawing.Pens)
             seenPens[{static_cast<int>(u.Pen.Entity), u.Pen.Color, u.Pen.LineType, u.Pen.Width}] = {u.Count, u.InBlocks};
         for (const LayerUse& l : inspection.Drawing.Layers) seenLayers[{l.Group, l.Layer}] = l.Count;

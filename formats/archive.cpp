@@ -66,6 +66,22 @@ void ArchiveReader::TakeSlow(uint8_t* out, size_t n) {
     }
 }
 
+void ArchiveReader::Rewind(const Mark& mark) {
+    nextIndex_ = mark.NextIndex;
+    stringRead_ = mark.StringRead;
+    firstStringForm_ = mark.FirstStringForm;
+    if (mark.Position >= consumed_ && mark.Position <= consumed_ + static_cast<uint64_t>(end_ - begin_)) {
+        next_ = begin_ + (mark.Position - consumed_);
+        return;
+    }
+    // Before the bytes in the buffer: only a file reader gets here.
+    file_->clear();
+    file_->seekg(static_cast<std::streamoff>(mark.Position));
+    if (!*file_) throw ArchiveError("the file could not be read again at byte " + std::to_string(mark.Position));
+    consumed_ = mark.Position;
+    begin_ = next_ = end_ = buffer_.data();
+}
+
 std::string ArchiveReader::ReadFixedString(size_t n) {
     if (n > Remaining()) ThrowShort(n);
     std::string s(n, '\0');
@@ -170,6 +186,40 @@ void FileSink::Close() {
     if (!out_) throw ArchiveError("cannot write the file" + SystemReason());
     out_.close();
     if (out_.fail()) throw ArchiveError("cannot close the file");
+}
+
+ComparingSink::ComparingSink(const std::filesystem::path& path) : file_(path, std::ios::binary) {
+    if (!file_) throw ArchiveError("cannot open the file to compare with");
+    file_.seekg(0, std::ios::end);
+    const std::streamoff size = file_.tellg();
+    file_.seekg(0, std::ios::beg);
+    if (size < 0 || !file_) throw ArchiveError("cannot read the file to compare with");
+    fileSize_ = static_cast<uint64_t>(size);
+}
+
+void ComparingSink::Write(const uint8_t* data, size_t size) {
+    const uint64_t at = written_;
+    written_ += size;
+    if (difference_ || at >= fileSize_) return;
+    const auto comparable = static_cast<size_t>(std::min<uint64_t>(size, fileSize_ - at));
+    for (size_t done = 0; done < comparable;) {
+        const size_t part = std::min(comparable - done, kReadBufferSize);
+        piece_.resize(part);
+        if (!file_.read(reinterpret_cast<char*>(piece_.data()), static_cast<std::streamsize>(part)))
+            throw ArchiveError("the file to compare with could not be read at byte " + std::to_string(at + done));
+        const auto theirs = std::mismatch(data + done, data + done + part, piece_.begin()).second;
+        if (theirs != piece_.end()) {
+            difference_ = at + done + static_cast<uint64_t>(theirs - piece_.begin());
+            return;
+        }
+        done += part;
+    }
+}
+
+std::optional<uint64_t> ComparingSink::FirstDifference() const {
+    if (difference_) return difference_;
+    if (written_ != fileSize_) return std::min(written_, fileSize_);
+    return std::nullopt;
 }
 
 void MemorySink::Write(const uint8_t* data, size_t size) { bytes.insert(bytes.end(), data, data + size); }

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -87,6 +88,18 @@ public:
     // Counts one index for an object (no bytes are read).
     void NextIndex() { ++nextIndex_; }
 
+    // A place in the stream with the state the reading has reached there, to read a part
+    // twice: once to learn what it holds, once to keep it.
+    struct Mark {
+        uint64_t Position = 0;
+        uint32_t NextIndex = 1;
+        bool StringRead = false;
+        StringForm FirstStringForm = StringForm::Bytes;
+    };
+    Mark Here() const { return {Position(), nextIndex_, stringRead_, firstStringForm_}; }
+    // Goes back to a mark taken earlier. Throws ArchiveError when the file cannot be read there.
+    void Rewind(const Mark& mark);
+
 private:
     void Take(void* out, size_t n) {
         if (static_cast<size_t>(end_ - next_) >= n) {
@@ -135,6 +148,28 @@ public:
 
 private:
     std::ofstream out_;
+};
+
+// Compares the bytes written with those of a file as they come, reading the file a piece at a
+// time: tells whether a drawing is written back byte for byte without holding the file and
+// its new copy in memory. The constructor throws ArchiveError when the file cannot be opened,
+// Write when it cannot be read.
+class ComparingSink : public ByteSink {
+public:
+    explicit ComparingSink(const std::filesystem::path& path);
+    void Write(const uint8_t* data, size_t size) override;
+    uint64_t Written() const { return written_; }
+    uint64_t FileSize() const { return fileSize_; }
+    // After the last write: the first byte at which the two differ (where the shorter ends when
+    // one begins with the other), or nothing when they are the same.
+    std::optional<uint64_t> FirstDifference() const;
+
+private:
+    std::ifstream file_;
+    uint64_t fileSize_ = 0;
+    uint64_t written_ = 0;
+    std::optional<uint64_t> difference_;
+    std::vector<uint8_t> piece_;
 };
 
 class ArchiveWriter {

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <vector>
 
+#include "testsupport/test_files.h"
+
 namespace tolvane {
 namespace {
 
@@ -302,13 +304,48 @@ TEST(Archive, ReadsAFileThroughItsBuffer) {
         ArchiveReader in(path);
         EXPECT_EQ(in.Size(), 65535u + 400000u + 303u);
         in.Skip(65535);
+        const ArchiveReader::Mark start = in.Here();
         for (uint32_t i = 0; i < 100000; ++i) ASSERT_EQ(in.ReadU32(), i);
         EXPECT_EQ(in.ReadString(), std::string(300, 'y'));
         EXPECT_EQ(in.Remaining(), 0u);
         EXPECT_THROW(in.ReadU8(), ArchiveError);
+        // Back to a place long gone from the buffer, and to one still in it.
+        in.Rewind(start);
+        for (uint32_t i = 0; i < 100000; ++i) ASSERT_EQ(in.ReadU32(), i);
+        const ArchiveReader::Mark string = in.Here();
+        EXPECT_EQ(in.ReadString(), std::string(300, 'y'));
+        in.Rewind(string);
+        EXPECT_EQ(in.ReadString(), std::string(300, 'y'));
+        EXPECT_EQ(in.Remaining(), 0u);
     }  // Windows removes no file that is still open
     std::filesystem::remove(path);
     EXPECT_THROW(ArchiveReader missing(path), ArchiveError);
+}
+
+// Comparing while writing finds the first differing byte, within a write or across the pieces
+// in which the file is read, and a copy that is shorter or longer than the file.
+TEST(Archive, ComparingSinkFindsTheFirstDifference) {
+    testing::TempFolder folder;
+    std::string file(200000, 'a');
+    for (size_t i = 0; i < file.size(); ++i) file[i] = static_cast<char>('a' + i % 26);
+    testing::WriteFile(folder.Path() / "f", file);
+    auto compare = [&](std::string copy, size_t piece) {
+        ComparingSink sink(folder.Path() / "f");
+        for (size_t at = 0; at < copy.size(); at += piece)
+            sink.Write(reinterpret_cast<const uint8_t*>(copy.data() + at), std::min(piece, copy.size() - at));
+        EXPECT_EQ(sink.Written(), copy.size());
+        EXPECT_EQ(sink.FileSize(), file.size());
+        return sink.FirstDifference();
+    };
+    for (size_t piece : {size_t{7}, size_t{100000}, size_t{200000}}) {
+        EXPECT_EQ(compare(file, piece), std::nullopt) << piece;
+        std::string changed = file;
+        changed[131073] = '!';
+        EXPECT_EQ(compare(changed, piece), 131073u) << piece;
+        EXPECT_EQ(compare(file.substr(0, 150000), piece), 150000u) << piece;
+        EXPECT_EQ(compare(file + "z", piece), 200000u) << piece;
+    }
+    EXPECT_THROW(ComparingSink(folder.Path() / "missing"), ArchiveError);
 }
 
 }  // namespace

@@ -24,9 +24,29 @@ void DrawingData::Clear() {
     Strings = StringForm::Bytes;
 }
 
-void DrawingData::Release() {
-    for (BlockDefinition& definition : BlockDefinitions) definition.ClearEntities();
-    Clear();
+void DrawingData::Release() { Clear(); }
+
+BlockDefinition::BlockDefinition(const BlockDefinition& other)
+    : EntityBase(other),
+      Number(other.Number),
+      Referenced(other.Referenced),
+      Time(other.Time),
+      Name(other.Name),
+      members_(other.members_ ? std::make_unique<EntityLists>(*other.members_) : nullptr) {}
+
+BlockDefinition& BlockDefinition::operator=(const BlockDefinition& other) {
+    if (this != &other) *this = BlockDefinition(other);
+    return *this;
+}
+
+EntityLists& BlockDefinition::Members() {
+    if (!members_) members_ = std::make_unique<EntityLists>();
+    return *members_;
+}
+
+const EntityLists& BlockDefinition::Members() const {
+    static const EntityLists kNone;
+    return members_ ? *members_ : kNone;
 }
 
 }  // namespace tolvane

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -108,11 +109,28 @@ struct EntityLists {
     void ClearEntities();
 };
 
-struct BlockDefinition : EntityBase, EntityLists {
+struct BlockDefinition : EntityBase {
     uint32_t Number = 0;
     uint32_t Referenced = 0;
     uint32_t Time = 0;  // 32-bit time stamp; the position of the definition for the 64-bit form
     ArchiveString Name;
+
+    BlockDefinition() = default;
+    BlockDefinition(const BlockDefinition& other);
+    BlockDefinition& operator=(const BlockDefinition& other);
+    BlockDefinition(BlockDefinition&&) noexcept = default;
+    BlockDefinition& operator=(BlockDefinition&&) noexcept = default;
+    ~BlockDefinition() = default;
+
+    // The members, in an order list and arrays of their own. A definition without members
+    // holds no arrays at all (a file can hold a million definitions in 32 bytes each): the
+    // first call of Members on it makes them.
+    bool HasMembers() const { return members_ != nullptr; }
+    EntityLists& Members();
+    const EntityLists& Members() const;
+
+private:
+    std::unique_ptr<EntityLists> members_;
 };
 
 struct LayerInfo {
@@ -281,9 +299,10 @@ struct DrawingData : EntityLists {
     // adds are written in it.
     StringForm Strings = StringForm::Bytes;
 
-    // Empties every array and the image list, resets every header value.
+    // Empties every array and the image list, resets every header value; the memory of the
+    // arrays is returned.
     void Clear();
-    // Releases the block definitions' members and clears.
+    // The same, for the callers that let go of a drawing after its use.
     void Release();
 };
 

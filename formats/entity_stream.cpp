@@ -380,10 +380,42 @@ void WriteEntity(ArchiveWriter& out, const EntityLists& lists, const EntityRef& 
     out.NextIndex();
 }
 
+// An array grown by doubling holds its old and its new copy at once, twice its records. The
+// entities of a list are therefore read twice: first only to count them by kind (each into a
+// scratch record), then into arrays made at their final size.
+void ReadEntities(ArchiveReader& in, EntityLists& lists, ClassIndexes& classes, uint32_t version, uint32_t count) {
+    const ArchiveReader::Mark start = in.Here();
+    const ClassIndexes classesAtStart = classes;
+    std::array<size_t, 8> byKind{};
+    EntityLists scratch;
+    for (uint32_t i = 0; i < count; ++i) {
+        ReadEntity(in, scratch, classes, version);
+        ++byKind[scratch.EntityOrder.back().Kind];
+        scratch.EntityOrder.clear();
+        scratch.Lines.clear();
+        scratch.Arcs.clear();
+        scratch.Points.clear();
+        scratch.Texts.clear();
+        scratch.Dimensions.clear();
+        scratch.Solids.clear();
+        scratch.BlockInserts.clear();
+    }
+    in.Rewind(start);
+    classes = classesAtStart;
+    lists.EntityOrder.reserve(lists.EntityOrder.size() + count);
+    lists.Lines.reserve(lists.Lines.size() + byKind[1]);
+    lists.Arcs.reserve(lists.Arcs.size() + byKind[2]);
+    lists.Points.reserve(lists.Points.size() + byKind[3]);
+    lists.Texts.reserve(lists.Texts.size() + byKind[4]);
+    lists.Dimensions.reserve(lists.Dimensions.size() + byKind[5]);
+    lists.Solids.reserve(lists.Solids.size() + byKind[6]);
+    lists.BlockInserts.reserve(lists.BlockInserts.size() + byKind[7]);
+    for (uint32_t i = 0; i < count; ++i) ReadEntity(in, lists, classes, version);
+}
+
 void ReadEntityList(ArchiveReader& in, EntityLists& lists, ClassIndexes& classes, uint32_t version) {
     const uint32_t count = in.ReadCount(kMinEntityBytes);
-    lists.EntityOrder.reserve(count);
-    for (uint32_t i = 0; i < count; ++i) ReadEntity(in, lists, classes, version);
+    if (count > 0) ReadEntities(in, lists, classes, version, count);
 }
 
 void WriteEntityList(ArchiveWriter& out, const EntityLists& lists, ClassIndexes& classes, uint32_t version,
@@ -421,9 +453,8 @@ void ReadBlockDefinition(ArchiveReader& in, BlockDefinition& d, uint32_t positio
     }
     d.Name = in.ReadString();
     const uint32_t count = in.ReadCount(kMinEntityBytes);
-    d.EntityOrder.reserve(count);
     in.NextIndex();
-    for (uint32_t i = 0; i < count; ++i) ReadEntity(in, d, classes, version);
+    if (count > 0) ReadEntities(in, d.Members(), classes, version, count);
 }
 
 void WriteBlockDefinition(ArchiveWriter& out, const BlockDefinition& d, ClassIndexes& classes, uint32_t version,
@@ -434,9 +465,10 @@ void WriteBlockDefinition(ArchiveWriter& out, const BlockDefinition& d, ClassInd
     out.WriteU32(d.Referenced);
     out.WriteU32(d.Time);
     out.WriteString(CleanArchiveText(d.Name));
-    out.WriteCount(static_cast<uint32_t>(d.EntityOrder.size()));
+    const EntityLists& members = d.Members();
+    out.WriteCount(static_cast<uint32_t>(members.EntityOrder.size()));
     out.NextIndex();
-    for (const EntityRef& ref : d.EntityOrder) WriteEntity(out, d, ref, classes, version, rewrite);
+    for (const EntityRef& ref : members.EntityOrder) WriteEntity(out, members, ref, classes, version, rewrite);
 }
 
 }  // namespace
@@ -444,9 +476,10 @@ void WriteBlockDefinition(ArchiveWriter& out, const BlockDefinition& d, ClassInd
 void ReadEntityStream(ArchiveReader& in, DrawingData& drawing, uint32_t version) {
     ClassIndexes classes;
     ReadEntityList(in, drawing, classes, version);
-    // The list grows as definitions are read: a definition takes several times the memory of
-    // its smallest record, so a count that the file cannot back must not reserve them all.
+    // A definition without members takes less than three times its smallest record, so the
+    // count, which must fit in the rest of the file, can be reserved.
     const uint32_t count = in.ReadCount(kMinBlockDefinitionBytes);
+    drawing.BlockDefinitions.reserve(count);
     for (uint32_t i = 0; i < count; ++i)
         ReadBlockDefinition(in, drawing.BlockDefinitions.emplace_back(), i + 1, classes, version);
 }

@@ -144,8 +144,8 @@ TEST(Jws, ReadsByteBuiltFiguresOfEveryLayout) {
         ASSERT_EQ(d.BlockDefinitions.size(), 2u);
         EXPECT_EQ(d.BlockDefinitions[0].Time, 1u);  // 64-bit time: the position
         EXPECT_EQ(d.BlockDefinitions[1].Time, 12345u);
-        ASSERT_EQ(d.BlockDefinitions[1].Texts.size(), 1u);
-        EXPECT_EQ(d.BlockDefinitions[1].Texts[0].Text, "^@BM%temp%pic.bmp,10,10");
+        ASSERT_EQ(d.BlockDefinitions[1].Members().Texts.size(), 1u);
+        EXPECT_EQ(d.BlockDefinitions[1].Members().Texts[0].Text, "^@BM%temp%pic.bmp,10,10");
     }
 }
 
@@ -216,7 +216,7 @@ TEST(Jws, AdjustsTheVersionOnWriting) {
         EXPECT_EQ(back.Lines[1].StartX, 200.0);
         const uint16_t width = c.Stored >= 351 && c.ReadAt >= 351 ? 50 : 0;
         EXPECT_EQ(back.Lines[1].PenWidth, width);
-        EXPECT_EQ(back.BlockDefinitions[0].Lines[0].PenWidth, width);
+        EXPECT_EQ(back.BlockDefinitions[0].Members().Lines[0].PenWidth, width);
     }
 }
 
@@ -277,7 +277,7 @@ TEST(Jws, ShortensImageTextsOfTextsAndBlockMembers) {
         EXPECT_EQ(d.Texts[0].Text.IsWide(), wide);
         EXPECT_EQ(WriteBytes(d, 351), figure(written, wide)) << wide;
         // The drawing itself is not changed by the write.
-        EXPECT_TRUE(d.BlockDefinitions[0].Texts[0].Text.StartsWith("^@BM%temp%pic.bmp,1,2"));
+        EXPECT_TRUE(d.BlockDefinitions[0].Members().Texts[0].Text.StartsWith("^@BM%temp%pic.bmp,1,2"));
     }
 }
 
@@ -295,7 +295,7 @@ TEST(Jws, WritesBackWhatItReads) {
         DrawingData back;
         ASSERT_EQ(ReadBytes(out, back), "");
         EXPECT_EQ(WriteBytes(back, v), out);
-        EXPECT_EQ(back.BlockDefinitions[1].Texts[0].Text, "^@BMpic.bmp,10,10");
+        EXPECT_EQ(back.BlockDefinitions[1].Members().Texts[0].Text, "^@BMpic.bmp,10,10");
     }
 }
 

@@ -1,10 +1,10 @@
 #include "formats/jww.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <array>
+#include <cerrno>
+#include <cstdint>
 #include <fstream>
-#include <set>
 #include <system_error>
 #include <vector>
 
@@ -81,25 +81,155 @@ void ReadImages(ArchiveReader& in, DrawingData& drawing, const fs::path& imageFo
     }
 }
 
+// A text "^@BM%temp%name,..." marks the first image of the list whose stored name begins with
+// name, ASCII letters compared without case. Each name the texts ask for is hashed once; each
+// image name is then walked once, unit by unit, its prefix hash grown as it goes and looked up
+// among the names asked for at their lengths, so that the time is that of reading the texts
+// and the names once, however many of each a drawing holds.
+char16_t FoldCase(char16_t unit) { return unit >= u'a' && unit <= u'z' ? static_cast<char16_t>(unit - 0x20) : unit; }
+
+// FNV-1a over code units: the hash of a prefix one unit longer follows from the shorter one.
+constexpr uint64_t kHashStart = 14695981039346656037ull;
+uint64_t HashStep(uint64_t hash, char16_t unit) { return (hash ^ unit) * 1099511628211ull; }
+
+struct ImageQuery {
+    const ArchiveString* Text;  // the name is units [kImageTextPrefix.size(), + Length) of it
+    uint64_t Hash = 0;
+    size_t Length = 0;
+    bool Found = false;         // an image whose name begins with it was met
+};
+
+bool SameFolded(const ArchiveString& a, size_t aFrom, const ArchiveString& b, size_t bFrom, size_t length) {
+    for (size_t i = 0; i < length; ++i)
+        if (FoldCase(a.UnitAt(aFrom + i)) != FoldCase(b.UnitAt(bFrom + i))) return false;
+    return true;
+}
+
+// The names the texts ask for, each once, in a table of open addressing at most half full.
+class ImageQueries {
+public:
+    void Ask(const ArchiveString& text) {
+        if (text.Length() <= kImageTextPrefix.size() || !text.StartsWith(kImageTextPrefix)) return;
+        const size_t comma = text.Find(',', kImageTextPrefix.size());
+        if (comma == std::string::npos || comma == kImageTextPrefix.size()) return;
+        ImageQuery query{&text, kHashStart, comma - kImageTextPrefix.size()};
+        for (size_t i = 0; i < query.Length; ++i)
+            query.Hash = HashStep(query.Hash, FoldCase(text.UnitAt(kImageTextPrefix.size() + i)));
+        queries_.push_back(query);
+    }
+
+    // Drops the names asked for twice and makes the table; false when nothing is asked.
+    bool Index() {
+        if (queries_.empty()) return false;
+        size_t slots = 2;
+        while (slots < 2 * queries_.size()) slots *= 2;
+        table_.assign(slots, kEmpty);
+        for (uint32_t q = 0; q < queries_.size(); ++q) {
+            const ImageQuery& query = queries_[q];
+            size_t slot = Probe(query.Hash);
+            for (; table_[slot] != kEmpty; slot = (slot + 1) & (slots - 1)) {
+                const ImageQuery& known = queries_[table_[slot]];
+                if (known.Hash == query.Hash && known.Length == query.Length &&
+                    SameFolded(*known.Text, kImageTextPrefix.size(), *query.Text, kImageTextPrefix.size(), query.Length))
+                    break;
+            }
+            if (table_[slot] == kEmpty) table_[slot] = q;
+            if (query.Length >= asked_.size()) asked_.resize(query.Length + 1, false);
+            asked_[query.Length] = true;
+        }
+        return true;
+    }
+
+    // True when the name begins with a name asked for that no earlier image began with; that
+    // name is then found. Walks the name once.
+    bool Answers(const ArchiveString& name) {
+        bool answers = false;
+        const size_t longest = std::min(name.Length(), asked_.size() - 1);
+        uint64_t hash = kHashStart;
+        for (size_t length = 1; length <= longest; ++length) {
+            hash = HashStep(hash, FoldCase(name.UnitAt(length - 1)));
+            if (!asked_[length]) continue;
+            for (size_t slot = Probe(hash); table_[slot] != kEmpty; slot = (slot + 1) & (table_.size() - 1)) {
+                ImageQuery& query = queries_[table_[slot]];
+                if (query.Hash != hash || query.Length != length || query.Found ||
+                    !SameFolded(*query.Text, kImageTextPrefix.size(), name, 0, length))
+                    continue;
+                query.Found = true;
+                answers = true;
+            }
+        }
+        return answers;
+    }
+
+private:
+    static constexpr uint32_t kEmpty = UINT32_MAX;
+    size_t Probe(uint64_t hash) const { return static_cast<size_t>(hash ^ hash >> 32) & (table_.size() - 1); }
+
+    std::vector<ImageQuery> queries_;
+    std::vector<uint32_t> table_;
+    std::vector<bool> asked_;  // by length
+};
+
+// The images that top-level texts and the texts of block definitions refer to (dimension texts
+// are not examined). A text without a comma, or with the comma right after the prefix, refers
+// to none.
+std::vector<bool> ImagesReferredTo(const DrawingData& drawing) {
+    const std::vector<EmbeddedImage>& list = drawing.EmbeddedImageList;
+    std::vector<bool> inUse(list.size(), false);
+    if (list.empty()) return inUse;
+    ImageQueries queries;
+    for (const TextRecord& text : drawing.Texts) queries.Ask(text.Text);
+    for (const BlockDefinition& definition : drawing.BlockDefinitions)
+        for (const TextRecord& text : definition.Members().Texts) queries.Ask(text.Text);
+    if (!queries.Index()) return inUse;
+    for (size_t image = 0; image < list.size(); ++image) inUse[image] = queries.Answers(list[image].Name);
+    return inUse;
+}
+
 // A text names its image only by name, and the first image of that name answers: a second
 // image of the same name (one picture inserted twice) goes with the first, or it would be lost.
+// The names in use are hashed into a table as the names asked for are, so that each name is
+// walked once.
 void KeepImagesOfTheSameName(const std::vector<EmbeddedImage>& images, std::vector<bool>& inUse) {
-    auto key = [](const ArchiveString& name) {
-        std::u16string units = name.Units();
-        for (char16_t& unit : units)
-            if (unit >= u'a' && unit <= u'z') unit = static_cast<char16_t>(unit - u'a' + u'A');
-        return units;
+    auto hashOf = [](const ArchiveString& name) {
+        uint64_t hash = kHashStart;
+        for (size_t i = 0; i < name.Length(); ++i) hash = HashStep(hash, FoldCase(name.UnitAt(i)));
+        return hash;
     };
-    std::set<std::u16string> names;
-    for (size_t i = 0; i < images.size(); ++i)
-        if (inUse[i]) names.insert(key(images[i].Name));
-    for (size_t i = 0; i < images.size(); ++i)
-        if (!inUse[i] && names.contains(key(images[i].Name))) inUse[i] = true;
+    size_t used = 0;
+    for (size_t i = 0; i < images.size(); ++i) used += inUse[i] ? 1 : 0;
+    if (used == 0 || used == images.size()) return;
+    size_t slots = 2;
+    while (slots < 2 * used) slots *= 2;
+    struct Entry {
+        uint64_t Hash = 0;
+        size_t Image = SIZE_MAX;
+    };
+    std::vector<Entry> table(slots);
+    auto probe = [&](uint64_t hash) { return static_cast<size_t>(hash ^ hash >> 32) & (slots - 1); };
+    for (size_t i = 0; i < images.size(); ++i) {
+        if (!inUse[i]) continue;
+        const uint64_t hash = hashOf(images[i].Name);
+        size_t slot = probe(hash);
+        while (table[slot].Image != SIZE_MAX) slot = (slot + 1) & (slots - 1);
+        table[slot] = {hash, i};
+    }
+    for (size_t i = 0; i < images.size(); ++i) {
+        if (inUse[i]) continue;
+        const ArchiveString& name = images[i].Name;
+        const uint64_t hash = hashOf(name);
+        for (size_t slot = probe(hash); table[slot].Image != SIZE_MAX; slot = (slot + 1) & (slots - 1)) {
+            const ArchiveString& kept = images[table[slot].Image].Name;
+            if (table[slot].Hash == hash && kept.Length() == name.Length() && SameFolded(kept, 0, name, 0, name.Length())) {
+                inUse[i] = true;
+                break;
+            }
+        }
+    }
 }
 
 struct ImageToWrite {
-    const EmbeddedImage* Image;
-    fs::path File;
+    size_t Index;  // in the image list
     uint32_t Size;
 };
 
@@ -107,14 +237,7 @@ struct ImageToWrite {
 // and whose files are still there, in list order, with their sizes, so that the count
 // written is the count of images that follow.
 std::vector<ImageToWrite> CollectImagesInUse(const DrawingData& drawing, const fs::path& imageFolder) {
-    std::vector<bool> inUse(drawing.EmbeddedImageList.size(), false);
-    auto mark = [&](const TextRecord& text) {
-        if (const EmbeddedImage* image = ImageOfText(drawing, text.Text))
-            inUse[static_cast<size_t>(image - drawing.EmbeddedImageList.data())] = true;
-    };
-    for (const TextRecord& text : drawing.Texts) mark(text);
-    for (const BlockDefinition& definition : drawing.BlockDefinitions)
-        for (const TextRecord& text : definition.Texts) mark(text);
+    std::vector<bool> inUse = ImagesReferredTo(drawing);
     KeepImagesOfTheSameName(drawing.EmbeddedImageList, inUse);
 
     std::vector<ImageToWrite> images;
@@ -128,7 +251,7 @@ std::vector<ImageToWrite> CollectImagesInUse(const DrawingData& drawing, const f
         std::ifstream probe(file, std::ios::binary);
         if (error || !probe) throw ArchiveError("cannot open the image file " + Utf8FromPath(file));
         if (size > 0xFFFFFFFFu) throw ArchiveError("the image file " + Utf8FromPath(file) + " is too large");
-        images.push_back({&image, file, static_cast<uint32_t>(size)});
+        images.push_back({i, static_cast<uint32_t>(size)});
     }
     return images;
 }
@@ -140,9 +263,11 @@ void WriteImages(ArchiveWriter& out, const DrawingData& drawing, const fs::path&
     out.WriteU32(static_cast<uint32_t>(images.size()));
     std::vector<char> buffer(kCopyBufferSize);
     for (const ImageToWrite& image : images) {
-        out.WriteString(image.Image->Name);
+        const EmbeddedImage& entry = drawing.EmbeddedImageList[image.Index];
+        out.WriteString(entry.Name);
         out.WriteU32(image.Size);
-        std::ifstream file(image.File, std::ios::binary);
+        const fs::path path = imageFolder / entry.FileName;
+        std::ifstream file(path, std::ios::binary);
         uint32_t left = image.Size;
         while (left > 0 && file) {
             file.read(buffer.data(), static_cast<std::streamsize>(std::min<size_t>(left, buffer.size())));
@@ -151,7 +276,7 @@ void WriteImages(ArchiveWriter& out, const DrawingData& drawing, const fs::path&
             out.WriteBytes(buffer.data(), got);
             left -= got;
         }
-        if (left > 0) throw ArchiveError("the image file " + Utf8FromPath(image.File) + " could not be copied completely");
+        if (left > 0) throw ArchiveError("the image file " + Utf8FromPath(path) + " could not be copied completely");
     }
 }
 

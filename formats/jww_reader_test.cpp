@@ -136,12 +136,12 @@ TEST(JwwReader, ReadsEveryLayoutVersionToTheLastByte) {
         const BlockDefinition& first = d.BlockDefinitions[0];
         EXPECT_EQ(first.Time, 1u);  // 64-bit time: its position
         EXPECT_EQ(first.Name, Built("\x83\x68\x83\x41", wide));
-        ASSERT_EQ(first.Lines.size(), 1u);
-        EXPECT_EQ(first.Lines[0].PenColor, 1);
+        ASSERT_EQ(first.Members().Lines.size(), 1u);
+        EXPECT_EQ(first.Members().Lines[0].PenColor, 1);
         const BlockDefinition& second = d.BlockDefinitions[1];
         EXPECT_EQ(second.Time, 12345u);
         EXPECT_EQ(second.Referenced, 1u);
-        ASSERT_EQ(second.Texts.size(), 1u);
+        ASSERT_EQ(second.Members().Texts.size(), 1u);
 
         if (v >= 700) {
             ASSERT_EQ(d.EmbeddedImageList.size(), 3u);
@@ -387,7 +387,7 @@ TEST(DrawingData, ClearAndRelease) {
     DrawingData d;
     d.Lines.emplace_back();
     d.EntityOrder.push_back({1, 0});
-    d.BlockDefinitions.emplace_back().Lines.emplace_back();
+    d.BlockDefinitions.emplace_back().Members().Lines.emplace_back();
     d.Header.FileVersion = 600;
     d.Header.PrinterScale = 3;
     d.EmbeddedImageList.push_back({"a.bmp", 1, "image1.bmp"});
@@ -404,6 +404,38 @@ TEST(DrawingData, ClearAndRelease) {
     d.Clear();
     d.Release();
     EXPECT_EQ(d.Header.GridSpacingX, 1.0);
+}
+
+// What the reader keeps takes no more than it holds: every array is made at its final size
+// (none grown by doubling), and a block definition without members holds no arrays. A copy of
+// a drawing has members of its own.
+TEST(JwwReader, ArraysAreMadeAtTheirFinalSize) {
+    TempFolder images;
+    DrawingData synthetic;
+    ASSERT_EQ(ReadBytes(SyntheticJww(600), synthetic, images.Path()), "");
+    synthetic.BlockDefinitions.emplace_back().Number = 3;
+    MemorySink sink;
+    WriteJwwTo(sink, synthetic, 600, images.Path());
+    DrawingData d;
+    ASSERT_EQ(ReadBytes(sink.bytes, d, images.Path()), "");
+
+    auto exact = [](const EntityLists& l) {
+        return l.EntityOrder.capacity() == l.EntityOrder.size() && l.Lines.capacity() == l.Lines.size() &&
+               l.Arcs.capacity() == l.Arcs.size() && l.Points.capacity() == l.Points.size() &&
+               l.Texts.capacity() == l.Texts.size() && l.Dimensions.capacity() == l.Dimensions.size() &&
+               l.Solids.capacity() == l.Solids.size() && l.BlockInserts.capacity() == l.BlockInserts.size();
+    };
+    EXPECT_TRUE(exact(d));
+    ASSERT_EQ(d.BlockDefinitions.size(), 3u);
+    EXPECT_EQ(d.BlockDefinitions.capacity(), 3u);
+    EXPECT_TRUE(d.BlockDefinitions[0].HasMembers() && exact(d.BlockDefinitions[0].Members()));
+    EXPECT_TRUE(d.BlockDefinitions[1].HasMembers() && exact(d.BlockDefinitions[1].Members()));
+    EXPECT_FALSE(d.BlockDefinitions[2].HasMembers());
+    EXPECT_TRUE(d.BlockDefinitions[2].Members().EntityOrder.empty());
+
+    DrawingData copy = d;
+    copy.BlockDefinitions[0].Members().Lines[0].PenColor = 9;
+    EXPECT_EQ(d.BlockDefinitions[0].Members().Lines[0].PenColor, 1);
 }
 
 }  // namespace

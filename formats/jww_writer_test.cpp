@@ -193,7 +193,7 @@ TEST(JwwWriter, ChecksAttributesOnTheWay) {
     d.Dimensions[0].DimensionLine.PenStyle = 0;
     d.BlockInserts[0].PenColor = 0;  // kinds 7 and 8 have no colour or line-type check
     d.BlockDefinitions[0].PenStyle = 0;
-    d.BlockDefinitions[0].Lines[0].PenColor = 500;
+    d.BlockDefinitions[0].Members().Lines[0].PenColor = 500;
     const DrawingData back = RoundTrip(d, 600, images.Path());
     EXPECT_EQ(back.Lines[0].PenStyle, 1);
     EXPECT_EQ(back.Lines[1].PenStyle, 1);
@@ -216,7 +216,7 @@ TEST(JwwWriter, ChecksAttributesOnTheWay) {
     EXPECT_EQ(back.Dimensions[0].DimensionLine.PenStyle, 1);
     EXPECT_EQ(back.BlockInserts[0].PenColor, 0);
     EXPECT_EQ(back.BlockDefinitions[0].PenStyle, 0);
-    EXPECT_EQ(back.BlockDefinitions[0].Lines[0].PenColor, 2);
+    EXPECT_EQ(back.BlockDefinitions[0].Members().Lines[0].PenColor, 2);
     // The stored drawing is left as it was.
     EXPECT_EQ(d.Lines[0].PenStyle, 0);
 }
@@ -298,7 +298,7 @@ TEST(JwwWriter, WritesTheImagesInUse) {
                            {"PHOTO.BMP", 6, "image3.BMP"},
                            {"gone.bmp", 4, "image4.bmp"}};
     d.Texts[0].Text = ImageText("photo.bmp");
-    d.BlockDefinitions[0].Texts[0].Text = ImageText("gone.bmp");
+    d.BlockDefinitions[0].Members().Texts[0].Text = ImageText("gone.bmp");
     d.Dimensions[0].DimensionText.Text = ImageText("unused.bmp");  // dimension texts are not examined
     d.Texts[1].Text = "^@BM%temp%unused.bmp";                        // no comma: marks nothing
     const DrawingData before = d;
@@ -337,6 +337,30 @@ TEST(JwwWriter, WritesBackImagesThatShareAName) {
     ASSERT_EQ(back.EmbeddedImageList.size(), 2u);
     EXPECT_EQ(testing::ReadFile(readBack.Path() / back.EmbeddedImageList[0].FileName), "first");
     EXPECT_EQ(testing::ReadFile(readBack.Path() / back.EmbeddedImageList[1].FileName), "second");
+}
+
+// Among many images and texts each text finds the first image whose name begins with the
+// text's name: a name that begins several image names, one asked for by two texts, one
+// longer than every image name.
+TEST(JwwWriter, FindsTheImageOfEachTextAmongMany) {
+    TempFolder images;
+    DrawingData d = testing::MakeFloorPlan(700);
+    d.EmbeddedImageList.clear();
+    const std::string names[] = {"a.bmp", "ab.bmp", "AB", "abc.bmp", "b", "x.bmp"};
+    for (size_t i = 0; i < std::size(names); ++i) {
+        const std::string file = "image" + std::to_string(i + 1);
+        d.EmbeddedImageList.push_back({names[i], 1, file});
+        testing::WriteFile(images.Path() / file, std::string("x"));
+    }
+    for (const char* name : {"ab", "Ab", "ABC", "abc.bmp.long", "b"}) {
+        d.EntityOrder.push_back({uint32_t(EntityKind::Text), static_cast<uint32_t>(d.Texts.size())});
+        d.Texts.emplace_back().Text = ImageText(name);
+    }
+    TempFolder readBack;
+    const DrawingData back = ReadMemory(WriteMemory(d, 700, images.Path()), readBack.Path());
+    std::vector<ArchiveString> written;
+    for (const EmbeddedImage& image : back.EmbeddedImageList) written.push_back(image.Name);
+    EXPECT_EQ(written, (std::vector<ArchiveString>{"ab.bmp", "abc.bmp", "b"}));
 }
 
 // A sink that fails once it has taken a number of bytes, and can act on its first write.

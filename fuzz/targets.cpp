@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <random>
 #include <sstream>
 #include <string>
@@ -15,6 +16,7 @@
 #include "render/render.h"
 #include "render/svg.h"
 #include "settings/profile.h"
+#include "settings/settings_file.h"
 
 namespace tolvane::fuzz {
 
@@ -59,7 +61,7 @@ void Render(const DrawingData& drawing, render::DrawingFormat format) {
 bool SameEntities(const DrawingData& a, const DrawingData& b) {
     if (a.EntityOrder.size() != b.EntityOrder.size() || a.BlockDefinitions.size() != b.BlockDefinitions.size()) return false;
     for (size_t i = 0; i < a.BlockDefinitions.size(); ++i)
-        if (a.BlockDefinitions[i].EntityOrder.size() != b.BlockDefinitions[i].EntityOrder.size()) return false;
+        if (a.BlockDefinitions[i].Members().EntityOrder.size() != b.BlockDefinitions[i].Members().EntityOrder.size()) return false;
     return true;
 }
 
@@ -139,6 +141,22 @@ void FuzzProbes(const uint8_t* data, size_t size) {
     if (StripShiftJisControlChars(text).size() > text.size()) Broken("StripShiftJisControlChars made a text longer", "");
 }
 
+// The settings keys read in one pass are those that Get finds one by one (a sample of them:
+// each Get walks the document).
+void CompareSettingsKeys(const ProfileDocument& document) {
+    const SettingsFileKeys keys = ReadSettingsKeys(document);
+    auto one = [&](const char* section, const std::string& key, const std::optional<int32_t>& read) {
+        const auto [present, value] = document.Get(section, key, kNumberValueBuffer);
+        if ((present ? std::optional<int32_t>(ParseInt(value)) : std::nullopt) != read)
+            Broken("a settings key read in one pass differs from Get", std::string(section) + " " + key);
+    };
+    for (int n : {1, 2, 10, 100, 265, 266, 314, 315, kSequenceLength})
+        one("JWW", "C" + std::to_string(n), keys.C[static_cast<size_t>(n)]);
+    for (int n : {1, 2, kColorSlots}) one("JWW", "W" + std::to_string(n), keys.W[static_cast<size_t>(n)]);
+    one("Set", "CVNO", keys.Mode);
+    for (int r : {1, kRuleCount}) one("JWW1", "WD" + std::to_string(r), keys.Rules[static_cast<size_t>(r - 1)].TargetWidth);
+}
+
 void FuzzProfile(const uint8_t* data, size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     ProfileDocument document = ProfileDocument::Parse(bytes);
@@ -146,6 +164,14 @@ void FuzzProfile(const uint8_t* data, size_t size) {
         document.Get("JWW", key, 22);
         document.Get("Set", key, 512);
     }
+    CompareSettingsKeys(document);
+    // Many keys in one pass end as one Set after another.
+    const std::vector<ProfileDocument::Entry> entries = {
+        {"JWW", "C7", "1"}, {"New", "k", "2"}, {"jww", "c7", "3"}, {"Set", "CVNO", "1"}, {"New", "j", "4"}};
+    ProfileDocument together = document;
+    together.SetAll(entries);
+    for (const ProfileDocument::Entry& e : entries) document.Set(e.Section, e.Key, e.Value);
+    if (together.Bytes() != document.Bytes()) Broken("writing keys in one pass differs from one Set after another", "");
     document.Set("JWW", "C5", "123");
     document.Set("Fuzz Section", "Key", "-42");
     const ProfileDocument again = ProfileDocument::Parse(document.Bytes());

@@ -23,9 +23,10 @@ namespace {
 // Only the pens of the list before are compared: its shapes can go before the list after is
 // made, which keeps a large drawing's memory to one list of shapes.
 DisplayList PensOnly(DisplayList list) {
-    list.Points = {};
-    list.Arcs = {};
-    list.Texts = {};
+    // Assigning {} would keep the arrays' memory.
+    std::vector<PaperPoint>().swap(list.Points);
+    std::vector<ArcShape>().swap(list.Arcs);
+    std::vector<TextShape>().swap(list.Texts);
     return list;
 }
 

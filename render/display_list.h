@@ -4,8 +4,11 @@
 // SVG writer and a QPainter each turn it into pixels without knowing the drawing format.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tolvane::render {
@@ -51,11 +54,47 @@ struct ArcShape {
     double Start = 0, Sweep = 0;
 };
 
+// The characters of a text in UTF-8. A text that every insertion of a block draws is held once
+// for all its shapes (a few blocks inserted into each other can draw one text a million
+// times); any other text is a string of its shape's own. Reads as the std::string it holds.
+class SharedText {
+public:
+    SharedText() = default;
+    SharedText(std::string utf8) : own_(std::move(utf8)) {}
+    SharedText(const char* utf8) : own_(utf8) {}
+    // A text to be held once by every shape it is given to.
+    static SharedText Shared(std::string utf8);
+
+    const std::string& Utf8() const { return shared_ ? shared_->Utf8 : own_; }
+    operator const std::string&() const { return Utf8(); }
+    operator std::string_view() const { return Utf8(); }
+    const char* data() const { return Utf8().data(); }
+    const char* c_str() const { return Utf8().c_str(); }
+    size_t size() const { return Utf8().size(); }
+    bool empty() const { return Utf8().empty(); }
+    // The number of characters (UTF-8 sequences); counted once for a shared text.
+    size_t Characters() const;
+    // The same for every shape that holds one shared text; null for a text of its own.
+    const void* Identity() const { return shared_.get(); }
+
+    friend bool operator==(const SharedText& a, const SharedText& b) { return a.Utf8() == b.Utf8(); }
+    friend std::string operator+(const char* a, const SharedText& b) { return a + b.Utf8(); }
+    friend std::string operator+(const SharedText& a, const char* b) { return a.Utf8() + b; }
+
+private:
+    struct Text {
+        std::string Utf8;
+        size_t Characters = 0;
+    };
+    std::string own_;
+    std::shared_ptr<const Text> shared_;
+};
+
 struct TextShape {
     PaperPoint Position;  // start of the base line
     double Angle = 0;     // degrees, counter-clockwise
     double Width = 0, Height = 0, Spacing = 0;  // character width and height, gap; millimetres
-    std::string Text;     // UTF-8
+    SharedText Text;
     uint32_t Font = 0;    // index into DisplayList::Fonts
 };
 
@@ -75,8 +114,10 @@ struct DisplayList {
     // Dash patterns in millimetres, alternately drawn and left out; entry 0 is empty (solid).
     std::vector<std::vector<double>> DashPatterns;
     // Insertions not drawn: a block that is not defined, one that inserts itself through
-    // other blocks, one nested deeper than the limit, or beyond the item limit.
+    // other blocks, or one nested deeper than the limit.
     uint32_t SkippedInsertions = 0;
+    // The drawing expands beyond the limits of RenderLimits: the walk stopped there, and the
+    // list holds the shapes up to that point.
     bool ItemLimitReached = false;
 
     // A box that holds every shape (for a text, the box its characters can take).

@@ -397,7 +397,7 @@ private:
     // Every container of entities: the drawing itself (0), then each block definition.
     size_t Containers() const { return 1 + d_.BlockDefinitions.size(); }
     const EntityLists& Container(size_t c) const {
-        return c == 0 ? static_cast<const EntityLists&>(d_) : d_.BlockDefinitions[c - 1];
+        return c == 0 ? static_cast<const EntityLists&>(d_) : d_.BlockDefinitions[c - 1].Members();
     }
 
     void Plan() {
@@ -478,7 +478,7 @@ private:
         }
         dropped_.resize(d_.BlockDefinitions.size());
         for (size_t i = 0; i < d_.BlockDefinitions.size(); ++i)
-            dropped_[i].assign(d_.BlockDefinitions[i].BlockInserts.size(), false);
+            dropped_[i].assign(d_.BlockDefinitions[i].Members().BlockInserts.size(), false);
         std::vector<uint8_t> state(d_.BlockDefinitions.size(), 0);  // 1 being walked, 2 done
         std::vector<std::pair<size_t, size_t>> stack;                // definition, next insertion
         std::vector<bool> warned(d_.BlockDefinitions.size(), false);
@@ -488,7 +488,7 @@ private:
             stack.push_back({root, 0});
             while (!stack.empty()) {
                 auto& [block, next] = stack.back();
-                const std::vector<BlockInsertRecord>& inserts = d_.BlockDefinitions[block].BlockInserts;
+                const std::vector<BlockInsertRecord>& inserts = d_.BlockDefinitions[block].Members().BlockInserts;
                 if (next == inserts.size()) {
                     state[block] = 2;
                     walkOrder_.push_back(block);
@@ -786,7 +786,7 @@ private:
     void ComputeExtent() {
         std::vector<Bounds> blockBounds(d_.BlockDefinitions.size());
         for (size_t block : walkOrder_) {  // inner blocks before the blocks that insert them
-            const BlockDefinition& def = d_.BlockDefinitions[block];
+            const EntityLists& def = d_.BlockDefinitions[block].Members();
             for (const EntityRef& ref : def.EntityOrder)
                 AddEntity(blockBounds[block], def, ref, BlockScale(block), blockBounds, &dropped_[block]);
         }
@@ -1075,7 +1075,7 @@ private:
         BlockBegin(handles_.PaperSpace, "*Paper_Space", 0, true);
         BlockEnd(handles_.PaperSpace, true);
         for (size_t i = 0; i < d_.BlockDefinitions.size(); ++i) {
-            const BlockDefinition& def = d_.BlockDefinitions[i];
+            const EntityLists& def = d_.BlockDefinitions[i].Members();
             const BlockEntry& entry = blocks_[i];
             BlockBegin(entry.Record, entry.Name, 0, false);
             const Place place{entry.Record, BlockScale(i), "0"};

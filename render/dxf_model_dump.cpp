@@ -142,7 +142,7 @@ int main(int argc, char** argv) {
             j["entities"] = Entities(d, d);
             Json blocks = Json::array();
             for (const auto& b : d.BlockDefinitions)
-                blocks.push_back(Json{{"number", b.Number}, {"name", ArchiveStringToUtf8(b.Name)}, {"entities", Entities(d, b)}});
+                blocks.push_back(Json{{"number", b.Number}, {"name", ArchiveStringToUtf8(b.Name)}, {"entities", Entities(d, b.Members())}});
             j["blocks"] = blocks;
         } else {
             status = 1;

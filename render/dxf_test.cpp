@@ -129,7 +129,7 @@ TEST(DxfExport, LayerGroupScaleGivesFullSize) {
     BlockDefinition& block = d.BlockDefinitions.emplace_back();
     block.Number = 7;
     block.Name = "door";
-    AddLine(block, Pen(2), 0, 0, 1, 0);
+    AddLine(block.Members(), Pen(2), 0, 0, 1, 0);
     AddInsert(d, 7, Pen(1, 1, 1, 2));
     d.BlockInserts[0].X = 10, d.BlockInserts[0].ScaleY = 2, d.BlockInserts[0].Angle = kPi / 2;
     AddInsert(d, 7, Pen(1, 1, 3, 0));
@@ -277,7 +277,7 @@ TEST(DxfExport, NamesAndLayerStates) {
         AddLine(d, Pen(2, 1, group, layer), 0, 0, 1, 0);
     BlockDefinition& block = d.BlockDefinitions.emplace_back();
     block.Name = "a*b";
-    AddLine(block, Pen(2, 1, 3, 3), 0, 0, 1, 0);  // members are on layer 0
+    AddLine(block.Members(), Pen(2, 1, 3, 3), 0, 0, 1, 0);  // members are on layer 0
     const std::vector<Record> layers = Write(d).Of("LAYER");
     ASSERT_EQ(layers.size(), 5u);
     EXPECT_EQ(Text(layers[1], 2), "0-1 通り_芯");
@@ -298,10 +298,10 @@ TEST(DxfExport, NestedBlocksAndCycles) {
         b.Number = n;
         b.Name = n == 3 ? "inner" : "outer";
     }
-    AddInsert(d.BlockDefinitions[0], 2);
-    AddInsert(d.BlockDefinitions[1], 3);
-    AddInsert(d.BlockDefinitions[2], 1);  // back to the first: a cycle
-    AddInsert(d.BlockDefinitions[2], 9);  // not defined
+    AddInsert(d.BlockDefinitions[0].Members(), 2);
+    AddInsert(d.BlockDefinitions[1].Members(), 3);
+    AddInsert(d.BlockDefinitions[2].Members(), 1);  // back to the first: a cycle
+    AddInsert(d.BlockDefinitions[2].Members(), 9);  // not defined
     AddInsert(d, 1);
     const Written w = Write(d);
     std::vector<std::string> blocks;

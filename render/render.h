@@ -19,13 +19,17 @@ namespace tolvane::render {
 
 enum class DrawingFormat { Jww, Jws };
 
+// A few blocks inserted into each other many times over could ask for more shapes than memory
+// holds, or more time than anyone waits: the walk stops at these limits (DisplayList::
+// ItemLimitReached).
 struct RenderLimits {
     // Insertions nested inside block definitions, counted from the drawing's own.
     uint32_t MaxBlockDepth = 16;
-    // Shapes and expanded insertions in all; a few blocks inserted into each other many
-    // times over could otherwise ask for more shapes than memory holds, or more time than
-    // anyone waits. 0: eight times the drawing's records, at least
-    // a million.
+    // The bytes the list may take, its texts included, and each expanded insertion as much as
+    // a shape. 0: 8 MB plus twice what the drawing's entities and block definitions take in
+    // its file, so that the list grows with the file, not with what its blocks expand to.
+    size_t MaxListBytes = 0;
+    // Shapes and expanded insertions in all; 0: no limit but the bytes.
     size_t MaxItems = 0;
 };
 

@@ -7,6 +7,8 @@
 
 #include "render/compare.h"
 #include "render/pens.h"
+#include "testsupport/drawing_generator.h"
+#include "testsupport/test_files.h"
 
 namespace tolvane::render {
 namespace {
@@ -50,10 +52,11 @@ void AddInsert(EntityLists& l, uint32_t block, double x, double y, double sx, do
     l.BlockInserts.push_back(r);
 }
 
-BlockDefinition& AddBlock(DrawingData& d, uint32_t number) {
+// The members of a new definition.
+EntityLists& AddBlock(DrawingData& d, uint32_t number) {
     BlockDefinition& b = d.BlockDefinitions.emplace_back();
     b.Number = number;
-    return b;
+    return b.Members();
 }
 
 void ExpectPoint(const PaperPoint& p, double x, double y) {
@@ -70,7 +73,7 @@ TEST(RenderPlacement, NestedInsertionWithScalesAndAngleLandsWhereItShould) {
     text.SizeX = text.SizeY = 2;
     text.Angle = 10;
     text.Text = "A";
-    BlockDefinition& outer = AddBlock(d, 2);
+    EntityLists& outer = AddBlock(d, 2);
     AddInsert(outer, 1, 10, 0, 2, 2, 0);
     outer.EntityOrder.push_back({uint32_t(EntityKind::Text), 0});
     outer.Texts.push_back(text);
@@ -280,10 +283,10 @@ TEST(RenderPens, LineTypePatternsFromTheTablesAndTheirBits) {
 // Hostile block structures end, and end soon.
 TEST(RenderLimits, CyclicAndSelfReferencingBlocksStop) {
     DrawingData d = ShownDrawing();
-    BlockDefinition& one = AddBlock(d, 1);
+    EntityLists& one = AddBlock(d, 1);
     AddLine(one, Pen(2), 0, 0, 1, 0);
     AddInsert(one, 2, 0, 0, 1, 1, 0);
-    BlockDefinition& two = AddBlock(d, 2);
+    EntityLists& two = AddBlock(d, 2);
     AddLine(two, Pen(3), 0, 0, 1, 0);
     AddInsert(two, 1, 0, 0, 1, 1, 0);
     AddInsert(two, 2, 0, 0, 1, 1, 0);
@@ -297,7 +300,7 @@ TEST(RenderLimits, CyclicAndSelfReferencingBlocksStop) {
 TEST(RenderLimits, DeepNestingAndExponentialInsertionsAreCut) {
     DrawingData d = ShownDrawing();
     for (uint32_t n = 1; n <= 30; ++n) {
-        BlockDefinition& b = AddBlock(d, n);
+        EntityLists& b = AddBlock(d, n);
         AddLine(b, Pen(2), 0, 0, 1, 0);
         AddInsert(b, n + 1, 0, 0, 1, 1, 0);
     }
@@ -311,7 +314,7 @@ TEST(RenderLimits, DeepNestingAndExponentialInsertionsAreCut) {
     // Ten blocks of a hundred insertions of the next would make 10^20 lines.
     DrawingData wide = ShownDrawing();
     for (uint32_t n = 1; n <= 10; ++n) {
-        BlockDefinition& b = AddBlock(wide, n);
+        EntityLists& b = AddBlock(wide, n);
         AddLine(b, Pen(2), 0, 0, 1, 0);
         for (int i = 0; i < 100; ++i) AddInsert(b, n + 1, i, 0, 1, 1, 0);
     }
@@ -327,7 +330,7 @@ TEST(RenderLimits, DeepNestingAndExponentialInsertionsAreCut) {
     // Blocks of nothing but insertions draw nothing, and still stop.
     DrawingData empty = ShownDrawing();
     for (uint32_t n = 1; n <= 12; ++n) {
-        BlockDefinition& b = AddBlock(empty, n);
+        EntityLists& b = AddBlock(empty, n);
         for (int i = 0; i < 100; ++i) AddInsert(b, n + 1, i, 0, 1, 1, 0);
     }
     AddInsert(empty, 1, 0, 0, 1, 1, 0);
@@ -336,14 +339,95 @@ TEST(RenderLimits, DeepNestingAndExponentialInsertionsAreCut) {
     EXPECT_TRUE(nothing.Items.empty());
 }
 
-TEST(RenderLimits, NonFiniteCoordinatesAndBadReferencesAreLeftOut) {
+// Without limits of its own the list grows with the drawing's file: nested blocks of a few
+// kilobytes stop at some tens of megabytes of shapes. The limit of bytes counts texts.
+TEST(RenderLimits, TheListIsBoundedByTheSizeOfTheDrawing) {
+    DrawingData d = ShownDrawing();
+    for (uint32_t n = 1; n <= 12; ++n) {
+        EntityLists& b = AddBlock(d, n);
+        AddLine(b, Pen(2), 0, 0, 1, 0);
+        for (int i = 0; i < 10; ++i) AddInsert(b, n + 1, i, 0, 1, 1, 0);
+    }
+    AddInsert(d, 1, 0, 0, 1, 1, 0);
+    const DisplayList cut = BuildDisplayList(d, DrawingFormat::Jww);
+    EXPECT_TRUE(cut.ItemLimitReached);
+    const size_t bytes = cut.Items.size() * sizeof(DisplayItem) + cut.Points.size() * sizeof(PaperPoint);
+    EXPECT_GT(bytes, 4u << 20);
+    EXPECT_LE(bytes, 9u << 20);
+
+    DrawingData texts = ShownDrawing();
+    TextRecord text;
+    static_cast<EntityBase&>(text) = Pen(3);
+    text.Text = std::string(1000, 'x');
+    for (int i = 0; i < 10; ++i) {
+        texts.EntityOrder.push_back({uint32_t(EntityKind::Text), uint32_t(texts.Texts.size())});
+        texts.Texts.push_back(text);
+    }
+    RenderLimits limits;
+    limits.MaxListBytes = 10 * (sizeof(DisplayItem) + sizeof(TextShape)) + 5000;  // the shapes, half their characters
+    const DisplayList fewer = BuildDisplayList(texts, DrawingFormat::Jww, limits);
+    EXPECT_TRUE(fewer.ItemLimitReached);
+    EXPECT_GE(fewer.Items.size(), 5u);
+    EXPECT_LE(fewer.Items.size(), 6u);
+}
+
+// Every array of the list is made at its final size, none grown by doubling.
+TEST(RenderLimits, ArraysAreMadeAtTheirFinalSize) {
+    testing::TempFolder images;
+    const DisplayList list = BuildDisplayList(testing::MakeFloorPlan(700, images.Path()), DrawingFormat::Jww);
+    EXPECT_EQ(list.Items.capacity(), list.Items.size());
+    EXPECT_EQ(list.Points.capacity(), list.Points.size());
+    EXPECT_EQ(list.Arcs.capacity(), list.Arcs.size());
+    EXPECT_EQ(list.Texts.capacity(), list.Texts.size());
+    EXPECT_FALSE(list.Arcs.empty());
+    EXPECT_FALSE(list.Texts.empty());
+}
+
+// A shape with a coordinate that is not a number, or one beyond any paper (1e308 is a number),
+// is left out, and so is a reference to no record; the extent stays that of the rest.
+TEST(RenderLimits, NonFiniteAndFarCoordinatesAndBadReferencesAreLeftOut) {
     DrawingData d = ShownDrawing();
     AddLine(d, Pen(2), 0, 0, std::nan(""), 0);
     AddLine(d, Pen(2), 0, 0, 1, 0);
+    AddLine(d, Pen(2), -1e308, 0, 1e308, 0);
+    AddLine(d, Pen(2), 0, 1e10, 0, 0);
     d.EntityOrder.push_back({uint32_t(EntityKind::Arc), 5});
     d.EntityOrder.push_back({77, 0});
     const DisplayList list = BuildDisplayList(d, DrawingFormat::Jww);
     EXPECT_EQ(list.Items.size(), 1u);
+    const Bounds extent = list.Extent();
+    EXPECT_EQ(extent.MinX, 0);
+    EXPECT_EQ(extent.MaxX, 1);
+}
+
+// A block inserted many times draws its texts from one string; a text drawn once has its own.
+TEST(RenderShapes, InsertionsOfABlockShareItsTexts) {
+    DrawingData d = ShownDrawing();
+    TextRecord text;
+    static_cast<EntityBase&>(text) = Pen(3);
+    text.SizeX = text.SizeY = 2;
+    text.Text = "\x95\x94\x89\xae";  // 部屋
+    EntityLists& room = AddBlock(d, 1);
+    room.EntityOrder.push_back({uint32_t(EntityKind::Text), 0});
+    room.Texts.push_back(text);
+    for (int i = 0; i < 3; ++i) AddInsert(d, 1, 10.0 * i, 0, 1, 1, 0);
+    AddBlock(d, 2).Texts.push_back(text);
+    d.BlockDefinitions.back().Members().EntityOrder.push_back({uint32_t(EntityKind::Text), 0});
+    AddInsert(d, 2, 0, 50, 1, 1, 0);
+    d.EntityOrder.push_back({uint32_t(EntityKind::Text), 0});
+    d.Texts.push_back(text);
+
+    const DisplayList list = BuildDisplayList(d, DrawingFormat::Jww);
+    ASSERT_EQ(list.Texts.size(), 5u);
+    EXPECT_NE(list.Texts[0].Text.Identity(), nullptr);
+    EXPECT_EQ(list.Texts[1].Text.Identity(), list.Texts[0].Text.Identity());
+    EXPECT_EQ(list.Texts[2].Text.Identity(), list.Texts[0].Text.Identity());
+    EXPECT_EQ(list.Texts[3].Text.Identity(), nullptr);  // block 2 is inserted once
+    EXPECT_EQ(list.Texts[4].Text.Identity(), nullptr);
+    for (const TextShape& t : list.Texts) {
+        EXPECT_EQ(t.Text.Utf8(), "\xE9\x83\xA8\xE5\xB1\x8B");
+        EXPECT_EQ(t.Text.Characters(), 2u);
+    }
 }
 
 // Before and after a conversion.

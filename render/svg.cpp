@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
+#include <string>
+#include <unordered_map>
 
 namespace tolvane::render {
 
@@ -89,9 +92,14 @@ void ArcPoints(SvgText& s, const ArcShape& a) {
 }
 
 // The text at its base point, turned counter-clockwise on paper (clockwise in SVG's axes),
-// stretched to its character width: a full-width character is as wide as its size.
-void TextElement(SvgText& s, const TextShape& t, const std::string& family, Color paint, double height) {
-    s << "<text transform=\"translate(";
+// stretched to its character width: a full-width character is as wide as its size. A text
+// that the definitions hold (id, from 0) is drawn from there, so that the characters of a text
+// that many block insertions draw are written once.
+void TextElement(SvgText& s, const TextShape& t, const std::string& family, Color paint, double height,
+                 size_t id = SIZE_MAX) {
+    if (id == SIZE_MAX) s << "<text";
+    else s << "<use xlink:href=\"#t" << std::to_string(id) << "\"";
+    s << " transform=\"translate(";
     s.Number(t.Position.X) << " ";
     s.Number(-t.Position.Y) << ") rotate(";
     s.Number(-t.Angle) << ")";
@@ -106,24 +114,82 @@ void TextElement(SvgText& s, const TextShape& t, const std::string& family, Colo
         s.Number(t.Spacing) << "\"";
     }
     s << " font-family=\"" << family << "\" fill=\"";
-    s.Paint(paint) << "\">" << EscapeXml(t.Text) << "</text>\n";
+    s.Paint(paint);
+    if (id == SIZE_MAX) s << "\">" << EscapeXml(t.Text.Utf8()) << "</text>\n";
+    else s << "\"/>\n";
+}
+
+// An image's name in its frame, at most this many characters: the frame is drawn at every
+// insertion of its block.
+constexpr size_t kLabelCharacters = 64;
+
+std::string Label(const std::string& name) {
+    size_t end = 0;
+    for (size_t characters = 0; end < name.size(); ++end) {
+        if ((static_cast<unsigned char>(name[end]) & 0xC0) != 0x80 && characters++ == kLabelCharacters) break;
+    }
+    return "[" + name.substr(0, end) + (end < name.size() ? "\xE2\x80\xA6]" : "]");
+}
+
+// The texts that more than one shape holds, each with its number among the definitions. A
+// short text is written where it is drawn: a reference to it would be as long.
+constexpr size_t kShortText = 32;
+
+std::unordered_map<const void*, size_t> SharedTexts(const DisplayList& list) {
+    std::unordered_map<const void*, size_t> uses;
+    for (const DisplayItem& item : list.Items) {
+        if (item.Kind != ItemKind::Text || item.First >= list.Texts.size()) continue;
+        const SharedText& text = list.Texts[item.First].Text;
+        if (text.Identity() != nullptr && text.size() > kShortText) ++uses[text.Identity()];
+    }
+    std::unordered_map<const void*, size_t> ids;
+    for (const auto& [text, count] : uses)
+        if (count > 1) ids.emplace(text, 0);
+    return ids;
 }
 
 }  // namespace
 
+// XML 1.0 allows tab, line feed, carriage return, U+0020..U+D7FF, U+E000..U+FFFD and the
+// planes above; a wide text of a drawing can hold any UTF-16 unit, U+FFFE and U+FFFF too.
+// Line breaks of a text are dropped with the other control characters, and a byte that
+// begins no well-formed UTF-8 sequence becomes U+FFFD.
 std::string EscapeXml(std::string_view utf8) {
     std::string escaped;
     escaped.reserve(utf8.size());
-    for (char c : utf8) {
-        switch (c) {
-            case '&': escaped += "&amp;"; break;
-            case '<': escaped += "&lt;"; break;
-            case '>': escaped += "&gt;"; break;
-            case '"': escaped += "&quot;"; break;
-            case '\'': escaped += "&apos;"; break;
-            default:
-                if (static_cast<unsigned char>(c) >= 0x20 || c == '\t') escaped += c;
+    size_t i = 0;
+    while (i < utf8.size()) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        if (lead < 0x80) {
+            switch (lead) {
+                case '&': escaped += "&amp;"; break;
+                case '<': escaped += "&lt;"; break;
+                case '>': escaped += "&gt;"; break;
+                case '"': escaped += "&quot;"; break;
+                case '\'': escaped += "&apos;"; break;
+                default:
+                    if (lead >= 0x20 || lead == '\t') escaped += static_cast<char>(lead);
+            }
+            ++i;
+            continue;
         }
+        const size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+        char32_t c = length == 4 ? lead & 0x07u : length == 3 ? lead & 0x0Fu : lead & 0x1Fu;
+        bool wellFormed = length > 1 && lead >= 0xC2 && lead <= 0xF4 && i + length <= utf8.size();
+        for (size_t k = 1; wellFormed && k < length; ++k) {
+            const auto next = static_cast<unsigned char>(utf8[i + k]);
+            wellFormed = (next & 0xC0) == 0x80;
+            c = c << 6 | (next & 0x3Fu);
+        }
+        const char32_t smallest = length == 4 ? 0x10000 : length == 3 ? 0x800 : 0x80;
+        wellFormed = wellFormed && c >= smallest && c <= 0x10FFFF && !(c >= 0xD800 && c <= 0xDFFF);
+        if (!wellFormed) {
+            escaped += "\xEF\xBF\xBD";
+            ++i;
+            continue;
+        }
+        if (c != 0xFFFE && c != 0xFFFF) escaped.append(utf8.substr(i, length));
+        i += length;
     }
     return escaped;
 }
@@ -139,7 +205,10 @@ void WriteSvg(const DisplayList& list, std::ostream& out) {
         families.push_back(EscapeXml(font.empty() ? std::string(kFallbackFonts) : "'" + font + "', " + std::string(kFallbackFonts)));
     if (families.empty()) families.push_back(EscapeXml(kFallbackFonts));
     SvgText s(out);
-    s << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"";
+    s << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\"";
+    std::unordered_map<const void*, size_t> shared = SharedTexts(list);
+    if (!shared.empty()) s << " xmlns:xlink=\"http://www.w3.org/1999/xlink\"";
+    s << " width=\"";
     s.Number(width) << "mm\" height=\"";
     s.Number(height) << "mm\" viewBox=\"";
     s.Number(extent.MinX - margin) << " ";
@@ -150,6 +219,17 @@ void WriteSvg(const DisplayList& list, std::ostream& out) {
     s.Number(-extent.MaxY - margin) << "\" width=\"";
     s.Number(width) << "\" height=\"";
     s.Number(height) << "\" fill=\"#ffffff\"/>\n";
+    if (!shared.empty()) {
+        s << "<defs>\n";
+        size_t id = 0;
+        for (const TextShape& t : list.Texts) {
+            const auto found = shared.find(t.Text.Identity());
+            if (found == shared.end() || found->second != 0) continue;
+            found->second = ++id;
+            s << "<text id=\"t" << std::to_string(id - 1) << "\">" << EscapeXml(t.Text.Utf8()) << "</text>\n";
+        }
+        s << "</defs>\n";
+    }
     for (const DisplayItem& item : list.Items) {
         switch (item.Kind) {
             case ItemKind::Polyline:
@@ -183,7 +263,9 @@ void WriteSvg(const DisplayList& list, std::ostream& out) {
             }
             case ItemKind::Text: {
                 const TextShape& t = list.Texts[item.First];
-                if (t.Height > 0 && t.Font < families.size()) TextElement(s, t, families[t.Font], item.Paint, t.Height);
+                const auto found = shared.find(t.Text.Identity());
+                const size_t id = found != shared.end() ? found->second - 1 : SIZE_MAX;
+                if (t.Height > 0 && t.Font < families.size()) TextElement(s, t, families[t.Font], item.Paint, t.Height, id);
                 break;
             }
             case ItemKind::ImageFrame: {
@@ -200,7 +282,7 @@ void WriteSvg(const DisplayList& list, std::ostream& out) {
                 const PaperPoint& c = list.Points[item.First + 2];
                 const double size = std::clamp(std::hypot(c.X - a.X, c.Y - a.Y) / 20, 1.0, 10.0);
                 TextShape label = name;
-                label.Text = "[" + name.Text + "]";
+                label.Text = Label(name.Text.Utf8());
                 label.Position = {a.X + size / 2, a.Y + size / 2};
                 TextElement(s, label, families.front(), item.Paint, size);
                 break;

@@ -103,8 +103,61 @@ std::string Svg(const DisplayList& list) {
     return out.str();
 }
 
-TEST(Svg, EscapesMarkupAndDropsControlCharacters) {
-    EXPECT_EQ(EscapeXml("a<b>&\"c'\x01\t\xe5\x9b\xb3"), "a&lt;b&gt;&amp;&quot;c&apos;\t\xe5\x9b\xb3");
+// What XML 1.0 does not allow in character data never reaches the document: control
+// characters, U+FFFE and U+FFFF (a wide text can hold any unit); bytes that are not UTF-8
+// become U+FFFD.
+TEST(Svg, EscapesMarkupAndKeepsOnlyWhatXmlAllows) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"a<b>&\"c'\x01\t\xe5\x9b\xb3", "a&lt;b&gt;&amp;&quot;c&apos;\t\xe5\x9b\xb3"},
+        {"x\xEF\xBF\xBEy\xEF\xBF\xBFz\xEF\xBF\xBD", "xyz\xEF\xBF\xBD"},
+        {"\xF0\xA0\xAE\xB7\xF4\x8F\xBF\xBF", "\xF0\xA0\xAE\xB7\xF4\x8F\xBF\xBF"},  // 𠮷, U+10FFFF
+        // A stray byte, an overlong form, a surrogate, a sequence cut short: each byte once.
+        {"\xFF\x80\xC0\xAF\xED\xA0\x80\xE3\x81", [] {
+             std::string nine;
+             for (int i = 0; i < 9; ++i) nine += "\xEF\xBF\xBD";
+             return nine;
+         }()},
+    };
+    for (const auto& [text, escaped] : cases) EXPECT_EQ(EscapeXml(text), escaped) << text;
+
+    // A wide text of a drawing with the units XML forbids.
+    DrawingData d = testing::MakeFloorPlan(700);
+    d.Texts.front().Text = ArchiveString::Wide(u"a\uFFFEb\uFFFF\u0001c\xD800");
+    const std::string svg = Svg(BuildDisplayList(d, DrawingFormat::Jww));
+    EXPECT_EQ(XmlProblem(svg), "");
+    EXPECT_NE(svg.find(">abc\xEF\xBF\xBD</text>"), std::string::npos);
+    EXPECT_EQ(svg.find("\xEF\xBF\xBE"), std::string::npos);
+}
+
+// A text that many shapes share is written once among the definitions and used by each; an
+// image's name in its frame is cut.
+TEST(Svg, SharedTextsAreWrittenOnce) {
+    DisplayList list;
+    const SharedText shared = SharedText::Shared("<shared text, longer than a reference to it>");
+    const SharedText shortText = SharedText::Shared("D1");
+    list.Texts = {{{0, 0}, 0, 2, 2, 0, shared, 0},    {{5, 0}, 0, 2, 2, 0, shared, 0},
+                  {{9, 0}, 0, 2, 2, 0, "own", 0},     {{0, 9}, 0, 0, 0, 0, std::string(100, 'n'), 0},
+                  {{0, 5}, 0, 2, 2, 0, shortText, 0}, {{5, 5}, 0, 2, 2, 0, shortText, 0}};
+    list.Points = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    for (uint32_t i : {0, 1, 2, 4, 5}) list.Items.push_back({ItemKind::Text, false, 1, 0, 2, {}, 0.1f, i, 1});
+    list.Items.push_back({ItemKind::ImageFrame, false, 1, 0, 2, {}, 0.1f, 0, 3});
+    list.Fonts = {""};
+    const std::string svg = Svg(list);
+    EXPECT_EQ(XmlProblem(svg), "");
+    EXPECT_EQ(OutsideViewBox(svg), "");
+    const std::string definition = "<text id=\"t0\">&lt;shared text, longer than a reference to it&gt;</text>";
+    const size_t at = svg.find(definition);
+    ASSERT_NE(at, std::string::npos) << svg;
+    EXPECT_EQ(svg.find("&lt;shared text", at + definition.size()), std::string::npos);
+    size_t uses = 0;
+    for (size_t use = svg.find("<use xlink:href=\"#t0\""); use != std::string::npos; use = svg.find("<use ", use + 1)) ++uses;
+    EXPECT_EQ(uses, 2u);
+    EXPECT_NE(svg.find(">own</text>"), std::string::npos);
+    // A short text shared or not is written where it is drawn.
+    const size_t first = svg.find(">D1</text>");
+    ASSERT_NE(first, std::string::npos);
+    EXPECT_NE(svg.find(">D1</text>", first + 1), std::string::npos);
+    EXPECT_NE(svg.find(">[" + std::string(64, 'n') + "\xE2\x80\xA6]</text>"), std::string::npos);
 }
 
 TEST(Svg, FloorPlanIsWellFormedWithEveryElementInsideTheViewBox) {

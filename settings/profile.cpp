@@ -1,8 +1,10 @@
 #include "settings/profile.h"
 
 #include <filesystem>
+#include <cstdint>
 #include <fstream>
 #include <iterator>
+#include <unordered_map>
 
 #include "formats/atomic_file.h"
 #include "formats/text.h"
@@ -72,27 +74,102 @@ LineView Classify(std::string_view line) {
 
 bool Contains(std::string_view text, std::string_view bytes) { return text.find_first_of(bytes) != std::string_view::npos; }
 
-}  // namespace
+// One line of the document: its text without the line end, and the line end ("\r\n", "\n",
+// or nothing on a last line). A CR that no LF follows belongs to the text.
+struct LineSpan {
+    std::string_view Text;
+    std::string_view End;
+};
 
-ProfileDocument ProfileDocument::Parse(std::string_view bytes) {
-    ProfileDocument document;
+// Calls visit for each line in turn until it answers false.
+template <class Visit>
+void ForEachLine(std::string_view bytes, Visit&& visit) {
     size_t start = 0;
     while (start < bytes.size()) {
         const size_t newline = bytes.find('\n', start);
-        Line line;
+        LineSpan line;
         if (newline == std::string_view::npos) {
-            line.Text = std::string(bytes.substr(start));
+            line.Text = bytes.substr(start);
             start = bytes.size();
         } else {
             size_t textEnd = newline;
             if (textEnd > start && bytes[textEnd - 1] == '\r') --textEnd;
-            line.Text = std::string(bytes.substr(start, textEnd - start));
-            line.End = std::string(bytes.substr(textEnd, newline + 1 - textEnd));
+            line.Text = bytes.substr(start, textEnd - start);
+            line.End = bytes.substr(textEnd, newline + 1 - textEnd);
             start = newline + 1;
         }
-        document.lines_.push_back(std::move(line));
+        if (!visit(line)) return;
     }
+}
+
+// Calls visit for each line that names a section or holds a key, from the offsets of their
+// beginnings, until it answers false; without offsets, for every line.
+template <class Visit>
+void ForEachNamedLine(std::string_view bytes, const std::vector<uint32_t>& named, Visit&& visit) {
+    if (bytes.size() > UINT32_MAX) {
+        ForEachLine(bytes, [&](const LineSpan& line) { return visit(line.Text); });
+        return;
+    }
+    for (const uint32_t start : named) {
+        const size_t newline = bytes.find('\n', start);
+        if (!visit(bytes.substr(start, newline == std::string_view::npos ? std::string_view::npos : newline - start)))
+            return;
+    }
+}
+
+// A value as the profile functions give it: one pair of matching quotes removed, cut to what
+// the caller's buffer of bufferSize bytes holds besides the terminator.
+std::string_view ValueAsRead(std::string_view value, size_t bufferSize) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        value = value.substr(1, value.size() - 2);
+    return value.substr(0, bufferSize == 0 ? 0 : bufferSize - 1);
+}
+
+bool Acceptable(std::string_view section, std::string_view key, std::string_view value) {
+    const std::string_view lineEnds = "\r\n";
+    return !(section.empty() || key.empty() || Contains(section, lineEnds) || Contains(key, lineEnds) ||
+             Contains(value, lineEnds) || Contains(section, "]") || Contains(key, "=") || key.front() == ';' ||
+             key.front() == '[');
+}
+
+// A line added by writing follows a last line that had no line end only once it has one.
+void EndLastLine(std::string& out) {
+    if (!out.empty() && out.back() != '\n') out += kNewLine;
+}
+
+std::string ReadWhole(std::ifstream& in, uintmax_t size) {
+    std::string bytes(static_cast<size_t>(size), '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<size_t>(in.gcount()));
+    return bytes;
+}
+
+}  // namespace
+
+std::string ProfileNameKey(std::string_view name) {
+    std::string key(name);
+    for (size_t i = 0; i < key.size(); ++i) {
+        if (IsCodePage932LeadByte(static_cast<unsigned char>(key[i])) && i + 1 < key.size()) ++i;
+        else if (key[i] >= 'A' && key[i] <= 'Z') key[i] = static_cast<char>(key[i] - 'A' + 'a');
+    }
+    return key;
+}
+
+ProfileDocument ProfileDocument::Parse(std::string_view bytes) {
+    ProfileDocument document;
+    document.bytes_ = std::string(bytes);
+    document.IndexNamedLines();
     return document;
+}
+
+void ProfileDocument::IndexNamedLines() {
+    std::vector<uint32_t>().swap(named_);
+    if (bytes_.size() > UINT32_MAX) return;
+    ForEachLine(bytes_, [&](const LineSpan& line) {
+        if (Classify(line.Text).LineKind != LineView::Other)
+            named_.push_back(static_cast<uint32_t>(line.Text.data() - bytes_.data()));
+        return true;
+    });
 }
 
 ProfileDocument ProfileDocument::Load(const std::string& file) {
@@ -106,11 +183,14 @@ std::optional<ProfileDocument> ProfileDocument::LoadForUpdate(const std::string&
     const fs::file_status status = fs::status(path, error);
     if (status.type() == fs::file_type::not_found) return ProfileDocument{};
     if (error || status.type() != fs::file_type::regular) return std::nullopt;
+    const uintmax_t size = fs::file_size(path, error);
     std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (error || !in) return std::nullopt;
+    ProfileDocument document;
+    document.bytes_ = ReadWhole(in, size);
     if (in.bad()) return std::nullopt;
-    return Parse(bytes);
+    document.IndexNamedLines();
+    return document;
 }
 
 std::optional<ProfileDocument> ProfileDocument::LoadExisting(const std::string& file) {
@@ -119,107 +199,143 @@ std::optional<ProfileDocument> ProfileDocument::LoadExisting(const std::string& 
     return LoadForUpdate(file);
 }
 
-namespace {
-
-// A key's value as the profile functions give it: one pair of matching quotes removed, cut to
-// what the caller's buffer holds (bufferSize - 1 bytes and the terminator).
-std::string_view ValueOf(std::string_view value, size_t bufferSize) {
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
-        value = value.substr(1, value.size() - 2);
-    return value.substr(0, bufferSize == 0 ? 0 : bufferSize - 1);
-}
-
-}  // namespace
-
-std::map<std::string, std::string> ProfileDocument::SectionValues(std::string_view section, size_t bufferSize) const {
-    std::map<std::string, std::string> values;
-    bool inSection = false;
-    for (const Line& line : lines_) {
-        const LineView view = Classify(line.Text);
+void ProfileDocument::ForEachKey(const std::vector<std::string_view>& sections, size_t bufferSize,
+                                 const std::function<void(size_t, std::string_view, std::string_view)>& visit) const {
+    std::vector<bool> seen(sections.size(), false);
+    size_t current = sections.size();
+    ForEachNamedLine(bytes_, named_, [&](std::string_view line) {
+        const LineView view = Classify(line);
         if (view.LineKind == LineView::Section) {
-            // Only the first section of that name is searched.
-            if (inSection) break;
-            inSection = SameName(view.Name, section);
-            continue;
+            // Only the first section of a name is read.
+            current = sections.size();
+            for (size_t i = 0; i < sections.size(); ++i) {
+                if (seen[i] || !SameName(view.Name, sections[i])) continue;
+                seen[i] = true;
+                current = i;
+                break;
+            }
+        } else if (current < sections.size() && view.LineKind == LineView::Key) {
+            visit(current, view.Name, ValueAsRead(view.Value, bufferSize));
         }
-        if (inSection && view.LineKind == LineView::Key)
-            values.emplace(ShiftJisAsciiUpperCase(view.Name, LeadBytes::CodePage932), ValueOf(view.Value, bufferSize));
-    }
-    return values;
+        return true;
+    });
 }
 
 std::pair<bool, std::string> ProfileDocument::Get(std::string_view section, std::string_view key,
                                                   size_t bufferSize) const {
     bool inSection = false;
-    bool sectionSeen = false;
-    for (const Line& line : lines_) {
-        const LineView view = Classify(line.Text);
+    std::optional<std::string_view> found;
+    ForEachNamedLine(bytes_, named_, [&](std::string_view line) {
+        const LineView view = Classify(line);
         if (view.LineKind == LineView::Section) {
-            // Only the first section of that name is searched.
-            if (sectionSeen) break;
+            if (inSection) return false;
             inSection = SameName(view.Name, section);
-            sectionSeen = inSection;
-            continue;
+        } else if (inSection && view.LineKind == LineView::Key && SameName(view.Name, key)) {
+            found = ValueAsRead(view.Value, bufferSize);
+            return false;
         }
-        if (!inSection || view.LineKind != LineView::Key || !SameName(view.Name, key)) continue;
-        const std::string_view value = ValueOf(view.Value, bufferSize);
-        return {!value.empty(), std::string(value)};
-    }
-    return {false, std::string()};
+        return true;
+    });
+    if (!found) return {false, std::string()};
+    return {!found->empty(), std::string(*found)};
 }
 
 bool ProfileDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
-    section = Trim(section);
-    key = Trim(key);
-    const std::string_view lineEnds = "\r\n";
-    if (section.empty() || key.empty() || Contains(section, lineEnds) || Contains(key, lineEnds) ||
-        Contains(value, lineEnds) || Contains(section, "]") || Contains(key, "=") || key.front() == ';' ||
-        key.front() == '[')
-        return false;
-
-    size_t sectionLine = lines_.size();
-    for (size_t i = 0; i < lines_.size(); ++i) {
-        const LineView view = Classify(lines_[i].Text);
-        if (view.LineKind == LineView::Section && SameName(view.Name, section)) {
-            sectionLine = i;
-            break;
-        }
-    }
-    auto insertAt = [&](size_t position, std::string text) {
-        // A last line without a line end gets one before anything follows it.
-        if (position > 0 && lines_[position - 1].End.empty()) lines_[position - 1].End = kNewLine;
-        lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(position), Line{std::move(text), std::string(kNewLine)});
-    };
-    const std::string keyValue = std::string(key) + "=" + std::string(value);
-
-    if (sectionLine == lines_.size()) {
-        insertAt(lines_.size(), "[" + std::string(section) + "]");
-        insertAt(lines_.size(), keyValue);
-        return true;
-    }
-    // The key goes after the last non-blank line of the section, ahead of the blank lines that
-    // usually separate it from the next one.
-    size_t insertPosition = sectionLine + 1;
-    for (size_t i = sectionLine + 1; i < lines_.size(); ++i) {
-        const LineView view = Classify(lines_[i].Text);
-        if (view.LineKind == LineView::Section) break;
-        if (view.LineKind == LineView::Key && SameName(view.Name, key)) {
-            lines_[i].Text = std::string(view.Name) + "=" + std::string(value);
-            return true;
-        }
-        if (!Trim(lines_[i].Text).empty()) insertPosition = i + 1;
-    }
-    insertAt(insertPosition, keyValue);
-    return true;
+    return SetAll({{std::string(section), std::string(key), std::string(value)}});
 }
 
-std::string ProfileDocument::Bytes() const {
-    std::string bytes;
-    for (const Line& line : lines_) {
-        bytes += line.Text;
-        bytes += line.End;
+// In the first section of each name, a key already there takes its new value in place (the
+// file's spelling of the name stays) and the others follow the section's last line that is
+// not blank; sections not there follow at the end, in the order of their first entry.
+bool ProfileDocument::SetAll(const std::vector<Entry>& entries) {
+    struct KeyToSet {
+        std::string Name, Value;
+        bool Written = false;
+    };
+    struct SectionToSet {
+        std::string Name;
+        std::vector<KeyToSet> Keys;
+        std::unordered_map<std::string, size_t> KeyIndex;
+        bool Found = false;
+    };
+    std::vector<SectionToSet> sections;
+    std::unordered_map<std::string, size_t> sectionIndex;
+    bool all = true;
+    for (const Entry& entry : entries) {
+        const std::string_view section = Trim(entry.Section), key = Trim(entry.Key);
+        if (!Acceptable(section, key, entry.Value)) {
+            all = false;
+            continue;
+        }
+        const auto [s, newSection] = sectionIndex.try_emplace(ProfileNameKey(section), sections.size());
+        if (newSection) sections.push_back({std::string(section), {}, {}, false});
+        SectionToSet& target = sections[s->second];
+        const auto [k, newKey] = target.KeyIndex.try_emplace(ProfileNameKey(key), target.Keys.size());
+        if (newKey) target.Keys.push_back({std::string(key), entry.Value});
+        else target.Keys[k->second].Value = entry.Value;
     }
-    return bytes;
+    if (sections.empty()) return all;
+
+    std::string out;
+    out.reserve(bytes_.size() + bytes_.size() / 8 + 4096);
+    SectionToSet* current = nullptr;  // the section being written into, while the walk is in it
+    const char* blanks = nullptr;     // the blank lines at its end so far, held back
+    auto flushBlanks = [&](const char* upTo) {
+        if (blanks != nullptr) out.append(blanks, static_cast<size_t>(upTo - blanks));
+        blanks = nullptr;
+    };
+    auto closeSection = [&](const char* at) {
+        if (current == nullptr) return;
+        for (KeyToSet& key : current->Keys) {
+            if (key.Written) continue;
+            EndLastLine(out);
+            out += key.Name + "=" + key.Value + std::string(kNewLine);
+            key.Written = true;
+        }
+        flushBlanks(at);
+        current = nullptr;
+    };
+    ForEachLine(bytes_, [&](const LineSpan& line) {
+        const LineView view = Classify(line.Text);
+        if (view.LineKind == LineView::Section) {
+            closeSection(line.Text.data());
+            const auto found = sectionIndex.find(ProfileNameKey(view.Name));
+            if (found != sectionIndex.end() && !sections[found->second].Found) {
+                current = &sections[found->second];
+                current->Found = true;
+            }
+        } else if (current != nullptr) {
+            if (view.LineKind == LineView::Key) {
+                const auto found = current->KeyIndex.find(ProfileNameKey(view.Name));
+                if (found != current->KeyIndex.end() && !current->Keys[found->second].Written) {
+                    KeyToSet& key = current->Keys[found->second];
+                    flushBlanks(line.Text.data());
+                    out += std::string(view.Name) + "=" + key.Value;
+                    out += line.End;
+                    key.Written = true;
+                    return true;
+                }
+            }
+            if (Trim(line.Text).empty()) {
+                if (blanks == nullptr) blanks = line.Text.data();
+                return true;
+            }
+            flushBlanks(line.Text.data());
+        }
+        out += line.Text;
+        out += line.End;
+        return true;
+    });
+    closeSection(bytes_.data() + bytes_.size());
+    for (SectionToSet& section : sections) {
+        if (section.Found) continue;
+        EndLastLine(out);
+        out += "[" + section.Name + "]" + std::string(kNewLine);
+        for (const KeyToSet& key : section.Keys) out += key.Name + "=" + key.Value + std::string(kNewLine);
+    }
+    bytes_ = std::move(out);
+    IndexNamedLines();
+    return all;
 }
 
 bool ProfileDocument::Save(const std::string& file) const {
@@ -235,8 +351,7 @@ bool ProfileDocument::Save(const std::string& file) const {
         AtomicFile output(target);
         {
             std::ofstream out(output.TemporaryPath(), std::ios::binary | std::ios::trunc);
-            const std::string bytes = Bytes();
-            out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+            out.write(bytes_.data(), static_cast<std::streamsize>(bytes_.size()));
             out.close();
             if (!out) return false;
         }

@@ -7,7 +7,8 @@
 // the file byte for byte; lines added by writing end with CR LF.
 #pragma once
 
-#include <map>
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,7 +21,9 @@ namespace tolvane {
 // characters and the terminator), as the program always did: a longer value is cut.
 inline constexpr size_t kNumberValueBuffer = 22;
 
-// A profile file held in memory, for reading or writing many keys with one file access.
+// A profile file held in memory, for reading or writing many keys with one file access. The
+// document is the file's bytes as they are; every operation walks them once, line by line,
+// so that time and memory follow the size of the file however many lines it holds.
 class ProfileDocument {
 public:
     // Missing or unreadable files give an empty document.
@@ -35,27 +38,43 @@ public:
 
     // The value, cut to bufferSize - 1 bytes; present when it is not empty.
     std::pair<bool, std::string> Get(std::string_view section, std::string_view key, size_t bufferSize) const;
-    // Every key of the section with its value as Get gives it, in one walk over the document:
-    // keys with their ASCII letters upper-cased (double-byte characters whole), the first of a
-    // key winning; empty values are kept, and mean absent as they do for Get.
-    std::map<std::string, std::string> SectionValues(std::string_view section, size_t bufferSize) const;
+    // Every key line of the first section of each of these names, in file order, with the
+    // position of its section in the list and its value as Get gives it: for reading many keys
+    // in one pass over the document (of several lines of one name, Get finds the first).
+    void ForEachKey(const std::vector<std::string_view>& sections, size_t bufferSize,
+                    const std::function<void(size_t section, std::string_view key, std::string_view value)>& visit) const;
+
     // Replaces the value in place, or adds the key at the end of its section, or the section
     // at the end of the document. Refuses (false, nothing changed) a section, key or value that
     // would break the line structure: a line end in any of them, an empty section or key, "]"
     // in the section or "=" in the key.
     bool Set(std::string_view section, std::string_view key, std::string_view value);
+    struct Entry {
+        std::string Section, Key, Value;
+    };
+    // The same as Set for each entry in turn, in one pass over the document. False when any
+    // entry was refused; the others are written.
+    bool SetAll(const std::vector<Entry>& entries);
 
-    std::string Bytes() const;
+    const std::string& Bytes() const { return bytes_; }
     // Writes a temporary file in the same folder and renames it over the file.
     bool Save(const std::string& file) const;
 
 private:
-    struct Line {
-        std::string Text;  // without its line end
-        std::string End;   // "\r\n", "\n" or, on a last line, nothing
-    };
-    std::vector<Line> lines_;
+    void IndexNamedLines();
+
+    std::string bytes_;
+    // Where the lines that name a section or hold a key begin, in file order: the only lines
+    // that reading looks at, so that reading keys one by one does not walk the blank lines,
+    // comments and other lines again for each key. Not kept for a document of 4 GiB or more,
+    // which reading then walks whole.
+    std::vector<uint32_t> named_;
 };
+
+// The form of a section or key name in which two names that the profile functions take for
+// the same compare equal: ASCII letters in lower case, double-byte Shift-JIS characters as they
+// are (their trail bytes can look like ASCII letters).
+std::string ProfileNameKey(std::string_view name);
 
 // One key at a time, as the platform functions do.
 std::pair<bool, std::string> ReadProfileValue(std::string_view section, std::string_view key, size_t bufferSize,

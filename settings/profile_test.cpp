@@ -134,6 +134,31 @@ TEST(Profile, SetChangesOnlyTheKeyItWrites) {
     }
 }
 
+// Many keys written in one pass end as they would one Set after another: new keys in their
+// sections, new sections in the order of their first key, a key given twice with its last
+// value, a refused entry left out.
+TEST(Profile, SetAllWritesAsOneSetAfterAnother) {
+    const std::vector<ProfileDocument::Entry> entries = {
+        {"S", "a", "1"}, {"New", "x", "1"}, {"s", "B", "2"}, {"Other", "y", "2"}, {"S", "A", "3"},
+        {"New", "z", "3"}, {"S", "bad=key", "4"}, {" S ", " c ", "5"}, {"T", "k", "6"},
+    };
+    const std::string documents[] = {
+        "",
+        "[S]\r\nb=old\r\n\r\n\r\n[T]\r\nk=old",
+        "; c\n[s]\n  A = 0\n; note\n\n[T]\n[S]\nc=9\n",
+        "k=0\r\n[T]\r\n\r\n[S]",
+    };
+    for (const std::string& before : documents) {
+        ProfileDocument oneByOne = ProfileDocument::Parse(before);
+        bool all = true;
+        for (const ProfileDocument::Entry& e : entries) all = oneByOne.Set(e.Section, e.Key, e.Value) && all;
+        ProfileDocument together = ProfileDocument::Parse(before);
+        EXPECT_EQ(together.SetAll(entries), all) << before;
+        EXPECT_FALSE(all);
+        EXPECT_EQ(together.Bytes(), oneByOne.Bytes()) << before;
+    }
+}
+
 // Names and values that would break the line structure are refused and change nothing.
 TEST(Profile, SetRefusesWhatWouldBreakTheFile) {
     const std::string before = "[S]\r\nk=1\r\n";

@@ -157,7 +157,9 @@ void ApplyTables(const ConversionSettings& settings, DrawingData& drawing, bool 
     }
 
     if (blockColors || blockLineTypes) {
-        for (BlockDefinition& block : drawing.BlockDefinitions) {
+        for (BlockDefinition& definition : drawing.BlockDefinitions) {
+            if (!definition.HasMembers()) continue;
+            EntityLists& block = definition.Members();
             auto member = [&](EntityBase& e) {
                 if (blockColors) map.WidthAndColor(e);
                 if (blockLineTypes) map.LineType(e);
@@ -210,9 +212,10 @@ void ApplyRules(const ConversionSettings& settings, DrawingData& drawing) {
         }
         if (blockLineTypes) e.PenStyle = AsLineType(pen.LineType);
     };
-    for (BlockDefinition& block : drawing.BlockDefinitions) {
-        for (LineRecord& line : block.Lines) member(line);
-        for (ArcRecord& arc : block.Arcs) member(arc);
+    for (BlockDefinition& definition : drawing.BlockDefinitions) {
+        if (!definition.HasMembers()) continue;
+        for (LineRecord& line : definition.Members().Lines) member(line);
+        for (ArcRecord& arc : definition.Members().Arcs) member(arc);
     }
 }
 

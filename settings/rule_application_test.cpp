@@ -165,7 +165,7 @@ DrawingData EveryHolder(uint32_t version) {
     fill(d);
     BlockDefinition& block = d.BlockDefinitions.emplace_back();
     static_cast<EntityBase&>(block) = pen;
-    fill(block);
+    fill(block.Members());
     return d;
 }
 
@@ -190,7 +190,7 @@ std::map<std::string, const EntityBase*> Holders(const DrawingData& d) {
         holders[prefix + "insert"] = &l.BlockInserts[0];
     };
     add("", d);
-    add("member ", d.BlockDefinitions[0]);
+    add("member ", d.BlockDefinitions[0].Members());
     holders["block"] = &d.BlockDefinitions[0];
     return holders;
 }
@@ -287,9 +287,9 @@ TEST(RuleApplication, ApplyTablesSolidOfOwnColorKeepsIt) {
     solid.PenColor = 10;
     solid.Rgb = 0x123456;
     d.Solids.push_back(solid);
-    d.BlockDefinitions.emplace_back().Solids.push_back(solid);
+    d.BlockDefinitions.emplace_back().Members().Solids.push_back(solid);
     ApplyTables(s, d, true);
-    for (const SolidRecord& kept : {d.Solids[0], d.BlockDefinitions[0].Solids[0]}) {
+    for (const SolidRecord& kept : {d.Solids[0], d.BlockDefinitions[0].Members().Solids[0]}) {
         EXPECT_EQ(kept.PenColor, 10);
         EXPECT_EQ(kept.Rgb, 0x123456u);
     }

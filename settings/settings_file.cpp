@@ -6,8 +6,8 @@
 #include <fstream>
 #include <iterator>
 #include <limits>
-#include <map>
 #include <system_error>
+#include <unordered_map>
 
 #include "formats/text.h"
 #include "settings/profile.h"
@@ -97,9 +97,9 @@ bool SaveConversionSettings(const ConversionSettings& settings, const std::strin
 
 bool SaveConversionSettings(const ConversionSettings& settings, ProfileDocument& document) {
     // The key order makes a new file hold the sections "JWW", "Set", "JWW1" in this order.
-    bool written = true;
+    std::vector<ProfileDocument::Entry> entries;
     auto set = [&](std::string_view section, const std::string& key, const std::string& value) {
-        written = document.Set(section, key, value) && written;
+        entries.push_back({std::string(section), key, value});
     };
     for (int n = 1; n <= kSequenceLength; ++n) set(kTableSection, Key("C", n), std::to_string(settings.SequenceValue(n)));
     for (int n = 1; n <= kColorSlots; ++n)
@@ -114,43 +114,59 @@ bool SaveConversionSettings(const ConversionSettings& settings, ProfileDocument&
         set(kRuleSection, Key("LT", r), std::to_string(rule.TargetLineType));
         set(kRuleSection, Key("WD", r), std::to_string(rule.TargetWidth));
     }
-    return written;
+    return document.SetAll(entries);
 }
 
 std::vector<std::string> LoadConversionSettings(ConversionSettings& settings, const std::string& file) {
     return LoadConversionSettings(settings, ProfileDocument::Load(file));
 }
 
+// The three sections are read in one pass over the document, every key line looked up among
+// the keys this file can hold, so that a file of any length is read in time that follows
+// its length. The values are then taken in the order of the keys.
 SettingsFileKeys ReadSettingsKeys(const ProfileDocument& document) {
     SettingsFileKeys keys;
-    // Each section is walked once, however many keys are asked of it.
-    const std::map<std::string, std::string> sections[] = {document.SectionValues(kTableSection, kNumberValueBuffer),
-                                                           document.SectionValues(kModeSection, kNumberValueBuffer),
-                                                           document.SectionValues(kRuleSection, kNumberValueBuffer)};
-    auto text = [&](std::string_view section, const std::string& key) -> std::optional<std::string> {
-        const auto& values = sections[section == kTableSection ? 0 : section == kModeSection ? 1 : 2];
-        const auto found = values.find(key);
-        if (found == values.end() || found->second.empty()) return std::nullopt;
-        return found->second;
+    struct Slot {
+        std::string Key;
+        std::optional<int32_t>* Number = nullptr;
+        std::optional<bool>* Flag = nullptr;
+        bool Seen = false;  // the first line of a name counts, even with an empty value
+        std::string_view Value;
     };
-    auto number = [&](std::string_view section, const std::string& key) -> std::optional<int32_t> {
-        const std::optional<std::string> value = text(section, key);
-        if (!value) return std::nullopt;
-        const std::optional<int32_t> integer = WholeInt(*value);
-        if (!integer) keys.NotIntegers.push_back(key);
-        return integer.value_or(0);
+    std::vector<Slot> slots;
+    std::array<std::unordered_map<std::string, size_t>, 3> bySection;  // as listed for ForEachKey
+    auto add = [&](size_t section, std::string key, std::optional<int32_t>* number, std::optional<bool>* flag) {
+        bySection[section].emplace(ProfileNameKey(key), slots.size());
+        slots.push_back({std::move(key), number, flag, false, {}});
     };
-    for (int n = 1; n <= kSequenceLength; ++n) keys.C[static_cast<size_t>(n)] = number(kTableSection, Key("C", n));
-    for (int n = 1; n <= kColorSlots; ++n) keys.W[static_cast<size_t>(n)] = number(kTableSection, Key("W", n));
-    keys.Mode = number(kModeSection, std::string(kModeKey));
+    for (int n = 1; n <= kSequenceLength; ++n) add(0, Key("C", n), &keys.C[static_cast<size_t>(n)], nullptr);
+    for (int n = 1; n <= kColorSlots; ++n) add(0, Key("W", n), &keys.W[static_cast<size_t>(n)], nullptr);
+    add(1, std::string(kModeKey), &keys.Mode, nullptr);
     for (int r = 1; r <= kRuleCount; ++r) {
         SettingsFileKeys::Rule& rule = keys.Rules[static_cast<size_t>(r - 1)];
-        if (const std::optional<std::string> flag = text(kRuleSection, Key("FL", r))) rule.Enabled = ParseBool(*flag);
-        rule.SourceColorIndex = number(kRuleSection, Key("CN", r));
-        rule.SourceLineTypeIndex = number(kRuleSection, Key("LN", r));
-        rule.TargetColor = number(kRuleSection, Key("CL", r));
-        rule.TargetLineType = number(kRuleSection, Key("LT", r));
-        rule.TargetWidth = number(kRuleSection, Key("WD", r));
+        add(2, Key("FL", r), nullptr, &rule.Enabled);
+        add(2, Key("CN", r), &rule.SourceColorIndex, nullptr);
+        add(2, Key("LN", r), &rule.SourceLineTypeIndex, nullptr);
+        add(2, Key("CL", r), &rule.TargetColor, nullptr);
+        add(2, Key("LT", r), &rule.TargetLineType, nullptr);
+        add(2, Key("WD", r), &rule.TargetWidth, nullptr);
+    }
+    document.ForEachKey({kTableSection, kModeSection, kRuleSection}, kNumberValueBuffer,
+                        [&](size_t section, std::string_view key, std::string_view value) {
+                            const auto found = bySection[section].find(ProfileNameKey(key));
+                            if (found == bySection[section].end() || slots[found->second].Seen) return;
+                            slots[found->second].Seen = true;
+                            slots[found->second].Value = value;
+                        });
+    for (const Slot& slot : slots) {
+        if (slot.Value.empty()) continue;
+        if (slot.Flag != nullptr) {
+            *slot.Flag = ParseBool(slot.Value);
+            continue;
+        }
+        const std::optional<int32_t> value = WholeInt(slot.Value);
+        if (!value) keys.NotIntegers.push_back(slot.Key);
+        *slot.Number = value.value_or(0);
     }
     return keys;
 }

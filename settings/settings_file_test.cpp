@@ -267,6 +267,8 @@ TEST(SettingsFile, LoadingAnEditedFileAsWindowsReadsIt) {
         "\tC2\t=\t7  \n"
         ";C3=9\n"
         "C4 =\n"
+        "C5=\n"
+        "c5=9\n"
         "C265= 356\n"
         "  W1 =  \"50\"\n"
         "w2=0\n"
@@ -283,6 +285,7 @@ TEST(SettingsFile, LoadingAnEditedFileAsWindowsReadsIt) {
     EXPECT_EQ(s.ColorTable[2], 7);
     EXPECT_EQ(s.ColorTable[3], 0);
     EXPECT_EQ(s.ColorTable[4], 0);
+    EXPECT_EQ(s.ColorTable[5], 0);  // the first line of a name counts, empty or not
     EXPECT_EQ(s.ColorTable[265], 356);
     EXPECT_EQ(s.ColorTable[6], 0);
     EXPECT_EQ(s.WidthTable[1], 50);

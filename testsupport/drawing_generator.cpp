@@ -221,19 +221,19 @@ void AddBlockDefinitions(DrawingData& d, uint32_t version) {
     door.Number = 1;
     door.Time = 1700000000;
     door.Name = kDoor;
-    AddLine(door, Pen(1, 1, 0, 3), 0, 0, 800, 0);
-    AddArc(door, Pen(2, 1, 0, 3), 0, 0, 800, 0, 1.5708);
-    AddText(door, Pen(1, 3, 0, 3), 100, 100, "D1", 1);
+    AddLine(door.Members(), Pen(1, 1, 0, 3), 0, 0, 800, 0);
+    AddArc(door.Members(), Pen(2, 1, 0, 3), 0, 0, 800, 0, 1.5708);
+    AddText(door.Members(), Pen(1, 3, 0, 3), 100, 100, "D1", 1);
     BlockDefinition& window = d.BlockDefinitions.emplace_back();
     static_cast<EntityBase&>(window) = Pen(1, 1, 0, 3);
     window.Number = 2;
     window.Referenced = 1;
     window.Time = 1700000100;
     window.Name = kWindow;
-    AddLine(window, Pen(1, sxf ? 103 : 4, 0, 3), 0, 0, 1600, 0);
-    AddLine(window, Pen(1, 4, 0, 3), 0, 150, 1600, 150);
-    AddSolid(window, Pen(1, 10, 0, 3), 0, 0, 100, 0x00808080);
-    AddInsert(window, 800, 75, 0, 1);
+    AddLine(window.Members(), Pen(1, sxf ? 103 : 4, 0, 3), 0, 0, 1600, 0);
+    AddLine(window.Members(), Pen(1, 4, 0, 3), 0, 150, 1600, 150);
+    AddSolid(window.Members(), Pen(1, 10, 0, 3), 0, 0, 100, 0x00808080);
+    AddInsert(window.Members(), 800, 75, 0, 1);
 }
 
 }  // namespace
@@ -419,7 +419,7 @@ void MakeStringsWide(DrawingData& d) {
     WidenTexts(d);
     for (BlockDefinition& definition : d.BlockDefinitions) {
         Widen(definition.Name);
-        WidenTexts(definition);
+        WidenTexts(definition.Members());
     }
     for (EmbeddedImage& image : d.EmbeddedImageList) Widen(image.Name);
     d.Strings = StringForm::Wide;
