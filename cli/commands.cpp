@@ -245,29 +245,47 @@ int RunRender(const RenderCommand& command, std::ostream& out, std::ostream& err
         return 1;
     }
     const render::DrawingFormat format = d.FileKind == Kind::Jws ? render::DrawingFormat::Jws : render::DrawingFormat::Jww;
-    const render::View view = !command.SettingsFile ? render::View::Before
-                              : command.ChangesOnly ? render::View::ChangesOnly
-                                                    : render::View::After;
     // The drawing is not needed afterwards: converted in place, without a copy.
-    const render::DisplayList list = render::RenderView(std::move(drawing), format, settings, view);
-    drawing.Release();
+    std::optional<render::DisplayList> changes;
+    if (command.ChangesOnly) {
+        changes = render::RenderView(std::move(drawing), format, settings, render::View::ChangesOnly);
+        drawing.Release();
+    } else if (command.SettingsFile) {
+        render::Convert(drawing, format, settings);
+    }
+    // Without the changes view, the shapes are not held beside the drawing (a drawing read
+    // from an old version can take nearly four times its file): one walk lays the document
+    // out, a second writes it piece by piece.
+    std::optional<render::DisplayListWalk> walk;
+    render::SvgLayout layout;
+    render::DisplayListWalk::Totals totals;
+    if (changes) {
+        totals = {changes->Items.size(), changes->SkippedInsertions, changes->ItemLimitReached};
+    } else {
+        walk.emplace(drawing, format);
+        totals = walk->Walk([&](const render::DisplayList& piece) { layout.Add(piece); });
+    }
     // The limits grow with the file, so that a small file cannot ask for gigabytes of shapes.
-    if (list.ItemLimitReached) {
-        err << "tolvane-cli: " << command.File << ": the drawing expands beyond " << list.Items.size() << " shapes\n";
+    if (totals.ItemLimitReached) {
+        err << "tolvane-cli: " << command.File << ": the drawing expands beyond " << totals.Items << " shapes\n";
         return 1;
     }
 
     if (Stopped(stop)) return kStoppedExitStatus;
     // Whole or not at all: a file already at the output stays until the new one is complete.
     std::string error;
-    if (!WriteStreamAtomically(output, [&](std::ostream& svg) { render::WriteSvg(list, svg); }, &error)) {
+    const auto write = [&](std::ostream& svg) {
+        if (changes) render::WriteSvg(*changes, svg);
+        else render::WriteSvg(layout, *walk, svg);
+    };
+    if (!WriteStreamAtomically(output, write, &error)) {
         err << "tolvane-cli: cannot write " << command.Output << ": " << error << '\n';
         return 2;
     }
-    if (list.SkippedInsertions > 0)
-        err << "tolvane-cli: warning: " << command.File << ": " << list.SkippedInsertions
+    if (totals.SkippedInsertions > 0)
+        err << "tolvane-cli: warning: " << command.File << ": " << totals.SkippedInsertions
             << " block insertions not drawn (undefined, cyclic or nested too deep)\n";
-    out << command.File << ": " << list.Items.size() << " shapes written to " << command.Output << '\n';
+    out << command.File << ": " << totals.Items << " shapes written to " << command.Output << '\n';
     return 0;
 }
 

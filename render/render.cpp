@@ -67,7 +67,8 @@ uint64_t StoredBytes(const DrawingData& drawing) {
 // The walk runs twice. The first pass only counts the shapes, points, arcs and texts, and the
 // insertions of each block; the second makes the list in arrays reserved at their final size,
 // since an array grown by doubling holds its old and new copies at once. Only the second pass
-// converts texts: those of a block drawn more than once are converted once and shared.
+// converts texts: those of a block drawn more than once are converted once and shared. A walk
+// in pieces repeats only the second pass, each time with the same shared texts.
 class Walker {
 public:
     Walker(const DrawingData& drawing, DrawingFormat format, const RenderLimits& limits)
@@ -79,22 +80,24 @@ public:
     }
 
     DisplayList Run() {
-        counting_ = true;
-        Walk();
+        Count();
         list_.Items.reserve(counted_.Items);
         list_.Points.reserve(counted_.Points);
         list_.Arcs.reserve(counted_.Arcs);
         list_.Texts.reserve(counted_.Texts);
-        counting_ = false;
-        used_ = 0;
-        expanded_ = 0;
-        stopped_ = false;
-        list_.SkippedInsertions = 0;
-        list_.ItemLimitReached = false;
-        list_.DashPatterns = pens_.Patterns();
-        list_.Fonts.emplace_back();
-        Walk();
+        Build();
         return std::move(list_);
+    }
+
+    DisplayListWalk::Totals Pieces(const DisplayListWalk::Consumer& consume, size_t pieceItems) {
+        Count();
+        consume_ = &consume;
+        pieceItems_ = std::max<size_t>(pieceItems, 1);
+        list_.Items.reserve(std::min(pieceItems_, counted_.Items));
+        Build();
+        HandOver();
+        consume_ = nullptr;
+        return {handed_, list_.SkippedInsertions, list_.ItemLimitReached};
     }
 
 private:
@@ -112,7 +115,39 @@ private:
         bool Image = false;
         double ImageWidth = 0, ImageHeight = 0;
         uint32_t Font = 0;
+        uint32_t ChargedInBuild = 0;  // a shared text counts against the limit once a walk
     };
+
+    void Count() {
+        if (countDone_) return;
+        counting_ = true;
+        Walk();
+        counting_ = false;
+        countDone_ = true;
+    }
+
+    void Build() {
+        ++builds_;
+        used_ = 0;
+        expanded_ = 0;
+        handed_ = 0;
+        stopped_ = false;
+        list_.SkippedInsertions = 0;
+        list_.ItemLimitReached = false;
+        list_.DashPatterns = pens_.Patterns();
+        if (list_.Fonts.empty()) list_.Fonts.emplace_back();
+        Walk();
+    }
+
+    // The arrays keep their memory for the next piece.
+    void HandOver() {
+        (*consume_)(list_);
+        handed_ += list_.Items.size();
+        list_.Items.clear();
+        list_.Points.clear();
+        list_.Arcs.clear();
+        list_.Texts.clear();
+    }
 
     void Walk() {
         for (const EntityRef& ref : drawing_.EntityOrder) {
@@ -152,7 +187,8 @@ private:
     // too, since blocks that hold only insertions of each other draw nothing, yet could keep
     // the walk going for ever. Past the limits the walk stops.
     bool Room(size_t bytes) {
-        const size_t items = (counting_ ? counted_.Items : list_.Items.size()) + expanded_;
+        if (!counting_ && list_.Items.size() >= pieceItems_) HandOver();
+        const size_t items = (counting_ ? counted_.Items : handed_ + list_.Items.size()) + expanded_;
         if (!stopped_ && items < maxItems_ && used_ + bytes <= maxBytes_) {
             used_ += bytes;
             return true;
@@ -242,11 +278,14 @@ private:
     // A block inserted more than once draws its texts from one conversion each.
     const TextContent& ContentOf(const TextRecord& r, size_t block, TextContent& own) {
         if (block == kTopLevel || insertions_[block] < 2) return own = Convert(r, false);
-        const auto found = shared_.find(&r);
-        if (found != shared_.end()) return found->second;
-        TextContent content = Convert(r, true);
-        used_ += content.Text.size();
-        return shared_.emplace(&r, std::move(content)).first->second;
+        const auto [found, added] = shared_.try_emplace(&r);
+        TextContent& content = found->second;
+        if (added) content = Convert(r, true);
+        if (content.ChargedInBuild != builds_) {
+            content.ChargedInBuild = builds_;
+            used_ += content.Text.size();
+        }
+        return content;
     }
 
     // A block insertion's scale enlarges a text, textScale carries it. The angle is in degrees.
@@ -372,8 +411,14 @@ private:
     std::vector<uint32_t> insertions_;             // how often each definition is drawn
     std::unordered_map<const TextRecord*, TextContent> shared_;
     bool counting_ = false;
+    bool countDone_ = false;
     bool stopped_ = false;
     Counts counted_;
+    uint32_t builds_ = 0;
+    // A walk in pieces hands the list over at this many shapes; handed_ shapes are gone.
+    const DisplayListWalk::Consumer* consume_ = nullptr;
+    size_t pieceItems_ = SIZE_MAX;
+    size_t handed_ = 0;
     size_t maxItems_ = 0;
     size_t maxBytes_ = 0;
     size_t used_ = 0;
@@ -471,6 +516,21 @@ Bounds DisplayList::Extent() const {
 
 DisplayList BuildDisplayList(const DrawingData& drawing, DrawingFormat format, const RenderLimits& limits) {
     return Walker(drawing, format, limits).Run();
+}
+
+struct DisplayListWalk::State {
+    State(const DrawingData& drawing, DrawingFormat format, const RenderLimits& limits) : Walk(drawing, format, limits) {}
+    Walker Walk;
+};
+
+DisplayListWalk::DisplayListWalk(const DrawingData& drawing, DrawingFormat format, const RenderLimits& limits,
+                                 size_t pieceItems)
+    : state_(std::make_unique<State>(drawing, format, limits)), pieceItems_(pieceItems) {}
+
+DisplayListWalk::~DisplayListWalk() = default;
+
+DisplayListWalk::Totals DisplayListWalk::Walk(const Consumer& consume) {
+    return state_->Walk.Pieces(consume, pieceItems_);
 }
 
 }  // namespace tolvane::render

@@ -10,6 +10,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 
 #include "formats/drawing.h"
@@ -44,5 +46,33 @@ bool ParseImageReference(const std::string& utf8, ImageReference& image);
 // A JWS figure file has no layer states or pen tables: everything is drawn, in its own
 // coordinates, with the default pens.
 DisplayList BuildDisplayList(const DrawingData& drawing, DrawingFormat format, const RenderLimits& limits = {});
+
+// The same list in pieces, for a drawing too large to be held beside all of its shapes (the
+// SVG of a drawing of a million dimensions): each walk hands the shapes to consume in order,
+// in lists of at most pieceItems shapes whose indices refer to their own points, arcs and
+// texts. A piece's fonts and dash patterns are those of the whole list so far, its skipped
+// insertions and limit flag those of the walk so far. Every walk hands over the same shapes,
+// and a text that the insertions of a block share is the same SharedText in each.
+class DisplayListWalk {
+public:
+    DisplayListWalk(const DrawingData& drawing, DrawingFormat format, const RenderLimits& limits = {},
+                    size_t pieceItems = 4096);
+    ~DisplayListWalk();
+    DisplayListWalk(const DisplayListWalk&) = delete;
+    DisplayListWalk& operator=(const DisplayListWalk&) = delete;
+
+    struct Totals {
+        size_t Items = 0;
+        uint32_t SkippedInsertions = 0;
+        bool ItemLimitReached = false;
+    };
+    using Consumer = std::function<void(const DisplayList& piece)>;
+    Totals Walk(const Consumer& consume);
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+    size_t pieceItems_;
+};
 
 }  // namespace tolvane::render

@@ -371,6 +371,39 @@ TEST(RenderLimits, TheListIsBoundedByTheSizeOfTheDrawing) {
     EXPECT_LE(fewer.Items.size(), 6u);
 }
 
+// Walked in pieces, the list stops where the whole list stops, at the bytes of a text shared by
+// the insertions of a block (counted once a walk) or at the number of shapes, and at every walk.
+TEST(RenderLimits, AWalkInPiecesStopsWhereTheWholeListStops) {
+    DrawingData d = ShownDrawing();
+    TextRecord text;
+    static_cast<EntityBase&>(text) = Pen(3);
+    text.SizeX = text.SizeY = 2;
+    text.Text = std::string(1000, 'x');
+    EntityLists& block = AddBlock(d, 1);
+    AddLine(block, Pen(2), 0, 0, 1, 0);
+    block.EntityOrder.push_back({uint32_t(EntityKind::Text), 0});
+    block.Texts.push_back(text);
+    for (int i = 0; i < 10; ++i) AddInsert(d, 1, i, 0, 1, 1, 0);
+    RenderLimits byBytes, byItems;
+    byBytes.MaxListBytes = 1000 + 5 * (3 * sizeof(DisplayItem) + 2 * sizeof(PaperPoint) + sizeof(TextShape));
+    byItems.MaxItems = 13;
+    for (const RenderLimits& limits : {byBytes, byItems}) {
+        const DisplayList whole = BuildDisplayList(d, DrawingFormat::Jww, limits);
+        ASSERT_TRUE(whole.ItemLimitReached);
+        DisplayListWalk walk(d, DrawingFormat::Jww, limits, 4);
+        for (int pass = 0; pass < 2; ++pass) {
+            size_t items = 0;
+            const DisplayListWalk::Totals totals = walk.Walk([&](const DisplayList& piece) {
+                EXPECT_LE(piece.Items.size(), 4u);
+                items += piece.Items.size();
+            });
+            EXPECT_TRUE(totals.ItemLimitReached);
+            EXPECT_EQ(totals.Items, whole.Items.size());
+            EXPECT_EQ(items, whole.Items.size());
+        }
+    }
+}
+
 // Every array of the list is made at its final size, none grown by doubling.
 TEST(RenderLimits, ArraysAreMadeAtTheirFinalSize) {
     testing::TempFolder images;

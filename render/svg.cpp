@@ -131,22 +131,8 @@ std::string Label(const std::string& name) {
     return "[" + name.substr(0, end) + (end < name.size() ? "\xE2\x80\xA6]" : "]");
 }
 
-// The texts that more than one shape holds, each with its number among the definitions. A
-// short text is written where it is drawn: a reference to it would be as long.
+// A short text is written where it is drawn: a reference to it would be as long.
 constexpr size_t kShortText = 32;
-
-std::unordered_map<const void*, size_t> SharedTexts(const DisplayList& list) {
-    std::unordered_map<const void*, size_t> uses;
-    for (const DisplayItem& item : list.Items) {
-        if (item.Kind != ItemKind::Text || item.First >= list.Texts.size()) continue;
-        const SharedText& text = list.Texts[item.First].Text;
-        if (text.Identity() != nullptr && text.size() > kShortText) ++uses[text.Identity()];
-    }
-    std::unordered_map<const void*, size_t> ids;
-    for (const auto& [text, count] : uses)
-        if (count > 1) ids.emplace(text, 0);
-    return ids;
-}
 
 }  // namespace
 
@@ -194,43 +180,76 @@ std::string EscapeXml(std::string_view utf8) {
     return escaped;
 }
 
-void WriteSvg(const DisplayList& list, std::ostream& out) {
-    Bounds extent = list.Extent();
-    if (extent.Empty) extent = {0, 0, 10, 10, false};
-    const double margin = std::max({extent.MaxX - extent.MinX, extent.MaxY - extent.MinY, 1.0}) * 0.02;
-    const double width = extent.MaxX - extent.MinX + 2 * margin, height = extent.MaxY - extent.MinY + 2 * margin;
-    // Each font's family list, escaped once: its own name first, then the fallbacks.
-    std::vector<std::string> families;
-    for (const std::string& font : list.Fonts)
-        families.push_back(EscapeXml(font.empty() ? std::string(kFallbackFonts) : "'" + font + "', " + std::string(kFallbackFonts)));
-    if (families.empty()) families.push_back(EscapeXml(kFallbackFonts));
-    SvgText s(out);
-    s << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\"";
-    std::unordered_map<const void*, size_t> shared = SharedTexts(list);
-    if (!shared.empty()) s << " xmlns:xlink=\"http://www.w3.org/1999/xlink\"";
-    s << " width=\"";
-    s.Number(width) << "mm\" height=\"";
-    s.Number(height) << "mm\" viewBox=\"";
-    s.Number(extent.MinX - margin) << " ";
-    s.Number(-extent.MaxY - margin) << " ";
-    s.Number(width) << " ";
-    s.Number(height) << "\" stroke-linecap=\"round\" stroke-linejoin=\"round\">\n<rect x=\"";
-    s.Number(extent.MinX - margin) << "\" y=\"";
-    s.Number(-extent.MaxY - margin) << "\" width=\"";
-    s.Number(width) << "\" height=\"";
-    s.Number(height) << "\" fill=\"#ffffff\"/>\n";
-    if (!shared.empty()) {
-        s << "<defs>\n";
-        size_t id = 0;
-        for (const TextShape& t : list.Texts) {
-            const auto found = shared.find(t.Text.Identity());
-            if (found == shared.end() || found->second != 0) continue;
-            found->second = ++id;
-            s << "<text id=\"t" << std::to_string(id - 1) << "\">" << EscapeXml(t.Text.Utf8()) << "</text>\n";
-        }
-        s << "</defs>\n";
+void SvgLayout::Add(const DisplayList& piece) {
+    const Bounds extent = piece.Extent();
+    if (!extent.Empty) {
+        Extent.Add(extent.MinX, extent.MinY);
+        Extent.Add(extent.MaxX, extent.MaxY);
     }
-    for (const DisplayItem& item : list.Items) {
+    for (const DisplayItem& item : piece.Items) {
+        if (item.Kind != ItemKind::Text || item.First >= piece.Texts.size()) continue;
+        const SharedText& text = piece.Texts[item.First].Text;
+        if (text.Identity() == nullptr || text.size() <= kShortText) continue;
+        const auto [found, added] = SharedTextIndex.try_emplace(text.Identity(), SharedTexts.size());
+        if (added) SharedTexts.emplace_back(text, 0);
+        ++SharedTexts[found->second].second;
+    }
+}
+
+namespace {
+
+// The head at construction, then the shapes of each piece, then the end.
+class SvgDocument {
+public:
+    SvgDocument(const SvgLayout& layout, std::ostream& out) : s_(out) {
+        Bounds extent = layout.Extent;
+        if (extent.Empty) extent = {0, 0, 10, 10, false};
+        const double margin = std::max({extent.MaxX - extent.MinX, extent.MaxY - extent.MinY, 1.0}) * 0.02;
+        const double width = extent.MaxX - extent.MinX + 2 * margin, height = extent.MaxY - extent.MinY + 2 * margin;
+        for (const auto& [text, shapes] : layout.SharedTexts)
+            if (shapes > 1) ids_.emplace(text.Identity(), ids_.size());
+        s_ << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\"";
+        if (!ids_.empty()) s_ << " xmlns:xlink=\"http://www.w3.org/1999/xlink\"";
+        s_ << " width=\"";
+        s_.Number(width) << "mm\" height=\"";
+        s_.Number(height) << "mm\" viewBox=\"";
+        s_.Number(extent.MinX - margin) << " ";
+        s_.Number(-extent.MaxY - margin) << " ";
+        s_.Number(width) << " ";
+        s_.Number(height) << "\" stroke-linecap=\"round\" stroke-linejoin=\"round\">\n<rect x=\"";
+        s_.Number(extent.MinX - margin) << "\" y=\"";
+        s_.Number(-extent.MaxY - margin) << "\" width=\"";
+        s_.Number(width) << "\" height=\"";
+        s_.Number(height) << "\" fill=\"#ffffff\"/>\n";
+        if (!ids_.empty()) {
+            s_ << "<defs>\n";
+            for (const auto& [text, shapes] : layout.SharedTexts)
+                if (shapes > 1)
+                    s_ << "<text id=\"t" << std::to_string(ids_.at(text.Identity())) << "\">" << EscapeXml(text.Utf8())
+                       << "</text>\n";
+            s_ << "</defs>\n";
+        }
+    }
+
+    void Shapes(const DisplayList& list) {
+        // Each font's family list, escaped once: its own name first, then the fallbacks. The
+        // fonts of a list only grow from piece to piece.
+        for (size_t i = families_.size(); i < list.Fonts.size(); ++i) {
+            const std::string& font = list.Fonts[i];
+            families_.push_back(EscapeXml(font.empty() ? std::string(kFallbackFonts) : "'" + font + "', " + std::string(kFallbackFonts)));
+        }
+        if (families_.empty()) families_.push_back(EscapeXml(kFallbackFonts));
+        for (const DisplayItem& item : list.Items) Shape(list, item);
+    }
+
+    void End() {
+        s_ << "</svg>\n";
+        s_.Flush();
+    }
+
+private:
+    void Shape(const DisplayList& list, const DisplayItem& item) {
+        SvgText& s = s_;
         switch (item.Kind) {
             case ItemKind::Polyline:
                 s << "<polyline points=\"";
@@ -263,9 +282,9 @@ void WriteSvg(const DisplayList& list, std::ostream& out) {
             }
             case ItemKind::Text: {
                 const TextShape& t = list.Texts[item.First];
-                const auto found = shared.find(t.Text.Identity());
-                const size_t id = found != shared.end() ? found->second - 1 : SIZE_MAX;
-                if (t.Height > 0 && t.Font < families.size()) TextElement(s, t, families[t.Font], item.Paint, t.Height, id);
+                const auto found = ids_.find(t.Text.Identity());
+                const size_t id = found != ids_.end() ? found->second : SIZE_MAX;
+                if (t.Height > 0 && t.Font < families_.size()) TextElement(s, t, families_[t.Font], item.Paint, t.Height, id);
                 break;
             }
             case ItemKind::ImageFrame: {
@@ -284,12 +303,31 @@ void WriteSvg(const DisplayList& list, std::ostream& out) {
                 TextShape label = name;
                 label.Text = Label(name.Text.Utf8());
                 label.Position = {a.X + size / 2, a.Y + size / 2};
-                TextElement(s, label, families.front(), item.Paint, size);
+                TextElement(s, label, families_.front(), item.Paint, size);
                 break;
             }
         }
     }
-    s << "</svg>\n";
+
+    SvgText s_;
+    std::vector<std::string> families_;
+    std::unordered_map<const void*, size_t> ids_;  // the texts among the definitions, numbered from 0
+};
+
+}  // namespace
+
+void WriteSvg(const DisplayList& list, std::ostream& out) {
+    SvgLayout layout;
+    layout.Add(list);
+    SvgDocument document(layout, out);
+    document.Shapes(list);
+    document.End();
+}
+
+void WriteSvg(const SvgLayout& layout, DisplayListWalk& walk, std::ostream& out) {
+    SvgDocument document(layout, out);
+    walk.Walk([&](const DisplayList& piece) { document.Shapes(piece); });
+    document.End();
 }
 
 }  // namespace tolvane::render

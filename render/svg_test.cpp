@@ -177,6 +177,27 @@ TEST(Svg, FloorPlanIsWellFormedWithEveryElementInsideTheViewBox) {
     EXPECT_NE(OutsideViewBox("<svg viewBox=\"0 0 1 1\"><circle cx=\"2\" cy=\"0\"/></svg>"), "");
 }
 
+// Laid out and written from two walks in pieces of a few shapes, the document is the one the
+// whole list makes, the texts a block's insertions share included.
+TEST(Svg, WrittenInPiecesAsFromTheWholeList) {
+    testing::TempFolder images;
+    DrawingData d = testing::MakeFloorPlan(700, images.Path());
+    TextRecord text = d.Texts.front();
+    text.Text = std::string(40, 'w');
+    EntityLists& door = d.BlockDefinitions.front().Members();
+    door.EntityOrder.push_back({uint32_t(EntityKind::Text), uint32_t(door.Texts.size())});
+    door.Texts.push_back(text);
+    const std::string whole = Svg(BuildDisplayList(d, DrawingFormat::Jww));
+    ASSERT_NE(whole.find("<use "), std::string::npos);
+
+    DisplayListWalk walk(d, DrawingFormat::Jww, {}, 3);
+    SvgLayout layout;
+    walk.Walk([&](const DisplayList& piece) { layout.Add(piece); });
+    std::ostringstream pieces;
+    WriteSvg(layout, walk, pieces);
+    EXPECT_EQ(pieces.str(), whole);
+}
+
 TEST(Svg, HugeCoordinatesAreWrittenInFull) {
     DisplayList list;
     list.Points = {{-1e300, 0}, {1e300, 1}};
