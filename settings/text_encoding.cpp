@@ -60,12 +60,31 @@ std::wstring ShiftJisToWide(std::string_view in) {
 
 #else
 
+// Opening a converter costs far more than converting one short text, and a drawing holds many
+// texts: each thread keeps the converters it has used open until it ends.
+class Converter {
+public:
+    Converter(const char* from, const char* to) : cd_(iconv_open(to, from)) {}
+    ~Converter() {
+        if (Valid()) iconv_close(cd_);
+    }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+    bool Valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+    iconv_t Get() const { return cd_; }
+
+private:
+    iconv_t cd_;
+};
+
 // Converts with iconv; a byte sequence that cannot be converted is replaced and skipped, one
 // input byte at a time (one character for UTF-8 input).
-std::string Convert(std::string_view in, const char* from, const char* to, std::string_view replacement,
+std::string Convert(std::string_view in, const Converter& converter, std::string_view replacement,
                     bool skipWholeUtf8Character) {
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(in);
+    if (!converter.Valid()) return std::string(in);
+    iconv_t cd = converter.Get();
+    // A conversion cut short by an error leaves no state behind for the next text.
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
     std::string out;
     out.reserve(in.size() * 3 / 2 + 8);
     std::string input(in);
@@ -91,7 +110,6 @@ std::string Convert(std::string_view in, const char* from, const char* to, std::
         inLeft -= skip;
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
-    iconv_close(cd);
     return out;
 }
 
@@ -103,7 +121,8 @@ std::string ShiftJisToUtf8(std::string_view shiftJis) {
 #ifdef _WIN32
     return Narrow(ShiftJisToWide(shiftJis), CP_UTF8, nullptr);
 #else
-    return Convert(shiftJis, "CP932", "UTF-8", "\xEF\xBF\xBD", false);
+    thread_local const Converter fromShiftJis("CP932", "UTF-8");
+    return Convert(shiftJis, fromShiftJis, "\xEF\xBF\xBD", false);
 #endif
 }
 
@@ -121,7 +140,8 @@ std::string Utf8ToShiftJis(std::string_view utf8) {
     }
     return Narrow(single, kShiftJis, "?");
 #else
-    return Convert(utf8, "UTF-8", "CP932", "?", true);
+    thread_local const Converter toShiftJis("UTF-8", "CP932");
+    return Convert(utf8, toShiftJis, "?", true);
 #endif
 }
 
