@@ -15,6 +15,23 @@ void EntityLists::ClearEntities() {
     std::vector<BlockInsertRecord>().swap(BlockInserts);
 }
 
+const EntityBase* BaseOf(const EntityLists& lists, const EntityRef& ref) {
+    auto at = [&](const auto& records) -> const EntityBase* {
+        return ref.Index < records.size() ? &records[ref.Index] : nullptr;
+    };
+    switch (static_cast<EntityKind>(ref.Kind)) {
+        case EntityKind::Line: return at(lists.Lines);
+        case EntityKind::Arc: return at(lists.Arcs);
+        case EntityKind::Point: return at(lists.Points);
+        case EntityKind::Text: return at(lists.Texts);
+        case EntityKind::Dimension: return at(lists.Dimensions);
+        case EntityKind::Solid: return at(lists.Solids);
+        case EntityKind::BlockInsert: return at(lists.BlockInserts);
+        case EntityKind::BlockDefinition: break;
+    }
+    return nullptr;
+}
+
 void DrawingData::Clear() {
     ClearEntities();
     Header = DrawingHeader{};

@@ -109,6 +109,9 @@ struct EntityLists {
     void ClearEntities();
 };
 
+// The record a reference names, or none when its kind or index names no record of the lists.
+const EntityBase* BaseOf(const EntityLists& lists, const EntityRef& ref);
+
 struct BlockDefinition : EntityBase {
     uint32_t Number = 0;
     uint32_t Referenced = 0;

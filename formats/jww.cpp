@@ -96,7 +96,8 @@ struct ImageQuery {
     const ArchiveString* Text;  // the name is units [kImageTextPrefix.size(), + Length) of it
     uint64_t Hash = 0;
     size_t Length = 0;
-    bool Found = false;         // an image whose name begins with it was met
+    uint32_t Image = kNoImage;  // the first image whose name begins with it
+    uint32_t Same = 0;          // the first query of the same name, which holds the answer
 };
 
 bool SameFolded(const ArchiveString& a, size_t aFrom, const ArchiveString& b, size_t bFrom, size_t length) {
@@ -108,14 +109,16 @@ bool SameFolded(const ArchiveString& a, size_t aFrom, const ArchiveString& b, si
 // The names the texts ask for, each once, in a table of open addressing at most half full.
 class ImageQueries {
 public:
-    void Ask(const ArchiveString& text) {
-        if (text.Length() <= kImageTextPrefix.size() || !text.StartsWith(kImageTextPrefix)) return;
+    // The number of the query the text makes, or kNoImage for a text that names no image.
+    uint32_t Ask(const ArchiveString& text) {
+        if (text.Length() <= kImageTextPrefix.size() || !text.StartsWith(kImageTextPrefix)) return kNoImage;
         const size_t comma = text.Find(',', kImageTextPrefix.size());
-        if (comma == std::string::npos || comma == kImageTextPrefix.size()) return;
+        if (comma == std::string::npos || comma == kImageTextPrefix.size()) return kNoImage;
         ImageQuery query{&text, kHashStart, comma - kImageTextPrefix.size()};
         for (size_t i = 0; i < query.Length; ++i)
             query.Hash = HashStep(query.Hash, FoldCase(text.UnitAt(kImageTextPrefix.size() + i)));
         queries_.push_back(query);
+        return static_cast<uint32_t>(queries_.size() - 1);
     }
 
     // Drops the names asked for twice and makes the table; false when nothing is asked.
@@ -125,7 +128,7 @@ public:
         while (slots < 2 * queries_.size()) slots *= 2;
         table_.assign(slots, kEmpty);
         for (uint32_t q = 0; q < queries_.size(); ++q) {
-            const ImageQuery& query = queries_[q];
+            ImageQuery& query = queries_[q];
             size_t slot = Probe(query.Hash);
             for (; table_[slot] != kEmpty; slot = (slot + 1) & (slots - 1)) {
                 const ImageQuery& known = queries_[table_[slot]];
@@ -134,16 +137,16 @@ public:
                     break;
             }
             if (table_[slot] == kEmpty) table_[slot] = q;
+            query.Same = table_[slot];
             if (query.Length >= asked_.size()) asked_.resize(query.Length + 1, false);
             asked_[query.Length] = true;
         }
         return true;
     }
 
-    // True when the name begins with a name asked for that no earlier image began with; that
-    // name is then found. Walks the name once.
-    bool Answers(const ArchiveString& name) {
-        bool answers = false;
+    // The image answers every name asked for that its name begins with and that no earlier
+    // image answered. Walks the name once.
+    void Answer(const ArchiveString& name, uint32_t image) {
         const size_t longest = std::min(name.Length(), asked_.size() - 1);
         uint64_t hash = kHashStart;
         for (size_t length = 1; length <= longest; ++length) {
@@ -151,15 +154,15 @@ public:
             if (!asked_[length]) continue;
             for (size_t slot = Probe(hash); table_[slot] != kEmpty; slot = (slot + 1) & (table_.size() - 1)) {
                 ImageQuery& query = queries_[table_[slot]];
-                if (query.Hash != hash || query.Length != length || query.Found ||
+                if (query.Hash != hash || query.Length != length || query.Image != kNoImage ||
                     !SameFolded(*query.Text, kImageTextPrefix.size(), name, 0, length))
                     continue;
-                query.Found = true;
-                answers = true;
+                query.Image = image;
             }
         }
-        return answers;
     }
+
+    uint32_t ImageOf(uint32_t query) const { return queries_[queries_[query].Same].Image; }
 
 private:
     static constexpr uint32_t kEmpty = UINT32_MAX;
@@ -169,22 +172,6 @@ private:
     std::vector<uint32_t> table_;
     std::vector<bool> asked_;  // by length
 };
-
-// The images that top-level texts and the texts of block definitions refer to (dimension texts
-// are not examined). A text without a comma, or with the comma right after the prefix, refers
-// to none.
-std::vector<bool> ImagesReferredTo(const DrawingData& drawing) {
-    const std::vector<EmbeddedImage>& list = drawing.EmbeddedImageList;
-    std::vector<bool> inUse(list.size(), false);
-    if (list.empty()) return inUse;
-    ImageQueries queries;
-    for (const TextRecord& text : drawing.Texts) queries.Ask(text.Text);
-    for (const BlockDefinition& definition : drawing.BlockDefinitions)
-        for (const TextRecord& text : definition.Members().Texts) queries.Ask(text.Text);
-    if (!queries.Index()) return inUse;
-    for (size_t image = 0; image < list.size(); ++image) inUse[image] = queries.Answers(list[image].Name);
-    return inUse;
-}
 
 // A text names its image only by name, and the first image of that name answers: a second
 // image of the same name (one picture inserted twice) goes with the first, or it would be lost.
@@ -237,7 +224,10 @@ struct ImageToWrite {
 // and whose files are still there, in list order, with their sizes, so that the count
 // written is the count of images that follow.
 std::vector<ImageToWrite> CollectImagesInUse(const DrawingData& drawing, const fs::path& imageFolder) {
-    std::vector<bool> inUse = ImagesReferredTo(drawing);
+    std::vector<bool> inUse(drawing.EmbeddedImageList.size(), false);
+    if (inUse.empty()) return {};
+    for (const uint32_t image : ImagesOfTexts(drawing))
+        if (image != kNoImage) inUse[image] = true;
     KeepImagesOfTheSameName(drawing.EmbeddedImageList, inUse);
 
     std::vector<ImageToWrite> images;
@@ -282,14 +272,24 @@ void WriteImages(ArchiveWriter& out, const DrawingData& drawing, const fs::path&
 
 }  // namespace
 
-const EmbeddedImage* ImageOfText(const DrawingData& drawing, const ArchiveString& text) {
-    if (text.Length() <= kImageTextPrefix.size() || !text.StartsWith(kImageTextPrefix)) return nullptr;
-    const size_t comma = text.Find(',', kImageTextPrefix.size());
-    if (comma == std::string::npos || comma == kImageTextPrefix.size()) return nullptr;
-    const ArchiveString name = text.Substring(kImageTextPrefix.size(), comma - kImageTextPrefix.size());
-    for (const EmbeddedImage& image : drawing.EmbeddedImageList)
-        if (StartsWithIgnoringAsciiCase(image.Name, name)) return &image;
-    return nullptr;
+// A text without a comma, or with the comma right after the prefix, names no image.
+std::vector<uint32_t> ImagesOfTexts(const DrawingData& drawing) {
+    size_t texts = drawing.Texts.size();
+    for (const BlockDefinition& definition : drawing.BlockDefinitions) texts += definition.Members().Texts.size();
+    std::vector<uint32_t> images(texts, kNoImage);
+    const std::vector<EmbeddedImage>& list = drawing.EmbeddedImageList;
+    if (list.empty()) return images;
+    // First the number of each text's query, then its answer.
+    ImageQueries queries;
+    size_t next = 0;
+    for (const TextRecord& text : drawing.Texts) images[next++] = queries.Ask(text.Text);
+    for (const BlockDefinition& definition : drawing.BlockDefinitions)
+        for (const TextRecord& text : definition.Members().Texts) images[next++] = queries.Ask(text.Text);
+    if (!queries.Index()) return images;
+    for (size_t image = 0; image < list.size(); ++image) queries.Answer(list[image].Name, static_cast<uint32_t>(image));
+    for (uint32_t& image : images)
+        if (image != kNoImage) image = queries.ImageOf(image);
+    return images;
 }
 
 // "image3.bmp": the position in the list from 1, and the stored name's extension when it is a

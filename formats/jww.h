@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "formats/archive.h"
 #include "formats/drawing.h"
@@ -40,9 +41,14 @@ void WriteJwwTo(ByteSink& sink, const DrawingData& drawing, uint32_t version, co
 // Deletes the extracted file of every entry of the image list, ignoring failures.
 void DeleteExtractedImages(const DrawingData& drawing, const std::filesystem::path& imageFolder);
 
-// The image that a text "^@BM%temp%name,..." refers to: the first entry of the image list
-// whose stored name begins with name, or none.
-const EmbeddedImage* ImageOfText(const DrawingData& drawing, const ArchiveString& text);
+inline constexpr uint32_t kNoImage = UINT32_MAX;
+
+// The image that each text "^@BM%temp%name,..." refers to, as its position in the image list:
+// the first entry whose stored name begins with name, ASCII letters compared without case, or
+// kNoImage. One entry per text: the drawing's texts, then those of each block definition in
+// turn (dimension texts name no image). Time linear in the texts and the names, whatever their
+// number.
+std::vector<uint32_t> ImagesOfTexts(const DrawingData& drawing);
 
 // The name under which the image at this position of the image list is extracted into the
 // image folder. Only the program makes such names; the stored name is kept in the drawing.

@@ -363,6 +363,22 @@ TEST(JwwWriter, FindsTheImageOfEachTextAmongMany) {
     EXPECT_EQ(written, (std::vector<ArchiveString>{"ab.bmp", "abc.bmp", "b"}));
 }
 
+// The image of each text, top-level texts and then block members: two images of one name
+// answer with the first, and a name that begins several image names with the first of them.
+TEST(JwwImages, EachTextFindsItsImage) {
+    DrawingData d;
+    d.EmbeddedImageList = {{"photo.bmp", 1, ""}, {"PHOTO.bmp", 1, ""}, {"plan.bmp.gz", 1, ""}, {"plan.bmp", 1, ""}};
+    for (const char* text : {"^@BM%temp%Photo.bmp,1,1", "^@BM%temp%plan.bmp,1,1", "^@BM%temp%none,1,1", "photo.bmp",
+                             "^@BM%temp%,1,1"})
+        d.Texts.emplace_back().Text = text;
+    d.BlockDefinitions.emplace_back().Members().Texts.emplace_back().Text = "^@BM%temp%PHOTO.BMP,1,1";
+    d.BlockDefinitions.emplace_back();
+    d.BlockDefinitions.emplace_back().Members().Texts.emplace_back().Text = "^@BM%temp%plan.bmp.g,1,1";
+    EXPECT_EQ(ImagesOfTexts(d), (std::vector<uint32_t>{0, 2, kNoImage, kNoImage, kNoImage, 0, 2}));
+    d.EmbeddedImageList.clear();
+    EXPECT_EQ(ImagesOfTexts(d), std::vector<uint32_t>(7, kNoImage));
+}
+
 // A sink that fails once it has taken a number of bytes, and can act on its first write.
 class FailingSink : public ByteSink {
 public:

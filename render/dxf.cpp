@@ -645,60 +645,44 @@ private:
 
     // The embedded images that texts refer to and whose extracted files are there.
     void PlanImages() {
-        if (options_.ImageFolder.empty() || d_.EmbeddedImageList.empty()) return;
+        if (d_.EmbeddedImageList.empty()) return;
+        listedImageOfText_ = ImagesOfTexts(d_);
+        firstText_.resize(Containers());
+        for (size_t c = 0, first = 0; c < Containers(); ++c) {
+            firstText_[c] = first;
+            first += Container(c).Texts.size();
+        }
+        if (options_.ImageFolder.empty()) return;
         imageOf_.assign(d_.EmbeddedImageList.size(), -1);
         std::vector<bool> tried(d_.EmbeddedImageList.size(), false);
-        for (size_t c = 0; c < Containers(); ++c) {
-            for (const TextRecord& text : Container(c).Texts) {
-                const EmbeddedImage* image = ImageOfText(d_, text.Text);
-                if (image == nullptr) continue;
-                const size_t index = static_cast<size_t>(image - d_.EmbeddedImageList.data());
-                if (tried[index]) continue;
-                tried[index] = true;
-                const std::string stored = ArchiveStringToUtf8(image->Name);
-                ImageEntry entry;
-                std::error_code error;
-                const fs::path file = options_.ImageFolder / image->FileName;
-                if (image->FileName.empty() || !fs::is_regular_file(file, error)) {
-                    report_.Warnings.push_back("the image \"" + stored + "\" has no bytes in the drawing; it is left out");
-                    continue;
-                }
-                if (!ImagePixelSize(file, entry.Width, entry.Height)) {
-                    report_.Warnings.push_back("the image \"" + stored +
-                                               "\" is not a BMP, PNG, GIF or JPEG picture; it is left out");
-                    continue;
-                }
-                const std::string name = options_.ImageNamePrefix + image->FileName;
-                entry.FileName = Encode(name);
-                imageOf_[index] = static_cast<int>(images_.size());
-                images_.push_back(std::move(entry));
-                report_.Images.push_back({file, name});
+        for (const uint32_t index : listedImageOfText_) {
+            if (index == kNoImage || tried[index]) continue;
+            tried[index] = true;
+            const EmbeddedImage& image = d_.EmbeddedImageList[index];
+            const std::string stored = ArchiveStringToUtf8(image.Name);
+            ImageEntry entry;
+            std::error_code error;
+            const fs::path file = options_.ImageFolder / image.FileName;
+            if (image.FileName.empty() || !fs::is_regular_file(file, error)) {
+                report_.Warnings.push_back("the image \"" + stored + "\" has no bytes in the drawing; it is left out");
+                continue;
             }
+            if (!ImagePixelSize(file, entry.Width, entry.Height)) {
+                report_.Warnings.push_back("the image \"" + stored +
+                                           "\" is not a BMP, PNG, GIF or JPEG picture; it is left out");
+                continue;
+            }
+            const std::string name = options_.ImageNamePrefix + image.FileName;
+            entry.FileName = Encode(name);
+            imageOf_[index] = static_cast<int>(images_.size());
+            images_.push_back(std::move(entry));
+            report_.Images.push_back({file, name});
         }
     }
 
-    // The image a text stands for, or -1.
-    int ImageIndexOf(const TextRecord& text) const {
-        if (imageOf_.empty()) return -1;
-        const EmbeddedImage* image = ImageOfText(d_, text.Text);
-        return image == nullptr ? -1 : imageOf_[static_cast<size_t>(image - d_.EmbeddedImageList.data())];
-    }
-
-    static const EntityBase* BaseOf(const EntityLists& l, const EntityRef& ref) {
-        auto at = [&](const auto& records) -> const EntityBase* {
-            return ref.Index < records.size() ? &records[ref.Index] : nullptr;
-        };
-        switch (static_cast<EntityKind>(ref.Kind)) {
-            case EntityKind::Line: return at(l.Lines);
-            case EntityKind::Arc: return at(l.Arcs);
-            case EntityKind::Point: return at(l.Points);
-            case EntityKind::Text: return at(l.Texts);
-            case EntityKind::Dimension: return at(l.Dimensions);
-            case EntityKind::Solid: return at(l.Solids);
-            case EntityKind::BlockInsert: return at(l.BlockInserts);
-            case EntityKind::BlockDefinition: break;
-        }
-        return nullptr;
+    // The position in the image list of the image that a text of a container names, or kNoImage.
+    uint32_t ListedImageOf(size_t container, size_t text) const {
+        return listedImageOfText_.empty() ? kNoImage : listedImageOfText_[firstText_[container] + text];
     }
 
     // ----- the extent: every shape's box, blocks by their own boxes carried through their
@@ -1097,7 +1081,7 @@ private:
                 // Files before version 4.20 hold no points; the reader gives them line type 0.
                 for (const PointRecord* p : {&r.Point1, &r.Point2, &r.AuxPoint1, &r.AuxPoint2})
                     if (p->PenStyle != 0) Point(*p, place);
-                Text(r.DimensionText, place, false);
+                Text(r.DimensionText, place, std::nullopt);
                 BlockEnd(record, false);
             }
         }
@@ -1123,7 +1107,7 @@ private:
             case EntityKind::Line: Line(l.Lines[ref.Index], place); break;
             case EntityKind::Arc: Arc(l.Arcs[ref.Index], place); break;
             case EntityKind::Point: Point(l.Points[ref.Index], place); break;
-            case EntityKind::Text: Text(l.Texts[ref.Index], place, true); break;
+            case EntityKind::Text: Text(l.Texts[ref.Index], place, ListedImageOf(container, ref.Index)); break;
             case EntityKind::Dimension:
                 Head("INSERT", place);
                 w_.Str(100, "AcDbBlockReference");
@@ -1233,11 +1217,13 @@ private:
 
     // Sizes are paper millimetres: the height, the width of a full-width character (the
     // width factor), and the gap between characters, which DXF texts cannot hold.
-    void Text(const TextRecord& r, const Place& p, bool images) {
+    // listedImage: the entry of the image list the text names, or kNoImage; none for a
+    // dimension text, which is never drawn as an image.
+    void Text(const TextRecord& r, const Place& p, std::optional<uint32_t> listedImage) {
         const double s = p.Scale;
         if (!Finite(r.StartX * s, r.StartY * s, r.Angle, r.SizeX, r.SizeY)) return;
-        if (images && r.Text.StartsWith(kImageTextMarker)) {
-            Image(r, p);
+        if (listedImage && r.Text.StartsWith(kImageTextMarker)) {
+            Image(r, p, *listedImage);
             return;
         }
         const double height = std::abs(r.SizeY), width = std::abs(r.SizeX);
@@ -1256,13 +1242,13 @@ private:
 
     // "^@BM%temp%name,width,height,...": the picture's lower left corner at the text's start,
     // its frame width and height on paper along the text's angle.
-    void Image(const TextRecord& r, const Place& p) {
-        const int index = ImageIndexOf(r);
+    void Image(const TextRecord& r, const Place& p, uint32_t listed) {
+        const int index = listed == kNoImage || imageOf_.empty() ? -1 : imageOf_[listed];
         ImageReference reference;
         if (index < 0 || !ParseImageReference(ArchiveStringToUtf8(r.Text), reference) || reference.Width <= 0 ||
             reference.Height <= 0) {
             // Images whose bytes are missing or unreadable were reported when planned.
-            if (!missingImageWarned_ && (index >= 0 || ImageOfText(d_, r.Text) == nullptr)) {
+            if (!missingImageWarned_ && (index >= 0 || listed == kNoImage)) {
                 missingImageWarned_ = true;
                 report_.Warnings.push_back("a text refers to an image the file does not hold; it is left out");
             }
@@ -1541,6 +1527,8 @@ private:
     uint64_t dimensionRecords_ = 0;            // the first dimension block's record
     std::vector<ImageEntry> images_;
     std::vector<int> imageOf_;  // per entry of the image list
+    std::vector<uint32_t> listedImageOfText_;  // per text, as ImagesOfTexts gives them
+    std::vector<size_t> firstText_;            // per container, its first text there
     std::unordered_map<int64_t, int> colorIndexOf_;
     bool missingImageWarned_ = false;
 };

@@ -23,7 +23,8 @@ Json Base(const char* kind, const tolvane::EntityBase& b) {
     return Json{{"kind", kind}, {"group", b.LayerGroup}, {"layer", b.Layer}};
 }
 
-Json Entities(const tolvane::DrawingData& d, const tolvane::EntityLists& l) {
+// images: the image list entry each text of the lists names, as ImagesOfTexts gives them.
+Json Entities(const tolvane::DrawingData& d, const tolvane::EntityLists& l, const uint32_t* images) {
     using tolvane::EntityKind;
     Json list = Json::array();
     for (const tolvane::EntityRef& ref : l.EntityOrder) {
@@ -60,8 +61,8 @@ Json Entities(const tolvane::DrawingData& d, const tolvane::EntityLists& l) {
                 j["xy"] = {r.StartX, r.StartY};
                 j["height"] = r.SizeY;
                 j["text"] = ArchiveStringToUtf8(r.Text);
-                const tolvane::EmbeddedImage* image = tolvane::ImageOfText(d, r.Text);
-                j["image"] = image != nullptr && !image->FileName.empty();
+                const uint32_t image = images[ref.Index];
+                j["image"] = image != tolvane::kNoImage && !d.EmbeddedImageList[image].FileName.empty();
                 list.push_back(j);
                 break;
             }
@@ -139,10 +140,15 @@ int main(int argc, char** argv) {
             j["format"] = jww ? "jww" : "jws";
             j["scales"] = scales;
             j["layerNames"] = names;
-            j["entities"] = Entities(d, d);
+            const std::vector<uint32_t> listed = tolvane::ImagesOfTexts(d);
+            const uint32_t* textImages = listed.data();
+            j["entities"] = Entities(d, d, textImages);
+            textImages += d.Texts.size();
             Json blocks = Json::array();
-            for (const auto& b : d.BlockDefinitions)
-                blocks.push_back(Json{{"number", b.Number}, {"name", ArchiveStringToUtf8(b.Name)}, {"entities", Entities(d, b.Members())}});
+            for (const auto& b : d.BlockDefinitions) {
+                blocks.push_back(Json{{"number", b.Number}, {"name", ArchiveStringToUtf8(b.Name)}, {"entities", Entities(d, b.Members(), textImages)}});
+                textImages += b.Members().Texts.size();
+            }
             j["blocks"] = blocks;
         } else {
             status = 1;

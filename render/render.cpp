@@ -158,23 +158,6 @@ private:
         }
     }
 
-    static const EntityBase* BaseOf(const EntityLists& l, const EntityRef& ref) {
-        auto at = [&](const auto& records) -> const EntityBase* {
-            return ref.Index < records.size() ? &records[ref.Index] : nullptr;
-        };
-        switch (static_cast<EntityKind>(ref.Kind)) {
-            case EntityKind::Line: return at(l.Lines);
-            case EntityKind::Arc: return at(l.Arcs);
-            case EntityKind::Point: return at(l.Points);
-            case EntityKind::Text: return at(l.Texts);
-            case EntityKind::Dimension: return at(l.Dimensions);
-            case EntityKind::Solid: return at(l.Solids);
-            case EntityKind::BlockInsert: return at(l.BlockInserts);
-            case EntityKind::BlockDefinition: break;
-        }
-        return nullptr;
-    }
-
     // Members of a block are shown with the insertion: its layer decides, not theirs.
     bool Visible(const EntityBase& base) const {
         if (base.LayerGroup > 15 || base.Layer > 15) return false;
