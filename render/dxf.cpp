@@ -504,7 +504,7 @@ private:
                     dropped_[block][k] = true;
                     if (!warned[target]) {
                         warned[target] = true;
-                        report_.Warnings.push_back("the block \"" + BlockNameUtf8(d_.BlockDefinitions[target]) +
+                        Warn("the block \"" + BlockNameUtf8(d_.BlockDefinitions[target]) +
                                                    "\" inserts itself; that insertion is left out");
                     }
                 } else if (state[target] == 0) {
@@ -525,7 +525,7 @@ private:
     void WarnUndefined(uint32_t number) {
         if (std::find(undefinedWarned_.begin(), undefinedWarned_.end(), number) != undefinedWarned_.end()) return;
         undefinedWarned_.push_back(number);
-        report_.Warnings.push_back("no block number " + std::to_string(number) +
+        Warn("no block number " + std::to_string(number) +
                                    " is defined; its insertions are left out");
     }
 
@@ -643,6 +643,11 @@ private:
         return found == styleOf_.end() ? std::string_view("Standard") : std::string_view(styles_[found->second].Name);
     }
 
+    void Warn(std::string warning) {
+        if (report_.Warnings.size() < kMaxDxfWarnings) report_.Warnings.push_back(std::move(warning));
+        else ++report_.MoreWarnings;
+    }
+
     // The embedded images that texts refer to and whose extracted files are there.
     void PlanImages() {
         if (d_.EmbeddedImageList.empty()) return;
@@ -664,11 +669,11 @@ private:
             std::error_code error;
             const fs::path file = options_.ImageFolder / image.FileName;
             if (image.FileName.empty() || !fs::is_regular_file(file, error)) {
-                report_.Warnings.push_back("the image \"" + stored + "\" has no bytes in the drawing; it is left out");
+                Warn("the image \"" + stored + "\" has no bytes in the drawing; it is left out");
                 continue;
             }
             if (!ImagePixelSize(file, entry.Width, entry.Height)) {
-                report_.Warnings.push_back("the image \"" + stored +
+                Warn("the image \"" + stored +
                                            "\" is not a BMP, PNG, GIF or JPEG picture; it is left out");
                 continue;
             }
@@ -1250,7 +1255,7 @@ private:
             // Images whose bytes are missing or unreadable were reported when planned.
             if (!missingImageWarned_ && (index >= 0 || listed == kNoImage)) {
                 missingImageWarned_ = true;
-                report_.Warnings.push_back("a text refers to an image the file does not hold; it is left out");
+                Warn("a text refers to an image the file does not hold; it is left out");
             }
             return;
         }

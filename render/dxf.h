@@ -37,9 +37,14 @@ struct DxfImageFile {
     std::string Name;                 // the file name the DXF refers to, UTF-8
 };
 
+// A drawing with thousands of broken images or blocks would otherwise make a warning line of
+// megabytes: the first few are kept, the rest only counted.
+inline constexpr size_t kMaxDxfWarnings = 10;
+
 struct DxfReport {
-    // English; one per block or image concerned.
+    // English; one per block or image concerned, at most kMaxDxfWarnings.
     std::vector<std::string> Warnings;
+    size_t MoreWarnings = 0;
     // The image files the DXF refers to, each once.
     std::vector<DxfImageFile> Images;
 };

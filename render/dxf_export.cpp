@@ -73,6 +73,7 @@ ConversionResult WriteFiles(const DrawingData& drawing, DrawingFormat format, co
             result.Reason += ", " + std::to_string(report.Images.size()) +
                              (report.Images.size() == 1 ? " image" : " images") + " beside it";
         for (const std::string& warning : report.Warnings) result.Reason += "; warning: " + warning;
+        if (report.MoreWarnings > 0) result.Reason += "; " + std::to_string(report.MoreWarnings) + " more warnings";
     } catch (const std::exception& e) {
         return Failed(ConversionOutcome::FailedWrite, ConversionProblem::WriteFailed, e.what());
     }

@@ -313,6 +313,13 @@ TEST(DxfExport, NestedBlocksAndCycles) {
     ASSERT_EQ(w.Report.Warnings.size(), 2u);
     EXPECT_EQ(w.Report.Warnings[0], "the block \"outer\" inserts itself; that insertion is left out");
     EXPECT_NE(w.Report.Warnings[1].find("no block number 9"), std::string::npos);
+    EXPECT_EQ(w.Report.MoreWarnings, 0u);
+
+    // Past the first few, warnings are only counted.
+    for (size_t i = 0; i < kMaxDxfWarnings; ++i) AddInsert(d, 100 + static_cast<uint32_t>(i));
+    const Written many = Write(d);
+    EXPECT_EQ(many.Report.Warnings.size(), kMaxDxfWarnings);
+    EXPECT_EQ(many.Report.MoreWarnings, 2u);
 }
 
 // Arcs: radians in the drawing, degrees in an ARC; a flatness other than 1 makes an ELLIPSE
