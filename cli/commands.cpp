@@ -245,26 +245,22 @@ int RunRender(const RenderCommand& command, std::ostream& out, std::ostream& err
         return 1;
     }
     const render::DrawingFormat format = d.FileKind == Kind::Jws ? render::DrawingFormat::Jws : render::DrawingFormat::Jww;
-    // The drawing is not needed afterwards: converted in place, without a copy.
-    std::optional<render::DisplayList> changes;
+    // The shapes are not held beside the drawing (a drawing read from an old version can take
+    // nearly four times its file): one walk lays the document out, a second writes it piece by
+    // piece. The changes view first keeps only the pen of each shape as drawn before; the
+    // drawing is then converted in place, without a copy.
+    std::optional<render::PensBefore> before;
     if (command.ChangesOnly) {
-        changes = render::RenderView(std::move(drawing), format, settings, render::View::ChangesOnly);
-        drawing.Release();
-    } else if (command.SettingsFile) {
-        render::Convert(drawing, format, settings);
+        render::DisplayListWalk walkBefore(drawing, format);
+        before.emplace();
+        before->Pens.reserve(walkBefore.CountItems());
+        walkBefore.Walk([&](const render::DisplayList& piece) { before->Add(piece); });
     }
-    // Without the changes view, the shapes are not held beside the drawing (a drawing read
-    // from an old version can take nearly four times its file): one walk lays the document
-    // out, a second writes it piece by piece.
-    std::optional<render::DisplayListWalk> walk;
+    if (command.SettingsFile) render::Convert(drawing, format, settings);
+    render::DisplayListWalk walk(drawing, format);
     render::SvgLayout layout;
-    render::DisplayListWalk::Totals totals;
-    if (changes) {
-        totals = {changes->Items.size(), changes->SkippedInsertions, changes->ItemLimitReached};
-    } else {
-        walk.emplace(drawing, format);
-        totals = walk->Walk([&](const render::DisplayList& piece) { layout.Add(piece); });
-    }
+    const render::DisplayListWalk::Totals totals =
+        walk.Walk([&](const render::DisplayList& piece) { layout.Add(piece); });
     // The limits grow with the file, so that a small file cannot ask for gigabytes of shapes.
     if (totals.ItemLimitReached) {
         err << "tolvane-cli: " << command.File << ": the drawing expands beyond " << totals.Items << " shapes\n";
@@ -275,8 +271,13 @@ int RunRender(const RenderCommand& command, std::ostream& out, std::ostream& err
     // Whole or not at all: a file already at the output stays until the new one is complete.
     std::string error;
     const auto write = [&](std::ostream& svg) {
-        if (changes) render::WriteSvg(*changes, svg);
-        else render::WriteSvg(layout, *walk, svg);
+        size_t offset = 0;
+        const auto showChanges = [&](render::DisplayList& piece) {
+            render::MarkChanges(*before, totals.Items, offset, piece);
+            render::ShowChangesOnly(piece);
+            offset += piece.Items.size();
+        };
+        render::WriteSvg(layout, walk, svg, before ? render::DisplayListWalk::Consumer(showChanges) : nullptr);
     };
     if (!WriteStreamAtomically(output, write, &error)) {
         err << "tolvane-cli: cannot write " << command.Output << ": " << error << '\n';

@@ -32,21 +32,47 @@ DisplayList PensOnly(DisplayList list) {
 
 }  // namespace
 
-void MarkChanges(const DisplayList& before, DisplayList& after) {
-    const bool comparable = before.Items.size() == after.Items.size();
+namespace {
+
+ShapePen PenOf(const DisplayItem& item) {
+    return {item.ColorNumber, item.LineType, item.Dash, item.Paint, item.Width};
+}
+
+// The one rule of both comparisons: the shapes of after from offset on against the pens before
+// at the same places, beforeCount of them, that penAt gives.
+template <class PenAt>
+void Mark(size_t beforeCount, const PenAt& penAt, const std::vector<std::vector<double>>& beforeDashes,
+          size_t afterItems, size_t offset, DisplayList& after) {
+    const bool comparable = beforeCount == afterItems;
     for (size_t i = 0; i < after.Items.size(); ++i) {
         DisplayItem& a = after.Items[i];
-        if (!comparable) {
+        if (!comparable || offset + i >= beforeCount) {
             a.Changed = true;
             continue;
         }
-        const DisplayItem& b = before.Items[i];
+        const ShapePen b = penAt(offset + i);
         const bool sameDashes = (a.Dash == 0 && b.Dash == 0) ||
-                                (a.Dash < after.DashPatterns.size() && b.Dash < before.DashPatterns.size() &&
-                                 after.DashPatterns[a.Dash] == before.DashPatterns[b.Dash]);
+                                (a.Dash < after.DashPatterns.size() && b.Dash < beforeDashes.size() &&
+                                 after.DashPatterns[a.Dash] == beforeDashes[b.Dash]);
         a.Changed = a.ColorNumber != b.ColorNumber || a.LineType != b.LineType || !(a.Paint == b.Paint) ||
                     a.Width != b.Width || !sameDashes;
     }
+}
+
+}  // namespace
+
+void MarkChanges(const DisplayList& before, DisplayList& after) {
+    Mark(before.Items.size(), [&](size_t i) { return PenOf(before.Items[i]); }, before.DashPatterns,
+         after.Items.size(), 0, after);
+}
+
+void PensBefore::Add(const DisplayList& piece) {
+    if (DashPatterns.empty()) DashPatterns = piece.DashPatterns;
+    for (const DisplayItem& item : piece.Items) Pens.push_back(PenOf(item));
+}
+
+void MarkChanges(const PensBefore& before, size_t afterItems, size_t offset, DisplayList& piece) {
+    Mark(before.Pens.size(), [&](size_t i) { return before.Pens[i]; }, before.DashPatterns, afterItems, offset, piece);
 }
 
 void ShowChangesOnly(DisplayList& list) {

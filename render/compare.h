@@ -3,6 +3,10 @@
 // the combination rules); nothing is written.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
 #include "formats/drawing.h"
 #include "render/display_list.h"
 #include "render/render.h"
@@ -19,6 +23,27 @@ DrawingData ConvertedCopy(const DrawingData& drawing, DrawingFormat format, cons
 // differs from the same shape of before. The rules change pens only, so both lists hold the
 // same shapes in the same order; lists of different lengths mark every shape changed.
 void MarkChanges(const DisplayList& before, DisplayList& after);
+
+// A shape's pen as the comparison sees it, 12 bytes instead of a whole shape; Dash indexes the
+// dash patterns of the walk it comes from, which stay the same for every piece of a walk.
+struct ShapePen {
+    uint16_t ColorNumber = 0;
+    uint8_t LineType = 0;
+    uint8_t Dash = 0;
+    Color Paint;
+    float Width = 0;
+};
+
+// The pens of the list before, gathered piece by piece from a walk, without its shapes.
+struct PensBefore {
+    std::vector<ShapePen> Pens;
+    std::vector<std::vector<double>> DashPatterns;
+    void Add(const DisplayList& piece);
+};
+
+// The same marks for a piece of the list after that starts at its shape offset, the whole
+// list after holding afterItems shapes.
+void MarkChanges(const PensBefore& before, size_t afterItems, size_t offset, DisplayList& piece);
 
 // Unchanged shapes in light grey; changed ones keep their new colour and line type.
 void ShowChangesOnly(DisplayList& list);

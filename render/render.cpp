@@ -89,6 +89,11 @@ public:
         return std::move(list_);
     }
 
+    size_t CountItems() {
+        Count();
+        return counted_.Items;
+    }
+
     DisplayListWalk::Totals Pieces(const DisplayListWalk::Consumer& consume, size_t pieceItems) {
         Count();
         consume_ = &consume;
@@ -515,5 +520,7 @@ DisplayListWalk::~DisplayListWalk() = default;
 DisplayListWalk::Totals DisplayListWalk::Walk(const Consumer& consume) {
     return state_->Walk.Pieces(consume, pieceItems_);
 }
+
+size_t DisplayListWalk::CountItems() { return state_->Walk.CountItems(); }
 
 }  // namespace tolvane::render

@@ -66,8 +66,12 @@ public:
         uint32_t SkippedInsertions = 0;
         bool ItemLimitReached = false;
     };
-    using Consumer = std::function<void(const DisplayList& piece)>;
+    // A consumer may change the pens of a piece's shapes (they are dropped after it), not its
+    // fonts or dash patterns, which the walk keeps.
+    using Consumer = std::function<void(DisplayList& piece)>;
     Totals Walk(const Consumer& consume);
+    // The shapes a walk hands over, counted without making them (the walk's first pass).
+    size_t CountItems();
 
 private:
     struct State;

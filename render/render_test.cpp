@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -502,6 +503,45 @@ TEST(RenderCompare, ChangesOnlyGreysWhatTheSettingsKeep) {
     const DisplayList colourOnly = RenderView(d, DrawingFormat::Jww, settings, View::ChangesOnly);
     EXPECT_FALSE(colourOnly.Items[1].Changed);
     EXPECT_EQ(colourOnly.Items[1].Paint, kUnchangedColor);
+}
+
+// Pieces of the list after, marked against the pens kept from a walk in pieces, get the marks
+// of the whole list; a list after of another length has every shape marked.
+TEST(RenderCompare, PiecesAreMarkedAsTheWholeList) {
+    DrawingData d = ShownDrawing();
+    d.Header.FileVersion = 351;
+    for (uint16_t color = 1; color <= 4; ++color)
+        for (uint8_t lineType = 1; lineType <= 3; ++lineType) AddLine(d, Pen(color, lineType), 0, 0, color, lineType);
+    ConversionSettings settings;
+    ResetConversionSettings(settings);
+    settings.ColorTable[2] = 8;
+    settings.LineTypeTable[2] = 4;
+    settings.WidthTable[4] = 50;
+    ComputeVersionRaise(settings);
+
+    PensBefore pens;
+    DisplayListWalk before(d, DrawingFormat::Jww, {}, 5);
+    before.Walk([&](const DisplayList& piece) { pens.Add(piece); });
+    DisplayList whole = BuildDisplayList(d, DrawingFormat::Jww);
+    Convert(d, DrawingFormat::Jww, settings);
+    DisplayList after = BuildDisplayList(d, DrawingFormat::Jww);
+    MarkChanges(whole, after);
+    const auto changed = [](const DisplayItem& item) { return item.Changed; };
+    ASSERT_EQ(after.Items.size(), 12u);
+    EXPECT_EQ(std::ranges::count_if(after.Items, changed), 8);  // colour 2, line type 2, width of colour 4
+
+    for (const size_t afterItems : {after.Items.size(), after.Items.size() + 1}) {
+        DisplayListWalk walk(d, DrawingFormat::Jww, {}, 5);
+        size_t offset = 0;
+        walk.Walk([&](DisplayList& piece) {
+            MarkChanges(pens, afterItems, offset, piece);
+            for (size_t i = 0; i < piece.Items.size(); ++i)
+                EXPECT_EQ(piece.Items[i].Changed, afterItems != after.Items.size() || after.Items[offset + i].Changed)
+                    << offset + i;
+            offset += piece.Items.size();
+        });
+        EXPECT_EQ(offset, after.Items.size());
+    }
 }
 
 }  // namespace

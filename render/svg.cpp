@@ -324,9 +324,12 @@ void WriteSvg(const DisplayList& list, std::ostream& out) {
     document.End();
 }
 
-void WriteSvg(const SvgLayout& layout, DisplayListWalk& walk, std::ostream& out) {
+void WriteSvg(const SvgLayout& layout, DisplayListWalk& walk, std::ostream& out, const DisplayListWalk::Consumer& prepare) {
     SvgDocument document(layout, out);
-    walk.Walk([&](const DisplayList& piece) { document.Shapes(piece); });
+    walk.Walk([&](DisplayList& piece) {
+        if (prepare) prepare(piece);
+        document.Shapes(piece);
+    });
     document.End();
 }
 

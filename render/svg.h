@@ -31,8 +31,10 @@ struct SvgLayout {
 };
 
 // The same document from a walk in pieces, laid out by an earlier walk of the same drawing:
-// byte for byte what WriteSvg writes for the whole list, without holding it.
-void WriteSvg(const SvgLayout& layout, DisplayListWalk& walk, std::ostream& out);
+// byte for byte what WriteSvg writes for the whole list, without holding it. prepare, if
+// given, sees each piece before it is written (the changes view marks and greys its shapes).
+void WriteSvg(const SvgLayout& layout, DisplayListWalk& walk, std::ostream& out,
+              const DisplayListWalk::Consumer& prepare = {});
 
 // Text for XML character data and attribute values: markup characters as references, and
 // the control characters that XML 1.0 does not allow dropped.
