@@ -229,6 +229,20 @@ std::vector<PixelPoint> PointPixels(const render::DisplayList& list, uint32_t fi
     return points;
 }
 
+std::optional<ImageFrameLabel> ImageLabel(const render::DisplayList& list, const render::DisplayItem& item) {
+    if (item.First > list.Points.size() || list.Points.size() - item.First < 4 || item.Count >= list.Texts.size())
+        return std::nullopt;
+    const render::PaperPoint& a = list.Points[item.First];
+    const render::PaperPoint& c = list.Points[item.First + 2];
+    ImageFrameLabel label;
+    label.Size = std::clamp(std::hypot(c.X - a.X, c.Y - a.Y) / 20, 1.0, 10.0);
+    label.Label = list.Texts[item.Count];
+    label.Label.Text = "[" + label.Label.Text + "]";
+    label.Label.Position = {a.X + label.Size / 2, a.Y + label.Size / 2};
+    label.Label.Width = label.Size;
+    return label;
+}
+
 std::vector<PixelPoint> ArcPixels(const render::ArcShape& arc, const PaperView& view) {
     const double radius =
         std::max(std::hypot(arc.AxisA.X, arc.AxisA.Y), std::hypot(arc.AxisB.X, arc.AxisB.Y)) * view.PixelsPerMm;

@@ -137,4 +137,13 @@ std::vector<PixelPoint> PointPixels(const render::DisplayList& list, uint32_t fi
 // An arc as a polyline, about one segment for every three pixels of its curve.
 std::vector<PixelPoint> ArcPixels(const render::ArcShape& arc, const PaperView& view);
 
+// The display list names an embedded image but does not carry its bytes: its frame is drawn
+// with the name in brackets at its lower left, in a size that follows the frame's (paper mm).
+// Nothing when the item's points or name lie outside the list.
+struct ImageFrameLabel {
+    render::TextShape Label;
+    double Size = 0;
+};
+std::optional<ImageFrameLabel> ImageLabel(const render::DisplayList& list, const render::DisplayItem& item);
+
 }  // namespace tolvane

@@ -126,6 +126,20 @@ TEST(Preview, Geometry) {
     EXPECT_NEAR(points.front().X, 40, 1e-9);
     EXPECT_NEAR(points.back().Y, -40, 1e-9);
     EXPECT_TRUE(PointPixels(list, 0, 1, view).empty());
+
+    // An image frame of 40 × 30 mm: its name in brackets, sized a twentieth of its diagonal.
+    list.Points = {{10, 20}, {50, 20}, {50, 50}, {10, 50}};
+    list.Texts.push_back({});
+    list.Texts.back().Text = "a.bmp";
+    item.First = 0;
+    item.Count = 0;
+    const std::optional<ImageFrameLabel> label = ImageLabel(list, item);
+    ASSERT_TRUE(label);
+    EXPECT_DOUBLE_EQ(label->Size, 2.5);
+    EXPECT_EQ(label->Label.Text, "[a.bmp]");
+    EXPECT_DOUBLE_EQ(label->Label.Position.X, 11.25);
+    item.First = 1;
+    EXPECT_FALSE(ImageLabel(list, item));
 }
 
 }  // namespace

@@ -112,21 +112,14 @@ void PaintDisplayList(QPainter& painter, const render::DisplayList& list, const 
             case render::ItemKind::ImageFrame: {
                 // The display list names the image but does not carry its bytes: a frame with
                 // the name stands for it.
-                const std::vector<PixelPoint> frame = PointPixels(list, item.First, 4, view);
-                if (frame.size() != 4 || item.Count >= list.Texts.size()) break;
+                const std::optional<ImageFrameLabel> label = ImageLabel(list, item);
+                if (!label) break;
                 render::DisplayItem solid = item;
                 solid.Dash = 0;
                 painter.setPen(StrokePen(list, solid, view));
                 painter.setBrush(Qt::NoBrush);
-                painter.drawPolygon(Polygon(frame));
-                const render::PaperPoint& a = list.Points[item.First];
-                const render::PaperPoint& c = list.Points[item.First + 2];
-                const double size = std::clamp(std::hypot(c.X - a.X, c.Y - a.Y) / 20, 1.0, 10.0);
-                render::TextShape label = list.Texts[item.Count];
-                label.Text = "[" + label.Text + "]";
-                label.Position = {a.X + size / 2, a.Y + size / 2};
-                label.Width = size;
-                PaintText(painter, label, fonts.front(), ColorOf(item.Paint), size, view);
+                painter.drawPolygon(Polygon(PointPixels(list, item.First, 4, view)));
+                PaintText(painter, label->Label, fonts.front(), ColorOf(item.Paint), label->Size, view);
                 break;
             }
         }

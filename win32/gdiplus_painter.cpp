@@ -182,20 +182,15 @@ void PaintDisplayList(Gdiplus::Graphics& graphics, const render::DisplayList& li
             case render::ItemKind::ImageFrame: {
                 // The display list names the image but does not carry its bytes: a frame with
                 // the name stands for it.
+                const std::optional<ImageFrameLabel> label = ImageLabel(list, item);
+                if (!label) break;
                 const std::vector<Gdiplus::PointF> frame = Pixels(PointPixels(list, item.First, 4, view));
-                if (frame.size() != 4 || item.Count >= list.Texts.size()) break;
                 render::DisplayItem solid = item;
                 solid.Dash = 0;
                 graphics.DrawPolygon(StrokePen(list, solid, view).get(), frame.data(), 4);
-                const render::PaperPoint& a = list.Points[item.First];
-                const render::PaperPoint& c = list.Points[item.First + 2];
-                const double size = std::clamp(std::hypot(c.X - a.X, c.Y - a.Y) / 20, 1.0, 10.0);
-                render::TextShape label = list.Texts[item.Count];
-                label.Text = "[" + label.Text + "]";
-                label.Position = {a.X + size / 2, a.Y + size / 2};
-                label.Width = size;
                 if (fonts.Fonts[0])
-                    PaintText(graphics, label, *fonts.Fonts[0], *fonts.Families[0], fonts.Advances[0], item.Paint, size, view);
+                    PaintText(graphics, label->Label, *fonts.Fonts[0], *fonts.Families[0], fonts.Advances[0], item.Paint,
+                              label->Size, view);
                 break;
             }
         }
