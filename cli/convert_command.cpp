@@ -118,6 +118,30 @@ std::optional<std::vector<BatchFile>> CollectRunFiles(const ConvertOptions& opti
     return files;
 }
 
+void ShowProgress(BatchOptions& batch, const std::vector<BatchFile>& files, bool progress, std::mutex& output,
+                  std::ostream& err) {
+    if (!progress) return;
+    batch.Started = [&files, &output, &err](size_t index, size_t finished) {
+        const std::lock_guard lock(output);
+        err << "\r\033[K[" << finished + 1 << "/" << files.size() << "] " << Utf8FromPath(files[index].Source) << std::flush;
+    };
+}
+
+int FinishRun(const BatchCounts& counts, bool stopped, bool json, const char* doneKey, const char* doneWords,
+              std::ostream& out) {
+    if (json) {
+        Json summary{{doneKey, counts.Converted}, {"skipped", counts.Skipped}, {"failed", counts.Failed}};
+        if (stopped) summary["stopped"] = counts.Stopped;
+        out << Dump(summary) << '\n';
+    } else {
+        out << counts.Converted << ' ' << doneWords << ", " << counts.Skipped << " skipped, " << counts.Failed << " failed";
+        if (stopped) out << ", " << counts.Stopped << " not started (stopped)";
+        out << '\n';
+    }
+    if (stopped) return kStoppedExitStatus;
+    return counts.Failed > 0 ? 1 : 0;
+}
+
 int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& err) {
     ConversionSettings settings;
     ResetConversionSettings(settings);
@@ -142,15 +166,8 @@ int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
     if (images) batch.ImageFolder = images->Path();
     batch.Stop = options.Stop;
     batch.DryRun = options.DryRun;
-    // The progress line and the result lines share the error stream; workers may start
-    // files at the same time.
     std::mutex output;
-    if (options.Progress) {
-        batch.Started = [&](size_t index, size_t finished) {
-            const std::lock_guard lock(output);
-            err << "\r\033[K[" << finished + 1 << "/" << files.size() << "] " << Utf8FromPath(files[index].Source) << std::flush;
-        };
-    }
+    ShowProgress(batch, files, options.Progress, output, err);
     batch.Reported = [&](size_t index, const ConversionResult& result, size_t) {
         const std::lock_guard lock(output);
         const BatchFile& job = files[index];
@@ -177,20 +194,8 @@ int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
         }
     };
     const BatchCounts counts = CountOutcomes(ConvertBatch(settings, files, batch));
-    const size_t converted = counts.Converted, skipped = counts.Skipped, failed = counts.Failed;
-    const bool stopped = options.Stop && options.Stop->load();
-    if (options.Json) {
-        Json summary{{options.DryRun ? "wouldConvert" : "converted", converted}, {"skipped", skipped}, {"failed", failed}};
-        if (stopped) summary["stopped"] = counts.Stopped;
-        out << Dump(summary) << '\n';
-    } else {
-        out << converted << (options.DryRun ? " would convert, " : " converted, ") << skipped << " skipped, " << failed
-            << " failed";
-        if (stopped) out << ", " << counts.Stopped << " not started (stopped)";
-        out << '\n';
-    }
-    if (stopped) return kStoppedExitStatus;
-    return failed > 0 ? 1 : 0;
+    return FinishRun(counts, options.Stop && options.Stop->load(), options.Json,
+                     options.DryRun ? "wouldConvert" : "converted", options.DryRun ? "would convert" : "converted", out);
 }
 
 }  // namespace tolvane::cli

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <atomic>
+#include <mutex>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -34,6 +35,16 @@ struct ConvertOptions {
 // the reason goes to err and nothing is returned (exit status 2).
 std::optional<std::vector<BatchFile>> CollectRunFiles(const ConvertOptions& options, const ConversionSettings& settings,
                                                      std::optional<ScopedTempFolder>& images, std::ostream& err);
+
+// With progress, a line "[3/120] FILE" on err as each file starts; output guards err, which the
+// result lines share (workers may start files at the same time).
+void ShowProgress(BatchOptions& batch, const std::vector<BatchFile>& files, bool progress, std::mutex& output,
+                  std::ostream& err);
+
+// The summary of a run (done: the outcome's JSON key and words, as "converted") and its exit
+// status.
+int FinishRun(const BatchCounts& counts, bool stopped, bool json, const char* doneKey, const char* doneWords,
+              std::ostream& out);
 
 // Exit status: 0 when no file failed, 1 when one did, 2 when the run was refused before
 // anything was written, kStoppedExitStatus when it was stopped.

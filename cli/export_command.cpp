@@ -48,16 +48,8 @@ int RunExport(const ExportOptions& options, std::ostream& out, std::ostream& err
     batch.Operation = [&](ConversionContext& context, const fs::path& source, const fs::path& destination) {
         return render::ExportDxfFile(context, source, destination, exportOptions);
     };
-    // The progress line and the result lines share the error stream; workers may start
-    // files at the same time.
     std::mutex output;
-    if (options.Progress) {
-        batch.Started = [&](size_t index, size_t finished) {
-            const std::lock_guard lock(output);
-            err << "\r\033[K[" << finished + 1 << "/" << files.size() << "] " << Utf8FromPath(files[index].Source)
-                << std::flush;
-        };
-    }
+    ShowProgress(batch, files, options.Progress, output, err);
     batch.Reported = [&](size_t index, const ConversionResult& result, size_t) {
         const std::lock_guard lock(output);
         const BatchFile& file = files[index];
@@ -86,18 +78,7 @@ int RunExport(const ExportOptions& options, std::ostream& out, std::ostream& err
         }
     };
     const BatchCounts counts = CountOutcomes(ConvertBatch(settings, files, batch));
-    const bool stopped = options.Stop && options.Stop->load();
-    if (options.Json) {
-        Json summary{{"exported", counts.Converted}, {"skipped", counts.Skipped}, {"failed", counts.Failed}};
-        if (stopped) summary["stopped"] = counts.Stopped;
-        out << Dump(summary) << '\n';
-    } else {
-        out << counts.Converted << " exported, " << counts.Skipped << " skipped, " << counts.Failed << " failed";
-        if (stopped) out << ", " << counts.Stopped << " not started (stopped)";
-        out << '\n';
-    }
-    if (stopped) return kStoppedExitStatus;
-    return counts.Failed > 0 ? 1 : 0;
+    return FinishRun(counts, options.Stop && options.Stop->load(), options.Json, "exported", "exported", out);
 }
 
 }  // namespace tolvane::cli
